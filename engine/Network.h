@@ -1,0 +1,69 @@
+// The six equalisation networks: element values, the calculation of a circuit and value entry.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "Formats.h"
+#include "ValueLists.h"
+
+namespace riaa {
+
+enum class CircuitKind {
+    LowPass50Hz = 0,
+    LowPass2122Hz = 1,
+    Shelving50To500Hz = 2,
+    Shelving500To2122Hz = 3,
+    CompleteRiaaVersion1 = 4,
+    CompleteRiaaVersion2 = 5,
+};
+inline constexpr int kCircuitCount = 6;
+
+enum class ElementKind { C1 = 0, C2 = 1, R1 = 2, R2 = 3, RL = 4, Rs = 5 };
+inline constexpr int kElementCount = 6;
+
+// Capacitances in µF, resistances in Ω; the member initialisers are the values at start-up.
+struct NetworkState {
+    double C1 = 0;
+    double C2 = 0;
+    std::array<double, kCircuitCount> CircuitC1{0.01, 0.01, 0.01, 0.01, 0.01, 0.01};
+    double R1 = 0;
+    double R2 = 0;
+    double RL = 1'000'000;
+    double Rs = 1000;
+};
+
+struct CalculationOptions {
+    bool IncludeRL = false;
+    bool IncludeRs = false;
+    bool UseStandardResistor = false;
+};
+
+enum class NetworkWarning { None, SeriesTooHigh, LoadTooLow, LoadAndSeries };
+
+struct CalculationResult {
+    // In field order C1, C2, R1, R2, RL, Rs; an empty text blanks the field.
+    std::array<std::string, kElementCount> texts;
+    bool alert = false;
+    NetworkWarning warning = NetworkWarning::None;
+};
+
+// R2·C1 of the second complete network, in µs: with R1·C1 = 2937 µs and C1/C2 = 2.916 it puts the
+// network's zero at 318 µs and its poles at 3180 µs and 75 µs.
+inline constexpr double kVersion2ShelfTimeConstant = 318.0 - 3180.0 * 75.0 / 2937.0;
+
+// Derives C2, R1 and R2 from the circuit's remembered C1, corrects R1 for Rs and RL, tests the
+// result and rounds to standard resistors if asked. Throws DivisionByZeroError or OverflowError
+// (leaving the state as it was) when the values cannot be computed.
+CalculationResult CalculateNetwork(NetworkState& state, CircuitKind circuit, const CalculationOptions& options,
+                                   const ValueList& resistors, const NumberLocale& locale);
+
+// Stores a typed element value: RL and Rs as they are, every other element as the C1 that
+// reproduces it. Refuses (storing nothing) a value that would leave the circuit unable to
+// calculate: DivisionByZeroError for a zero C1, OverflowError for a non-finite one.
+void ApplyElementValue(NetworkState& state, CircuitKind circuit, ElementKind element, double value);
+
+// The warning box's text, its lines separated by "\n"; empty for None.
+std::string WarningText(NetworkWarning warning);
+
+}  // namespace riaa

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ValueLists.h"
+
+using namespace riaa;
+
+namespace {
+const NumberLocale kPoint{};
+const NumberLocale kComma{",", "."};
+
+TEST(ResistorList, HasTheStartEntries) {
+    const ValueList list = MakeResistorList();
+    ASSERT_EQ(list.size(), 985u);
+    struct Entry {
+        std::size_t position;
+        const char* text;
+    };
+    for (const Entry& e : {Entry{0, "10"}, Entry{1, "10.1"}, Entry{8, "11"}, Entry{74, "24.6"}, Entry{75, "24.5"},
+                           Entry{54, "19.1"}, Entry{55, "19.6"}, Entry{173, "79.6"}, Entry{174, "80.5"},
+                           Entry{191, "98.8"}, Entry{192, "100"}, Entry{266, "246"}, Entry{267, "245"},
+                           Entry{384, "1000"}, Entry{458, "2460"}, Entry{459, "2450"}, Entry{576, "10000"},
+                           Entry{650, "24600"}, Entry{651, "24500"}, Entry{768, "100000"}, Entry{842, "246000"},
+                           Entry{843, "245000"}, Entry{959, "988000"}, Entry{960, "1000000"}, Entry{961, "1100000"},
+                           Entry{984, "10000000"}}) {
+        EXPECT_EQ(list.text(e.position), e.text) << e.position;
+    }
+    // Apart from the one pair per decade, ascending.
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        if (i % 192 == 75 && i < 960) {
+            EXPECT_LT(list.value(i), list.value(i - 1));
+        } else {
+            EXPECT_GT(list.value(i), list.value(i - 1)) << i;
+        }
+    }
+}
+
+TEST(CapacitorList, HasTheStartEntries) {
+    const ValueList list = MakeCapacitorList();
+    ASSERT_EQ(list.size(), 164u);
+    EXPECT_EQ(list.text(0), "0.0001");
+    EXPECT_EQ(list.text(28), "0.01");
+    EXPECT_EQ(list.text(144), "9.9");
+    EXPECT_EQ(list.text(145), "10");
+    EXPECT_EQ(list.text(163), "100");
+    for (std::size_t i = 1; i < list.size(); ++i) EXPECT_GT(list.value(i), list.value(i - 1)) << i;
+}
+
+struct RoundCase {
+    double ohms;
+    double expected;
+};
+class ClosestResistor : public ::testing::TestWithParam<RoundCase> {};
+TEST_P(ClosestResistor, PicksTheNeighbourTheScanMeets) {
+    const ValueList list = MakeResistorList();
+    EXPECT_EQ(ClosestStandardResistor(GetParam().ohms, list, kPoint), GetParam().expected);
+}
+INSTANTIATE_TEST_SUITE_P(StartLists, ClosestResistor,
+                         ::testing::Values(RoundCase{0, 0}, RoundCase{-1, 10}, RoundCase{5, 10}, RoundCase{318000, 320000},
+                                           RoundCase{1005, 1010}, RoundCase{2440, 2430}, RoundCase{2455, 2450},
+                                           RoundCase{2458, 2450}, RoundCase{999999, 1000000},
+                                           RoundCase{3180000, 1000000}, RoundCase{100, 100}, RoundCase{100.4, 100},
+                                           RoundCase{99.5, 100}, RoundCase{10, 10}, RoundCase{999.6, 1000},
+                                           RoundCase{990000, 988000}, RoundCase{1000000, 1000000},
+                                           RoundCase{31800, 32000}, RoundCase{9802.71, 9760}));
+
+TEST(ClosestResistor, DecadesFollowTypedEntries) {
+    ValueList list = MakeResistorList();
+    InsertTypedValue(list, "10.0", kPoint);
+    EXPECT_EQ(list.text(0), "10.0");
+    EXPECT_EQ(list.text(192), "98.8");
+    for (const char* typed : {"12.34", "33.33", "55.55", "77.77"}) InsertTypedValue(list, typed, kPoint);
+    EXPECT_EQ(ClosestStandardResistor(999.6, list, kPoint), 1000);
+    EXPECT_EQ(ClosestStandardResistor(990000, list, kPoint), 988000);
+    EXPECT_EQ(ClosestStandardResistor(318000, list, kPoint), 320000);
+    EXPECT_EQ(ClosestStandardResistor(2458, list, kPoint), 2450);
+    EXPECT_EQ(ClosestStandardResistor(5e6, list, kPoint), 1000000);
+    EXPECT_EQ(ClosestStandardResistor(-3, list, kPoint), 10);
+}
+
+struct InsertCase {
+    const char* typed;
+    std::ptrdiff_t position;  // -1: nothing inserted
+};
+class CapacitorInsert : public ::testing::TestWithParam<InsertCase> {};
+TEST_P(CapacitorInsert, KeepsTheListAscending) {
+    ValueList list = MakeCapacitorList();
+    InsertTypedValue(list, GetParam().typed, kPoint);
+    if (GetParam().position < 0) {
+        EXPECT_EQ(list.size(), 164u);
+    } else {
+        ASSERT_EQ(list.size(), 165u);
+        EXPECT_EQ(list.text(static_cast<std::size_t>(GetParam().position)), GetParam().typed);
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Typed, CapacitorInsert,
+                         ::testing::Values(InsertCase{"95", 163}, InsertCase{"150", 164}, InsertCase{"0.00005", 0},
+                                           InsertCase{"0.047", -1}, InsertCase{"0", -1}, InsertCase{"0.0000000", -1},
+                                           InsertCase{"-0", -1}, InsertCase{"0.010", 28}, InsertCase{"-5", 0}));
+
+TEST(ResistorInsert, FindsItsPlace) {
+    ValueList list = MakeResistorList();
+    InsertTypedValue(list, "4711", kPoint);
+    const auto& texts = list.texts();
+    const auto at = std::find(texts.begin(), texts.end(), "4711") - texts.begin();
+    EXPECT_EQ(list.text(static_cast<std::size_t>(at) + 1), "4750");
+    InsertTypedValue(list, "4700", kPoint);
+    EXPECT_EQ(list.size(), 986u);
+    InsertTypedValue(list, "12500", kPoint);
+    const auto at2 = std::find(texts.begin(), texts.end(), "12500") - texts.begin();
+    EXPECT_EQ(list.text(static_cast<std::size_t>(at2) - 1), "12400");
+    EXPECT_EQ(list.text(static_cast<std::size_t>(at2) + 1), "12600");
+    InsertTypedValue(list, "20000000", kPoint);
+    EXPECT_EQ(list.text(list.size() - 1), "20000000");
+}
+
+TEST(TypedInsert, IgnoresCaseAndRefusesNonNumbers) {
+    ValueList list = MakeCapacitorList();
+    list.append("1E2x", 100);
+    InsertTypedValue(list, "1e2X", kPoint);
+    EXPECT_EQ(list.size(), 165u);
+    try {
+        InsertTypedValue(list, "abc", kPoint);
+        ADD_FAILURE();
+    } catch (const ConversionError& e) {
+        EXPECT_STREQ(e.what(), "'abc' is not a valid floating point value");
+    }
+    EXPECT_EQ(list.size(), 165u);
+}
+
+TEST(Localize, RewritesOnlyInACommaLocale) {
+    EXPECT_EQ(LocalizeDecimalSeparator("0.00025"), "0,00025");
+    EXPECT_EQ(LocalizeDecimalSeparator(""), "");
+    EXPECT_EQ(LocalizeDecimalSeparator("1.2.3"), "1,2,3");
+
+    ValueList resistors = MakeResistorList();
+    ValueList capacitors = MakeCapacitorList();
+    LocalizeValueLists(resistors, capacitors, kPoint);
+    EXPECT_EQ(capacitors.text(2), "0.00025");
+
+    LocalizeValueLists(resistors, capacitors, kComma);
+    EXPECT_EQ(capacitors.text(2), "0,00025");
+    EXPECT_EQ(capacitors.text(28), "0,01");
+    EXPECT_EQ(resistors.text(1), "10,1");
+    EXPECT_EQ(resistors.text(192), "100");
+    EXPECT_EQ(resistors.text(960), "1000000");
+    for (std::size_t i = 0; i < capacitors.size(); ++i) {
+        EXPECT_DOUBLE_EQ(ParseNumber(capacitors.text(i), kComma), capacitors.value(i)) << i;
+    }
+    for (std::size_t i = 0; i < resistors.size(); ++i) {
+        EXPECT_DOUBLE_EQ(ParseNumber(resistors.text(i), kComma), resistors.value(i)) << i;
+    }
+    EXPECT_EQ(ClosestStandardResistor(318000, resistors, kComma), 320000);
+}
+
+}  // namespace
