@@ -191,8 +191,9 @@ SchematicDrawing Sketch(const SketchDescription& s) {
     const double gapTop = s.levelAt.y() - 1;
     const double gapBottom = s.levelAt.y() + kLevelLabelPixels * kCellHeightPerPixel + 1;
     const double x = s.arrowX;
-    d.emplace_back(PolylinePrimitive{{{x, s.arrowTopApex}, {x, gapTop}}, colours::kWire});
-    d.emplace_back(PolylinePrimitive{{{x, gapBottom}, {x, s.arrowBottomApex}}, colours::kWire});
+    // The shaft stops at the heads' bases, so that a head's apex is its own point and not the line's end.
+    d.emplace_back(PolylinePrimitive{{{x, s.arrowTopApex + kArrowHeadHeight}, {x, gapTop}}, colours::kWire});
+    d.emplace_back(PolylinePrimitive{{{x, gapBottom}, {x, s.arrowBottomApex - kArrowHeadHeight}}, colours::kWire});
     const double half = kArrowHeadWidth / 2;
     d.emplace_back(FilledPolygonPrimitive{{{x, s.arrowTopApex},
                                            {x + half, s.arrowTopApex + kArrowHeadHeight},
