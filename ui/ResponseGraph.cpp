@@ -98,17 +98,17 @@ private:
     int y_ = 0;
 };
 
-int RowOfLevel(double level, int height, int limit) {
-    return RoundToPixel((level - 20) * (-static_cast<double>(height)) / 40, limit);
-}
+// Every point the graph computes lies within the bitmap or a few pixels off it; the limit only
+// guards the conversion to int.
+constexpr int kPixelLimit = std::numeric_limits<int>::max() / 4;
 
-void DrawGrid(PenCanvas& canvas, int width, int height, int limit) {
+void DrawGrid(PenCanvas& canvas, int width, int height) {
     canvas.setPen(kGridColour, 1);
     // Decade lines and the multiples 2..10 inside each decade, from 20 Hz up to 10 kHz.
     for (int decade = 1; decade <= 3; ++decade) {
         for (int multiplier = 2; multiplier <= 10; ++multiplier) {
             const double frequency = std::nearbyint(riaa::Power(10, decade) * multiplier);
-            const int x = RoundToPixel(std::log10(frequency / 10) * width / 2 / kGraphScale, limit);
+            const int x = RoundToPixel(std::log10(frequency / 10) * width / 2 / kGraphScale, kPixelLimit);
             canvas.moveTo(x, 0);
             canvas.lineTo(x, height);
         }
@@ -123,10 +123,10 @@ void DrawGrid(PenCanvas& canvas, int width, int height, int limit) {
 
 // One curve sampled at every column; the start point joins its first sample by a short stroke.
 template <class LevelFunction>
-void DrawCurve(PenCanvas& canvas, int width, int height, int limit, int startY, LevelFunction level) {
+void DrawCurve(PenCanvas& canvas, int width, int height, int startY, LevelFunction level) {
     canvas.moveTo(0, startY);
     for (int x = 0; x <= width; ++x) {
-        canvas.lineTo(x, RowOfLevel(level(GraphFrequencyAt(x, width)), height, limit));
+        canvas.lineTo(x, GraphRowAt(level(GraphFrequencyAt(x, width)), height));
     }
 }
 
@@ -138,6 +138,10 @@ double GraphFrequencyAt(double x, int width) {
     return 10 * (scale * scale);
 }
 
+int GraphRowAt(double level, int height) {
+    return RoundToPixel((level - 20) * (-static_cast<double>(height)) / 40, kPixelLimit);
+}
+
 double GraphLevelAt(double y, int height) { return (-y / height) * 40 + 20; }
 
 QImage drawResponseGraph(int width, int height, CurveSelection curves) {
@@ -146,14 +150,11 @@ QImage drawResponseGraph(int width, int height, CurveSelection curves) {
     if (image.isNull()) return {};
     image.fill(kWhite);
 
-    // Every point the graph computes lies within the bitmap or a few pixels off it; the limit only
-    // guards the conversion to int.
-    const int limit = std::numeric_limits<int>::max() / 4;
     PenCanvas canvas(image);
-    DrawGrid(canvas, width, height, limit);
+    DrawGrid(canvas, width, height);
     if (curves.inverse) {
         canvas.setPen(kInverseColour, 1);
-        DrawCurve(canvas, width, height, limit, 1, riaa::InverseCurveLevel);
+        DrawCurve(canvas, width, height, 1, riaa::InverseCurveLevel);
     }
     if (curves.playback) {
         canvas.setPen(kPlaybackColour, 2);
@@ -162,7 +163,7 @@ QImage drawResponseGraph(int width, int height, CurveSelection curves) {
     }
     if (curves.record) {
         canvas.setPen(kRecordColour, 1);
-        DrawCurve(canvas, width, height, limit, height, riaa::RecordCurveLevel);
+        DrawCurve(canvas, width, height, height, riaa::RecordCurveLevel);
     }
     return image;
 }

@@ -20,6 +20,10 @@ inline constexpr double kGraphScale = 1.650515;
 // Columns beyond the edges give frequencies beyond those ends; +inf when the double overflows.
 double GraphFrequencyAt(double x, int width);
 
+// Row of a level in dB on a graph `height` pixels high, rounded half to even; levels far off the
+// graph are pinned a long way outside it rather than overflowing.
+int GraphRowAt(double level, int height);
+
 // Level in dB under row y of a graph `height` pixels high: +20 dB at 0, -20 dB at height.
 double GraphLevelAt(double y, int height);
 
