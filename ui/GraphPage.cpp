@@ -176,6 +176,12 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     FormResize();
 }
 
+GraphPage::~GraphPage() {
+    // The controls outlive this part of the page by a moment and may still signal as they go
+    // (a combo box with its list open does): none of that may reach the handlers any more.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
+
 void GraphPage::Place(QWidget* control, QRect design, int anchors) {
     control->setGeometry(design);
     anchored_.push_back({control, design, anchors});

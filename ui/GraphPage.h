@@ -22,6 +22,7 @@ public:
     static constexpr int kDesignHeight = 373;
 
     explicit GraphPage(const riaa::NumberLocale& locale, QWidget* parent = nullptr);
+    ~GraphPage() override;
 
     // Draws Image1 afresh at its current size: the grid and each curve whose button is down.
     // The buttons call it after changing state; the main window calls it once at start-up.
