@@ -3,7 +3,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace riaa {
@@ -22,15 +21,18 @@ constexpr int kSignificantDigits = 18;
 // The magnitude scaled by 10^decimals and rounded half away from zero, as a string of digits
 // (at least decimals + 1 of them, leading zeros kept).
 std::string ScaledDigits(double magnitude, int decimals) {
-    // "%.17e" gives exactly 18 significant digits, correctly rounded.
+    // Scientific notation with 17 decimals: exactly 18 significant digits, correctly rounded.
     std::array<char, 40> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "%.*e", kSignificantDigits - 1, magnitude);
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                       std::chars_format::scientific, kSignificantDigits - 1);
     std::string digits;
+    digits.reserve(kSignificantDigits);
     const char* p = buffer.data();
-    for (; *p != 'e'; ++p) {
+    for (; p != written.ptr && *p != 'e'; ++p) {
         if (*p >= '0' && *p <= '9') digits.push_back(*p);
     }
-    const int exponent = std::atoi(p + 1);
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), written.ptr, exponent);
 
     // Digits kept in front of the scaled number's decimal point.
     const int kept = exponent + 1 + decimals;

@@ -1,6 +1,140 @@
 #include "KAQ2_RIAA.h"
 
-TRiaaForm::TRiaaForm(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(QStringLiteral("Mirelund"));
-    resize(634, 392);
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMenuBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <thread>
+
+#include "ErrorReport.h"
+#include "Fonts.h"
+#include "GraphPage.h"
+#include "HintRouter.h"
+#include "ValueListModel.h"
+
+namespace {
+
+constexpr int kClientWidth = 634;
+constexpr int kClientHeight = 392;
+constexpr int kStatusBarHeight = 19;
+constexpr QPoint kFirstPosition(262, 273);
+
+riaa::NumberLocale SystemNumberLocale() {
+    const QLocale system = QLocale::system();
+    return riaa::NumberLocale{system.decimalPoint().toStdString(), system.groupSeparator().toStdString()};
 }
+
+void SleepThread(std::uint64_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace
+
+TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      locale_(options_.locale ? *options_.locale : SystemNumberLocale()),
+      ResistorList(riaa::MakeResistorList()),
+      CapacitorList(riaa::MakeCapacitorList()) {
+    buildFrame();
+    buildCircuitPage();
+    GraphPage1 = new GraphPage(locale_, Notebook1);
+    GraphPage1->setObjectName(QStringLiteral("GraphPage1"));
+    Notebook1->addWidget(GraphPage1);
+    Notebook1->setCurrentIndex(0);
+    FormCreate();
+}
+
+TRiaaForm::~TRiaaForm() = default;
+
+void TRiaaForm::buildFrame() {
+    setObjectName(QStringLiteral("RiaaForm"));
+    setWindowTitle(QStringLiteral("Mirelund"));
+    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    QPalette framePalette = palette();
+    framePalette.setColor(QPalette::Window, framePalette.color(QPalette::Button));
+    setPalette(framePalette);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MainMenu1->setFont(QApplication::font());
+    // Commands in the bar itself: no drop-down menus, no accelerators.
+    Calculations1 = MainMenu1->addAction(QStringLiteral("Calculations"));
+    Graph1 = MainMenu1->addAction(QStringLiteral("RIAA Graph"));
+    About1 = MainMenu1->addAction(QStringLiteral("About..."));
+    Calculations1->setObjectName(QStringLiteral("Calculations1"));
+    Graph1->setObjectName(QStringLiteral("Graph1"));
+    About1->setObjectName(QStringLiteral("About1"));
+    connect(Calculations1, &QAction::triggered, this, [this] { Calculations1Click(); });
+    connect(Graph1, &QAction::triggered, this, [this] { Graph1Click(); });
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+    setMenuBar(MainMenu1);
+
+    Notebook1 = new QStackedWidget(this);
+    Notebook1->setObjectName(QStringLiteral("Notebook1"));
+    Notebook1->setFont(PixelFont(QStringLiteral("Arial"), 12));
+    setCentralWidget(Notebook1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFont(QApplication::font());
+    StatusBar1->setFixedHeight(kStatusBarHeight);
+    StatusBar1->setSizeGripEnabled(true);
+    setStatusBar(StatusBar1);
+
+    resize(kClientWidth, MainMenu1->sizeHint().height() + kClientHeight);
+    move(kFirstPosition);
+
+    resistorModel_ = new ValueListModel(ResistorList, this);
+    capacitorModel_ = new ValueListModel(CapacitorList, this);
+    hintRouter_ = new HintRouter(this);
+}
+
+void TRiaaForm::FormCreate() {
+    const MillisecondClock& clock = options_.clock;
+    const std::uint64_t startMs = clock();
+
+    while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
+    state_ = riaa::NetworkState{};
+    connect(hintRouter_, &HintRouter::hintChanged, this, &TRiaaForm::ShowApplicationHint);
+
+    riaa::LocalizeValueLists(ResistorList, CapacitorList, locale_);
+    resistorModel_->announceRewrittenEntries();
+    capacitorModel_->announceRewrittenEntries();
+
+    RunGuarded(this, [this] { GraphPage1->SpdBtnInvRIAAEqClick(); });
+    RunGuarded(this, [this] { CalculateP(); });
+
+    if (options_.holdSplash) {
+        HoldUntil(HoldEndMilliseconds(startMs), clock, options_.sleep ? options_.sleep : MillisecondSleep(SleepThread));
+        holdEndedAt_ = clock();
+    }
+    if (options_.splash != nullptr) {
+        options_.splash->close();
+        delete options_.splash;
+        options_.splash = nullptr;
+    }
+}
+
+void TRiaaForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FormShow();
+    }
+}
+
+void TRiaaForm::Calculations1Click() { Notebook1->setCurrentIndex(0); }
+
+void TRiaaForm::Graph1Click() { Notebook1->setCurrentIndex(1); }
+
+void TRiaaForm::About1Click() {
+    if (aboutBox_) aboutBox_->exec();
+}
+
+void TRiaaForm::ShowApplicationHint(const QString& hint) { StatusBar1->showMessage(hint); }
+
+void TRiaaForm::setAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }

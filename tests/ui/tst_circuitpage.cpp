@@ -1,0 +1,306 @@
+// The circuit page driven as a user drives it: typing, picking, clicking, and what the six fields show.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <functional>
+
+#include "AppStyle.h"
+#include "Formats.h"
+#include "Fonts.h"
+#include "KAQ2_RIAA.h"
+#include "ModalBoxWatcher.h"
+#include "RadioGroup.h"
+#include "SchematicView.h"
+
+namespace {
+
+const QString kMicro = QStringLiteral("\u00B5F");
+
+// Types up to the first character that starts the wait (zero-like beginnings start none), and the
+// rest from inside the wait, as a quick typist would.
+void TypeDuringWait(QWidget* field, const QString& text, int afterMs = 50) {
+    qsizetype first = 1;
+    while (first < text.size() && riaa::IsZeroLikeText(text.left(first).toStdString())) ++first;
+    QTimer::singleShot(afterMs, field, [field, rest = text.mid(first)] { QTest::keyClicks(field, rest); });
+    QTest::keyClicks(field, text.left(first));
+}
+
+void ReplaceText(QComboBox* box, const QString& text) {
+    box->lineEdit()->selectAll();
+    TypeDuringWait(box->lineEdit(), text);
+}
+
+void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2)); }
+
+QStringList FieldTexts(const TRiaaForm& w) {
+    return {w.LblC1->text(), w.LblC2->text(), w.LblR1->text(), w.LblR2->text(), w.LblR3->text(), w.LblR4->text()};
+}
+
+QColor TextColour(const QLabel* field) { return field->palette().color(QPalette::WindowText); }
+
+}  // namespace
+
+class CircuitPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        InstallApplicationStyle();
+        InstallFontSubstitutions();
+    }
+
+    void startUpState() {
+        TRiaaForm w;
+        w.show();
+        QCOMPARE(FieldTexts(w), QStringList({".01 " + kMicro, "", "318 k", "", "", ""}));
+        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral("0.01"));
+        QCOMPARE(w.LabelPre->text(), QStringLiteral("C1"));
+        QCOMPARE(w.LabelSufix->text(), kMicro);
+        QCOMPARE(w.LabelElement->text(), QStringLiteral(" Capacitor"));
+        QVERIFY(w.CmbBxC->isVisible());
+        QCOMPARE(TextColour(w.LblC1), QColor(0, 255, 255));
+    }
+
+    void choosingAnElementShowsItsValue_data() {
+        QTest::addColumn<int>("circuit");
+        QTest::addColumn<int>("element");
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<QString>("editor");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("R1") << 0 << 2 << false << "318000" << "ohm";
+        QTest::newRow("R1 rounded") << 0 << 2 << true << "320000" << "ohm";
+        QTest::newRow("C2 absent") << 0 << 1 << false << "" << kMicro;
+        QTest::newRow("R2 absent") << 1 << 3 << false << "" << "ohm";
+        QTest::newRow("RL") << 0 << 4 << false << "1000000" << "ohm";
+        QTest::newRow("Rs") << 0 << 5 << false << "1000" << "ohm";
+        QTest::newRow("R1 of circuit 3") << 3 << 2 << false << "9802.7" << "ohm";
+        QTest::newRow("C2 of circuit 4") << 4 << 1 << false << ".0034293553" << kMicro;
+    }
+    void choosingAnElementShowsItsValue() {
+        QFETCH(int, circuit);
+        QFETCH(int, element);
+        QFETCH(bool, standard);
+        QFETCH(QString, suffix);
+        TRiaaForm w;
+        w.show();
+        if (circuit != 0) Click(w.LMDRadioGroupCircuits->button(circuit));
+        if (standard) Click(w.ChkBxStdR);
+        Click(w.RdGrpElement->button(element));
+        const bool capacitor = element < 2;
+        QCOMPARE(w.CmbBxC->isVisible(), capacitor);
+        QTEST((capacitor ? w.CmbBxC : w.CmbBxR)->currentText(), "editor");
+        QCOMPARE(w.LabelSufix->text(), suffix);
+        QCOMPARE(w.LabelElement->text(), capacitor ? QStringLiteral(" Capacitor") : QStringLiteral(" Resistor"));
+        QCOMPARE(w.LabelPre->text(), w.RdGrpElement->itemText(element));
+    }
+
+    void typedResistorIsExpandedInsertedAndStored() {
+        TRiaaForm w;
+        w.show();
+        Click(w.LMDRadioGroupCircuits->button(2));
+        Click(w.RdGrpElement->button(3));
+        const std::size_t before = w.resistorList().size();
+        ReplaceText(w.CmbBxR, QStringLiteral("12.5k"));
+        QCOMPARE(w.CmbBxR->currentText(), QStringLiteral("12500"));
+        QCOMPARE(w.resistorList().size(), before + 1);  // one entry: the burst was one calculation
+        const auto& texts = w.resistorList().texts();
+        const auto at = std::find(texts.begin(), texts.end(), "12500") - texts.begin();
+        QCOMPARE(QString::fromStdString(texts[at - 1]), QStringLiteral("12400"));
+        QCOMPARE(QString::fromStdString(texts[at + 1]), QStringLiteral("12600"));
+        QCOMPARE(w.CmbBxR->itemText(int(at)), QStringLiteral("12500"));
+        QVERIFY(qAbs(w.networkState().CircuitC1[2] - 0.02544) < 1e-12);
+        QCOMPARE(w.LblR2->text(), QStringLiteral("12.5 k"));
+        QVERIFY(!TRiaaForm::pauseInProgress());
+    }
+
+    void pickedCapacitorIsStored() {
+        TRiaaForm w;
+        w.show();
+        QCOMPARE(w.CmbBxC->currentIndex(), 28);
+        // Each arrow key picks the next entry; the first starts the wait, the rest land inside it.
+        QTimer::singleShot(50, w.CmbBxC, [&w] {
+            for (int i = 0; i < 4; ++i) QTest::keyClick(w.CmbBxC, Qt::Key_Down);
+        });
+        QTest::keyClick(w.CmbBxC, Qt::Key_Down);
+        QCOMPARE(w.networkState().CircuitC1[0], 0.047);
+        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".047"));
+        QCOMPARE(w.LblC1->text(), ".047 " + kMicro);
+    }
+
+    void zeroLikeTextStartsNothing() {
+        TRiaaForm w;
+        w.show();
+        w.CmbBxC->lineEdit()->selectAll();
+        QTest::keyClicks(w.CmbBxC->lineEdit(), QStringLiteral("0.0"));
+        QVERIFY(!TRiaaForm::pauseInProgress());
+        QCOMPARE(w.networkState().CircuitC1[0], 0.01);
+    }
+
+    void checkBoxesCorrectAndRound() {
+        TRiaaForm w;
+        w.show();
+        Click(w.ChckBxRs);
+        QCOMPARE(FieldTexts(w), QStringList({".01 " + kMicro, "", "317 k", "", "", "1 k"}));
+        Click(w.ChckBxRL);
+        QCOMPARE(w.LblR3->text(), QStringLiteral("1 M"));
+        QCOMPARE(w.LblR1->text(), QStringLiteral("465.3 k"));
+        Click(w.ChckBxRs);
+        QCOMPARE(w.LblR1->text(), QStringLiteral("466.3 k"));
+        QCOMPARE(w.LblR4->text(), QString());
+        Click(w.ChkBxStdR);
+        QCOMPARE(w.LblR1->text(), QStringLiteral("464 k"));
+    }
+
+    void overlaysFollowTheirBoxes() {
+        TRiaaForm w;
+        w.show();
+        const auto overlaysShown = [&w](const char* prefix) {
+            int shown = 0;
+            for (char page = 'a'; page <= 'f'; ++page) {
+                auto* overlay = w.Notebook2->findChild<SchematicOverlay*>(QLatin1String(prefix) + QChar(page));
+                if (overlay == nullptr) return -1;
+                shown += overlay->isVisible() ? 1 : 0;
+            }
+            return shown;
+        };
+        QCOMPARE(overlaysShown("ImageRs"), 0);
+        QCOMPARE(overlaysShown("ImageRL"), 0);
+        Click(w.ChckBxRs);
+        QCOMPARE(overlaysShown("ImageRs"), 6);
+        QCOMPARE(overlaysShown("ImageRL"), 0);
+        Click(w.ChckBxRL);
+        Click(w.ChkBxStdR);
+        QCOMPARE(overlaysShown("ImageRL"), 6);
+        Click(w.ChckBxRs);
+        QCOMPARE(overlaysShown("ImageRs"), 0);
+        QCOMPARE(overlaysShown("ImageRL"), 6);
+    }
+
+    void lowLoadWarnsAndTurnsTheFieldsRed() {
+        TRiaaForm w;
+        w.show();
+        ModalBoxWatcher watcher;
+        Click(w.RdGrpElement->button(4));
+        ReplaceText(w.CmbBxR, QStringLiteral("100000"));
+        QCOMPARE(w.networkState().RL, 100000.0);
+        QVERIFY(watcher.boxes().isEmpty());
+        Click(w.ChckBxRL);
+        QCOMPARE(watcher.boxes().size(), 1);
+        const SeenBox& box = watcher.boxes().first();
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(box.text, QStringLiteral("The load resistance, RL, is too low in value for\nthe rest of the  circuit "
+                                          "to work. To include RL's value,\nincrease C1 or C2's value."));
+        for (const QLabel* field : {w.LblC1, w.LblC2, w.LblR1, w.LblR2, w.LblR3, w.LblR4}) {
+            QCOMPARE(TextColour(field), QColor(255, 0, 0));
+        }
+        QCOMPARE(w.LblR1->text(), QStringLiteral("-1"));
+        Click(w.ChkBxStdR);
+        QCOMPARE(w.LblR1->text(), QStringLiteral("10"));
+        QCOMPARE(TextColour(w.LblR1), QColor(255, 0, 0));
+        Click(w.ChckBxRL);
+        QCOMPARE(TextColour(w.LblR1), QColor(0, 255, 255));
+        QCOMPARE(watcher.boxes().size(), 2);  // the rounding click recalculated too
+    }
+
+    void eachCircuitKeepsItsC1() {
+        TRiaaForm w;
+        w.show();
+        Click(w.LMDRadioGroupCircuits->button(2));
+        w.CmbBxC->lineEdit()->selectAll();
+        TypeDuringWait(w.CmbBxC->lineEdit(), QStringLiteral("0.047"));
+        QCOMPARE(w.LblR2->text(), QStringLiteral("6766"));
+        Click(w.RdGrpElement->button(2));
+        Click(w.LMDRadioGroupCircuits->button(0));
+        QCOMPARE(w.RdGrpElement->itemIndex(), 0);
+        QVERIFY(w.CmbBxC->isVisible());
+        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".01"));
+        QCOMPARE(w.LblR1->text(), QStringLiteral("318 k"));
+        Click(w.LMDRadioGroupCircuits->button(2));
+        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".047"));
+        QCOMPARE(w.Notebook2->currentCircuit(), 2);
+    }
+
+    void refusedTextsChangeNothing_data() {
+        QTest::addColumn<bool>("resistor");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("letters in C") << false << "abc" << "'abc' is not a valid floating point value";
+        QTest::newRow("comma in a point locale") << false << "0,047" << "'0,047' is not a valid floating point value";
+        QTest::newRow("zero C") << false << "0.0000000" << "Floating point division by zero";
+        QTest::newRow("tiny C") << false << "1e-310" << "Floating point overflow";
+        QTest::newRow("lone k") << true << "k" << "'' is not a valid floating point value";
+        QTest::newRow("zero R") << true << "0.0000k" << "'' is not a valid floating point value";
+        QTest::newRow("zero R plain") << true << "0.0000000" << "Floating point division by zero";
+        QTest::newRow("tiny R") << true << "1e-310" << "Floating point overflow";
+    }
+    void refusedTextsChangeNothing() {
+        QFETCH(bool, resistor);
+        QFETCH(QString, typed);
+        TRiaaForm w;
+        w.show();
+        ModalBoxWatcher watcher;
+        if (resistor) Click(w.RdGrpElement->button(2));
+        const QStringList fields = FieldTexts(w);
+        const std::size_t capacitors = w.capacitorList().size();
+        const std::size_t resistors = w.resistorList().size();
+        ReplaceText(resistor ? w.CmbBxR : w.CmbBxC, typed);
+        QCOMPARE(watcher.boxes().size(), 1);
+        QCOMPARE(watcher.boxes().first().title, QStringLiteral("Mirelund"));
+        QTEST(watcher.boxes().first().text, "message");
+        QCOMPARE(FieldTexts(w), fields);
+        QCOMPARE(w.capacitorList().size(), capacitors);
+        QCOMPARE(w.resistorList().size(), resistors);
+        QCOMPARE(w.networkState().CircuitC1[0], 0.01);
+        QVERIFY(!TRiaaForm::pauseInProgress());
+        // The circuit still calculates.
+        Click(w.ChckBxRs);
+        QCOMPARE(w.LblR1->text(), QStringLiteral("317 k"));
+    }
+
+    void clicksDuringTheWaitTakeEffectAtOnce() {
+        TRiaaForm w;
+        w.show();
+        QString seenDuringWait;
+        QTimer::singleShot(100, &w, [&] {
+            Click(w.ChckBxRs);
+            seenDuringWait = w.LblR4->text();
+            QVERIFY(TRiaaForm::pauseInProgress());
+        });
+        w.CmbBxC->lineEdit()->selectAll();
+        QTest::keyClicks(w.CmbBxC->lineEdit(), QStringLiteral("0.02"));
+        QCOMPARE(seenDuringWait, QStringLiteral("1 k"));
+        // That click's calculation wrote the stored C1 back into the box, and the wait ends with that text.
+        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".01"));
+        QCOMPARE(w.LblR1->text(), QStringLiteral("317 k"));
+    }
+
+    void keyOnTheWindowReselectsTheCircuit() {
+        TRiaaForm w;
+        w.show();
+        Click(w.LMDRadioGroupCircuits->button(1));
+        Click(w.RdGrpElement->button(2));
+        w.setFocus();
+        QTest::keyClick(&w, Qt::Key_A);
+        QCOMPARE(w.RdGrpElement->itemIndex(), 0);
+        QVERIFY(w.CmbBxC->isVisible());
+    }
+
+    void clickOnTheSelectedItemDoesNothing() {
+        TRiaaForm w;
+        w.show();
+        Click(w.RdGrpElement->button(2));
+        w.CmbBxR->setEditText(QStringLiteral("edited"));
+        Click(w.RdGrpElement->button(2));
+        QCOMPARE(w.CmbBxR->currentText(), QStringLiteral("edited"));
+        Click(w.LMDRadioGroupCircuits->button(0));
+        QCOMPARE(w.RdGrpElement->itemIndex(), 2);
+    }
+};
+
+QTEST_MAIN(CircuitPageTest)
+#include "tst_circuitpage.moc"

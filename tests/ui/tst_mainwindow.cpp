@@ -1,0 +1,214 @@
+// The main window's frame: geometry, fonts, menu commands, start-up hold, hint routing and the error report.
+#include <QFontInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <deque>
+#include <stdexcept>
+
+#include "AppStyle.h"
+#include "ErrorReport.h"
+#include "Fonts.h"
+#include "HintRouter.h"
+#include "Hints.h"
+#include "KAQ2_RIAA.h"
+#include "ModalBoxWatcher.h"
+#include "RadioGroup.h"
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        InstallApplicationStyle();
+        InstallFontSubstitutions();
+    }
+
+    void frameGeometry() {
+        TRiaaForm window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Mirelund"));
+        QCOMPARE(window.Notebook1->geometry().size(), QSize(634, 373));
+        QCOMPARE(window.StatusBar1->height(), 19);
+        QCOMPARE(window.Notebook1->mapTo(&window, QPoint(0, 0)).y(), window.MainMenu1->height());
+        QCOMPARE(window.StatusBar1->geometry().top(), window.MainMenu1->height() + 373);
+        QCOMPARE(window.height() - window.MainMenu1->height(), 392);
+        QCOMPARE(window.width(), 634);
+        QVERIFY(window.StatusBar1->isSizeGripEnabled());
+        QCOMPARE(window.Notebook1->currentIndex(), 0);
+    }
+
+    void fontsAreTheLiberationFaces() {
+        TRiaaForm window;
+        QCOMPARE(QFontInfo(window.LblC1->font()).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(QFontInfo(window.LblC1->font()).pixelSize(), 12);
+        QCOMPARE(QFontInfo(window.font()).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(QFontInfo(PixelFont(QStringLiteral("Times New Roman"), 20)).family(), QStringLiteral("Liberation Serif"));
+    }
+
+    void menuCommandsOnlySwitchPages() {
+        TRiaaForm window;
+        const QList<QAction*> actions = window.MainMenu1->actions();
+        QCOMPARE(actions.size(), 3);
+        const QStringList captions{"Calculations", "RIAA Graph", "About..."};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(actions[i]->text(), captions[i]);
+            QVERIFY(actions[i]->menu() == nullptr);
+            QVERIFY(actions[i]->shortcut().isEmpty());
+        }
+        window.LblR1->setText(QStringLiteral("marker"));
+        for (int round = 0; round < 3; ++round) {
+            window.Graph1->trigger();
+            QCOMPARE(window.Notebook1->currentIndex(), 1);
+            window.Graph1->trigger();
+            QCOMPARE(window.Notebook1->currentIndex(), 1);
+            window.Calculations1->trigger();
+            QCOMPARE(window.Notebook1->currentIndex(), 0);
+        }
+        QCOMPARE(window.LblR1->text(), QStringLiteral("marker"));  // no calculation ran
+    }
+
+    void holdEndsThreeWholeSecondsOn_data() {
+        QTest::addColumn<quint64>("start");
+        QTest::addColumn<quint64>("workMs");
+        QTest::addColumn<quint64>("end");
+        QTest::newRow("late in a second") << quint64(5999) << quint64(0) << quint64(8000);
+        QTest::newRow("at a whole second") << quint64(5000) << quint64(0) << quint64(8000);
+        QTest::newRow("steps slower than the hold") << quint64(5000) << quint64(4000) << quint64(9000);
+    }
+    void holdEndsThreeWholeSecondsOn() {
+        QFETCH(quint64, start);
+        QFETCH(quint64, workMs);
+        QFETCH(quint64, end);
+        // The first read is the start; the second one sees the start-up work done.
+        std::uint64_t now = start;
+        int reads = 0;
+        std::uint64_t slept = 0;
+        StartupOptions options;
+        options.holdSplash = true;
+        options.clock = [&] {
+            if (reads++ == 1) now += workMs;
+            return now;
+        };
+        options.sleep = [&](std::uint64_t ms) {
+            slept += ms;
+            now += ms;
+        };
+        auto* splash = new QWidget;
+        QPointer<QWidget> splashAlive(splash);
+        options.splash = splash;
+        TRiaaForm window(options);
+        QCOMPARE(window.holdEndedAt(), end);
+        QCOMPARE(slept, end - start - workMs);
+        QVERIFY(splashAlive.isNull());
+    }
+
+    void localeDecidesTheListTexts_data() {
+        QTest::addColumn<QString>("decimal");
+        QTest::addColumn<QString>("entry28");
+        QTest::addColumn<QString>("resistorEntry1");
+        QTest::newRow("point") << "." << "0.01" << "10.1";
+        QTest::newRow("comma") << "," << "0,01" << "10,1";
+    }
+    void localeDecidesTheListTexts() {
+        QFETCH(QString, decimal);
+        QFETCH(QString, entry28);
+        QFETCH(QString, resistorEntry1);
+        StartupOptions options;
+        options.locale = riaa::NumberLocale{decimal.toStdString(), decimal == "," ? "." : ","};
+        TRiaaForm window(options);
+        QCOMPARE(window.CmbBxC->itemText(28), entry28);
+        QCOMPARE(window.CmbBxR->itemText(1), resistorEntry1);
+        QCOMPARE(window.CmbBxR->itemText(192), QStringLiteral("100"));
+        QCOMPARE(window.CmbBxC->currentText(), decimal == "," ? QStringLiteral(",01") : QStringLiteral(".01"));
+        window.show();
+        QCOMPARE(window.CmbBxC->currentText(), entry28);
+    }
+
+    void hintsSplitAtTheFirstBar_data() {
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("shortPart");
+        QTest::addColumn<QString>("longPart");
+        QTest::newRow("both parts") << "Capacitor C1|Enter" << "Capacitor C1" << "Enter";
+        QTest::newRow("leading bar") << "| readout" << "" << " readout";
+        QTest::newRow("no bar") << "Select Circuit Type" << "Select Circuit Type" << "Select Circuit Type";
+        QTest::newRow("several bars") << "a|b|c" << "a" << "b|c";
+        QTest::newRow("blanks kept") << "Resistor R3 |x " << "Resistor R3 " << "x ";
+        QTest::newRow("empty") << "" << "" << "";
+    }
+    void hintsSplitAtTheFirstBar() {
+        QFETCH(QString, hint);
+        const HintParts parts = SplitHint(hint);
+        QTEST(parts.shortPart, "shortPart");
+        QTEST(parts.longPart, "longPart");
+    }
+
+    void controlsRouteTheirHints() {
+        TRiaaForm window;
+        struct Case {
+            QWidget* control;
+            QString status;
+            QString tooltip;
+        };
+        const QString rsLong =
+            " Resistance Rs represents the output resistance or impedance of the previous stage.";
+        const QList<Case> cases{
+            {window.CmbBxC->lineEdit(), "Enter or choose a value Capacitor C1.", "Capacitor C1"},
+            {window.CmbBxR, "Enter or increment the value for R3 if needed.", "Resistor R3 "},
+            {window.ChkBxStdR,
+             " Check to limit resistor selection and calculations to common 1% and 5% values exclusively.", ""},
+            {window.ChckBxRs, rsLong, "Include Resistance Rs"},
+            {window.LMDRadioGroupCircuits->button(3), "Select Circuit Type", "Select Circuit Type"},
+            {window.RdGrpElement->button(1), "", ""},
+            {window.LblC1, "", ""},
+            {window.CircuitPage, "", ""},
+        };
+        for (const Case& c : cases) {
+            QCOMPARE(HintRouter::LongHintFor(c.control), c.status);
+            QCOMPARE(HintRouter::TooltipFor(c.control), c.tooltip);
+            window.hintRouter()->pointerOver(c.control);
+            QCOMPARE(window.StatusBar1->currentMessage(), c.status);
+        }
+    }
+
+    void statusBarChangesOnlyWithTheHint() {
+        TRiaaForm window;
+        QSignalSpy spy(window.hintRouter(), &HintRouter::hintChanged);
+        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits->button(0));
+        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits->button(5));
+        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits);
+        QCOMPARE(spy.count(), 1);
+        window.StatusBar1->showMessage(QStringLiteral("written elsewhere"));
+        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits->button(2));
+        QCOMPARE(window.StatusBar1->currentMessage(), QStringLiteral("written elsewhere"));
+        window.hintRouter()->pointerOver(window.CircuitPage);
+        QCOMPARE(window.StatusBar1->currentMessage(), QString());
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void errorReportIsOneModalBox() {
+        TRiaaForm window;
+        ModalBoxWatcher watcher;
+        bool after = false;
+        RunGuarded(&window, [] { throw std::runtime_error("<b>typed</b> text"); });
+        after = true;
+        QVERIFY(after);
+        QCOMPARE(watcher.boxes().size(), 1);
+        const SeenBox& box = watcher.boxes().first();
+        QCOMPARE(box.title, QStringLiteral("Mirelund"));
+        QCOMPARE(box.text, QStringLiteral("<b>typed</b> text"));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttons, QStringList{QStringLiteral("OK")});
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,5 @@
+// The application's look: Fusion, with tooltips waking after 500 ms.
+#pragma once
+
+// Installs the style on the running QApplication; call once, before any window is built.
+void InstallApplicationStyle();

@@ -1,0 +1,347 @@
+// The circuit page of TRiaaForm: its layout and every handler, from typed text to the six result fields.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTimer>
+
+#include "Bevel.h"
+#include "ErrorReport.h"
+#include "Fonts.h"
+#include "Hints.h"
+#include "KAQ2_RIAA.h"
+#include "RadioGroup.h"
+#include "SchematicView.h"
+#include "ValueListModel.h"
+
+namespace {
+
+const QColor kNormalResult(0, 255, 255);
+const QColor kAlertResult(255, 0, 0);
+constexpr int kFirstCapacitorEntry = 28;
+
+QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+std::string ToStdString(const QString& text) { return text.toStdString(); }
+
+template <class T>
+T* Named(T* control, const char* name) {
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+QLabel* MakeLabel(QWidget* page, const char* name, const QString& text, QPoint at, const QFont& font) {
+    auto* label = Named(new QLabel(text, page), name);
+    label->setFont(font);
+    label->adjustSize();
+    label->move(at);
+    return label;
+}
+
+// A frame's title over its top edge hides the line beneath it.
+QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at) {
+    QLabel* title = MakeLabel(page, name, text, at, PixelFont(QStringLiteral("Arial"), 11, true));
+    title->setAutoFillBackground(true);
+    return title;
+}
+
+QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint) {
+    auto* box = Named(new QCheckBox(caption, page), name);
+    box->setGeometry(geometry);
+    SetHint(box, hint);
+    SetShowHint(box, true);
+    return box;
+}
+
+QComboBox* MakeValueBox(QWidget* page, const char* name, ValueListModel* model, const QFont& font,
+                        const QString& text, const QString& hint) {
+    auto* box = Named(new QComboBox(page), name);
+    box->setEditable(true);
+    box->setModel(model);
+    box->setFont(font);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    // Completion would write list entries into what the user is typing.
+    box->setCompleter(nullptr);
+    box->setMaxVisibleItems(8);
+    box->setGeometry(63, 231, 105, box->sizeHint().height());
+    box->setEditText(text);
+    SetHint(box, hint);
+    SetShowHint(box, true);
+    return box;
+}
+
+QLabel* MakeResultField(QWidget* page, const char* name, QPoint at) {
+    auto* field = Named(new QLabel(page), name);
+    field->setGeometry(at.x(), at.y(), 67, 19);
+    field->setFont(PixelFont(QStringLiteral("Arial"), 12));
+    field->setAlignment(Qt::AlignCenter);
+    field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    field->setLineWidth(1);
+    field->setAutoFillBackground(true);
+    QPalette colours = field->palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::WindowText, kNormalResult);
+    field->setPalette(colours);
+    return field;
+}
+
+}  // namespace
+
+void TRiaaForm::buildCircuitPage() {
+    CircuitPage = Named(new QWidget(Notebook1), "CircuitPage");
+    QWidget* page = CircuitPage;
+    page->setAutoFillBackground(true);
+    const QFont smallBold = PixelFont(QStringLiteral("Arial"), 11, true);
+    const QFont pageFont = PixelFont(QStringLiteral("Arial"), 12);
+
+    Bevel298 = Named(new Bevel(Bevel::Shape::EtchedFrame, page), "Bevel298");
+    Bevel298->setGeometry(11, 10, 196, 103);
+    SetShowHint(Bevel298, true);
+    Label251 = MakeFrameTitle(page, "Label251", QStringLiteral("  Circuit Options "), {17, 4});
+    SetShowHint(Label251, true);
+    ChckBxRL = MakeCheckBox(page, "ChckBxRL", QStringLiteral("Include resistance RL  "), {17, 34, 160, 13},
+                            QStringLiteral("Include Resistor RL| Often, the equalization network or filter cascades "
+                                           "into a second gain stage or poteniometer. RL represents that resistance."));
+    ChckBxRs = MakeCheckBox(page, "ChckBxRs", QStringLiteral("Include resistance Rs"), {17, 57, 160, 13},
+                            QStringLiteral("Include Resistance Rs| Resistance Rs represents the output resistance or "
+                                           "impedance of the previous stage."));
+    ChkBxStdR = MakeCheckBox(page, "ChkBxStdR", QStringLiteral("Use closest standard resistor"), {17, 80, 185, 17},
+                             QStringLiteral("| Check to limit resistor selection and calculations to common 1% and "
+                                            "5% values exclusively."));
+
+    RdGrpElement = Named(new RadioGroup(QStringLiteral(" Circuit Elements"),
+                                        {QStringLiteral("C1"), QStringLiteral("C2"), QStringLiteral("R1"),
+                                         QStringLiteral("R2"), QStringLiteral("RL"), QStringLiteral("Rs")},
+                                        3, page),
+                         "RdGrpElement");
+    RdGrpElement->setGeometry(11, 118, 196, 89);
+    SetShowHint(RdGrpElement, true);
+
+    Bevel2 = Named(new Bevel(Bevel::Shape::EtchedFrame, page), "Bevel2");
+    Bevel2->setGeometry(11, 216, 196, 47);
+    LabelElement = MakeFrameTitle(page, "LabelElement", QStringLiteral("  Capacitor "), {18, 211});
+    LabelPre = MakeLabel(page, "LabelPre", QStringLiteral("C1"), {43, 235}, pageFont);
+    CmbBxR = MakeValueBox(page, "CmbBxR", resistorModel_, smallBold, QStringLiteral("1000000"),
+                          QStringLiteral("Resistor R3 |Enter or increment the value for R3 if needed."));
+    CmbBxC = MakeValueBox(page, "CmbBxC", capacitorModel_, PixelFont(QStringLiteral("Arial"), 12, true),
+                          QStringLiteral("0.01"), QStringLiteral("Capacitor C1|Enter or choose a value Capacitor C1."));
+    LabelSufix = MakeLabel(page, "LabelSufix", QStringLiteral("\u00B5F"), {172, 234}, pageFont);
+
+    Bevel6 = Named(new Bevel(Bevel::Shape::EtchedFrame, page), "Bevel6");
+    Bevel6->setGeometry(11, 272, 196, 94);
+    Label20 = MakeFrameTitle(page, "Label20", QStringLiteral("  Results "), {18, 267});
+    Label1a = MakeLabel(page, "Label1a", QStringLiteral("C1"), {20, 284}, pageFont);
+    Label2a = MakeLabel(page, "Label2a", QStringLiteral("C2"), {20, 313}, pageFont);
+    Label103 = MakeLabel(page, "Label103", QStringLiteral("R1"), {20, 341}, pageFont);
+    Label104 = MakeLabel(page, "Label104", QStringLiteral("R2"), {113, 284}, pageFont);
+    Label105 = MakeLabel(page, "Label105", QStringLiteral("RL"), {113, 313}, pageFont);
+    Label8 = MakeLabel(page, "Label8", QStringLiteral("Rs"), {113, 341}, pageFont);
+    for (QLabel* rightAligned : {Label105, Label8}) {
+        rightAligned->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        rightAligned->resize(16, rightAligned->height());
+    }
+    LblC1 = MakeResultField(page, "LblC1", {38, 282});
+    LblC2 = MakeResultField(page, "LblC2", {38, 310});
+    LblR1 = MakeResultField(page, "LblR1", {38, 338});
+    LblR2 = MakeResultField(page, "LblR2", {132, 282});
+    LblR3 = MakeResultField(page, "LblR3", {132, 310});
+    LblR4 = MakeResultField(page, "LblR4", {132, 338});
+
+    Bevel3 = Named(new Bevel(Bevel::Shape::EtchedFrame, page), "Bevel3");
+    Bevel3->setGeometry(216, 10, 408, 253);
+    SetShowHint(Bevel3, true);
+    Notebook2 = new SchematicView(page);
+    Notebook2->move(217, 11);
+    LMDSimplePanel1 = Named(new Bevel(Bevel::Shape::RaisedBars, page), "LMDSimplePanel1");
+    LMDSimplePanel1->setGeometry(216, 138, 408, 7);
+
+    LMDRadioGroupCircuits = Named(new RadioGroup(QStringLiteral(" Circuits"),
+                                                 {QStringLiteral("Low-Pass 50Hz"), QStringLiteral("Low-Pass 2122Hz"),
+                                                  QStringLiteral("Shelving 50Hz to 500Hz"),
+                                                  QStringLiteral("Shelving 500Hz to 2122Hz"),
+                                                  QStringLiteral("Complete RIAA Eq (version 1)"),
+                                                  QStringLiteral("Complete RIAA Eq (version 2)")},
+                                                 2, page),
+                                  "LMDRadioGroupCircuits");
+    LMDRadioGroupCircuits->setGeometry(216, 267, 408, 99);
+    SetHint(LMDRadioGroupCircuits, QStringLiteral("Select Circuit Type"));
+    SetShowHint(LMDRadioGroupCircuits, true);
+
+    QWidget::setTabOrder(CmbBxR, CmbBxC);
+    QWidget::setTabOrder(CmbBxC, ChkBxStdR);
+    QWidget::setTabOrder(ChkBxStdR, ChckBxRs);
+    QWidget::setTabOrder(ChckBxRs, ChckBxRL);
+    QWidget::setTabOrder(ChckBxRL, RdGrpElement->button(0));
+    QWidget::setTabOrder(RdGrpElement->button(0), LMDRadioGroupCircuits->button(0));
+
+    // User actions only: setting a text, a check or a selection from the program raises none of these.
+    connect(RdGrpElement, &RadioGroup::itemChosen, this, [this] { RunGuarded(this, [this] { RdGrpElementClick(); }); });
+    connect(LMDRadioGroupCircuits, &RadioGroup::itemChosen, this,
+            [this] { RunGuarded(this, [this] { LMDRadioGroupCircuitsChange(); }); });
+    for (QCheckBox* box : {ChckBxRL, ChckBxRs, ChkBxStdR}) {
+        connect(box, &QCheckBox::clicked, this, [this] { RunGuarded(this, [this] { ChckBxRLClick(); }); });
+    }
+    const auto capacitorChanged = [this] { RunGuarded(this, [this] { CmbBxCChange(); }); };
+    const auto resistorChanged = [this] { RunGuarded(this, [this] { CmbBxRChange(); }); };
+    connect(CmbBxC->lineEdit(), &QLineEdit::textEdited, this, capacitorChanged);
+    connect(CmbBxC, &QComboBox::activated, this, capacitorChanged);
+    connect(CmbBxR->lineEdit(), &QLineEdit::textEdited, this, resistorChanged);
+    connect(CmbBxR, &QComboBox::activated, this, resistorChanged);
+
+    Notebook1->addWidget(page);
+}
+
+riaa::CircuitKind TRiaaForm::currentCircuit() const {
+    return static_cast<riaa::CircuitKind>(LMDRadioGroupCircuits->itemIndex());
+}
+
+riaa::ElementKind TRiaaForm::currentElement() const { return static_cast<riaa::ElementKind>(RdGrpElement->itemIndex()); }
+
+QList<QLabel*> TRiaaForm::resultFields() const { return {LblC1, LblC2, LblR1, LblR2, LblR3, LblR4}; }
+
+void TRiaaForm::colourResultFields(const QColor& colour) {
+    for (QLabel* field : resultFields()) {
+        QPalette colours = field->palette();
+        colours.setColor(QPalette::WindowText, colour);
+        field->setPalette(colours);
+    }
+}
+
+void TRiaaForm::CalculateP() {
+    const riaa::CalculationOptions options{ChckBxRL->isChecked(), ChckBxRs->isChecked(), ChkBxStdR->isChecked()};
+    // Calculated before anything is shown, so that a calculation that fails leaves the fields as they were.
+    const riaa::CalculationResult result =
+        riaa::CalculateNetwork(state_, currentCircuit(), options, ResistorList, locale_);
+    colourResultFields(kNormalResult);
+    if (result.warning != riaa::NetworkWarning::None) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), ToQString(riaa::WarningText(result.warning)),
+                        QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+    if (result.alert) colourResultFields(kAlertResult);
+    const QList<QLabel*> fields = resultFields();
+    for (int i = 0; i < fields.size(); ++i) fields[i]->setText(ToQString(result.texts[static_cast<std::size_t>(i)]));
+    RdGrpElementClick();
+}
+
+void TRiaaForm::RdGrpElementClick() {
+    const riaa::ElementKind element = currentElement();
+    LabelPre->setText(RdGrpElement->itemText(RdGrpElement->itemIndex()));
+    LabelPre->adjustSize();
+    const bool capacitor = element == riaa::ElementKind::C1 || element == riaa::ElementKind::C2;
+    LabelSufix->setText(capacitor ? QStringLiteral("\u00B5F") : QStringLiteral("ohm"));
+    LabelSufix->adjustSize();
+    CmbBxC->setVisible(capacitor);
+    LabelElement->setText(capacitor ? QStringLiteral(" Capacitor") : QStringLiteral(" Resistor"));
+    LabelElement->adjustSize();
+
+    using riaa::ElementKind;
+    using namespace riaa::patterns;
+    switch (element) {
+        case ElementKind::C1: CmbBxC->setEditText(ToQString(riaa::RenderNumber(state_.C1, UpToTen, locale_))); break;
+        case ElementKind::C2: CmbBxC->setEditText(ToQString(riaa::RenderNumber(state_.C2, UpToTen, locale_))); break;
+        default: {
+            const double values[] = {state_.R1, state_.R2, state_.RL, state_.Rs};
+            double ohms = values[static_cast<int>(element) - static_cast<int>(ElementKind::R1)];
+            if (ChkBxStdR->isChecked() && (element == ElementKind::R1 || element == ElementKind::R2)) {
+                ohms = riaa::ClosestStandardResistor(ohms, ResistorList, locale_);
+            }
+            CmbBxR->setEditText(ToQString(riaa::RenderNumber(ohms, UpToOne, locale_)));
+        }
+    }
+}
+
+void TRiaaForm::CmbBxCChange() {
+    if (riaa::IsZeroLikeText(ToStdString(CmbBxC->currentText())) || PauseInProgress) return;
+    QPointer<TRiaaForm> alive(this);
+    PauseWithMessages(options_.typingPauseMs);
+    if (!alive) return;
+
+    // Read anew: the user may have typed on during the wait.
+    const std::string text = ToStdString(CmbBxC->currentText());
+    const double microfarads = riaa::ParseNumber(text, locale_);
+    const riaa::ElementKind element =
+        currentElement() == riaa::ElementKind::C1 ? riaa::ElementKind::C1 : riaa::ElementKind::C2;
+    // A value the circuit cannot take is refused before it joins the list.
+    riaa::NetworkState entered = state_;
+    riaa::ApplyElementValue(entered, currentCircuit(), element, microfarads);
+    capacitorModel_->insertTypedValue(text, locale_);
+    state_ = entered;
+    CalculateP();
+}
+
+void TRiaaForm::CmbBxRChange() {
+    if (riaa::IsZeroLikeText(ToStdString(CmbBxR->currentText())) || PauseInProgress) return;
+    QPointer<TRiaaForm> alive(this);
+    PauseWithMessages(options_.typingPauseMs);
+    if (!alive) return;
+
+    const std::string text = riaa::ExpandMultiplierSuffix(ToStdString(CmbBxR->currentText()), locale_);
+    CmbBxR->setEditText(ToQString(text));
+    const double ohms = riaa::ParseNumber(text, locale_);
+    const riaa::ElementKind element = currentElement();
+    riaa::NetworkState entered = state_;
+    if (element != riaa::ElementKind::C1 && element != riaa::ElementKind::C2) {
+        riaa::ApplyElementValue(entered, currentCircuit(), element, ohms);
+    }
+    resistorModel_->insertTypedValue(text, locale_);
+    state_ = entered;
+    CalculateP();
+}
+
+void TRiaaForm::ChckBxRLClick() {
+    Notebook2->setRsOverlaysVisible(ChckBxRs->isChecked());
+    Notebook2->setRLOverlaysVisible(ChckBxRL->isChecked());
+    RdGrpElementClick();
+    CalculateP();
+}
+
+void TRiaaForm::LMDRadioGroupCircuitsChange() {
+    Notebook2->showCircuit(LMDRadioGroupCircuits->itemIndex());
+    RdGrpElement->setItemIndex(0);
+    RdGrpElementClick();
+    CalculateP();
+}
+
+void TRiaaForm::FormKeyPress() { LMDRadioGroupCircuitsChange(); }
+
+void TRiaaForm::keyPressEvent(QKeyEvent* event) {
+    // Only a character key delivered to the window itself, not one a control passed on.
+    const QWidget* focus = QApplication::focusWidget();
+    if (!event->text().isEmpty() && (focus == nullptr || focus == this)) {
+        RunGuarded(this, [this] { FormKeyPress(); });
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TRiaaForm::PauseWithMessages(int milliseconds) {
+    if (PauseInProgress) return;
+    PauseInProgress = true;
+    // Cleared whatever happens during the wait, even if the window goes away.
+    struct ClearFlag {
+        ~ClearFlag() { PauseInProgress = false; }
+    } clearFlag;
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(qApp, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+    timer.start(milliseconds);
+    if (!QCoreApplication::closingDown()) loop.exec();
+}
+
+void TRiaaForm::FormShow() {
+    // Selecting from the program raises no change event, so no calculation follows.
+    if (CapacitorList.size() <= static_cast<std::size_t>(kFirstCapacitorEntry)) return;
+    CmbBxC->setCurrentIndex(kFirstCapacitorEntry);
+    CmbBxC->setEditText(CmbBxC->itemText(kFirstCapacitorEntry));
+}
