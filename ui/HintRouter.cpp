@@ -51,13 +51,30 @@ void HintRouter::refreshFromPointer() {
     pointerOver(control);
 }
 
+void HintRouter::scheduleRefresh() {
+    // After the event has been handled, so that a hint written by its handler is the one read.
+    if (refreshPending_) return;
+    refreshPending_ = true;
+    QMetaObject::invokeMethod(this, [this] {
+        refreshPending_ = false;
+        refreshFromPointer();
+    }, Qt::QueuedConnection);
+}
+
 bool HintRouter::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+        case QEvent::MouseMove:
+        case QEvent::Enter:
+        case QEvent::Leave:
+            scheduleRefresh();
+            break;
         case QEvent::MouseButtonPress:
-            if (auto* control = qobject_cast<QWidget*>(watched)) pressedControl_ = control;
+            // The press reaches the control under the pointer first, then any parent it is passed on to.
+            if (auto* control = qobject_cast<QWidget*>(watched); control && !pressedControl_) pressedControl_ = control;
             break;
         case QEvent::MouseButtonRelease:
             pressedControl_.clear();
+            scheduleRefresh();
             break;
         case QEvent::ToolTip: {
             auto* control = qobject_cast<QWidget*>(watched);

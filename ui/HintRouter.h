@@ -33,8 +33,10 @@ protected:
 
 private:
     void refreshFromPointer();
+    void scheduleRefresh();
 
     QString currentHint_;
     // A control that took a mouse press keeps the pointer until release, even when dragged off it.
     QPointer<QWidget> pressedControl_;
+    bool refreshPending_ = false;
 };

@@ -20,6 +20,8 @@
 #include "HintRouter.h"
 #include "Hints.h"
 #include "KAQ2_RIAA.h"
+#include "GraphImage.h"
+#include "GraphPage.h"
 #include "ModalBoxWatcher.h"
 #include "RadioGroup.h"
 
@@ -192,6 +194,25 @@ private slots:
         window.hintRouter()->pointerOver(window.CircuitPage);
         QCOMPARE(window.StatusBar1->currentMessage(), QString());
         QCOMPARE(spy.count(), 2);
+    }
+
+    void graphReadoutFollowsADragOffTheImage() {
+        TRiaaForm window;
+        window.show();
+        window.Graph1Click();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget* image = window.GraphPage1->Image1;
+        QTest::mousePress(image, Qt::LeftButton, {}, QPoint(364, 137));
+        QTest::mouseMove(image, QPoint(364, 137));
+        QTest::qWait(20);
+        QCOMPARE(window.StatusBar1->currentMessage(), QStringLiteral(" -0.07 dB    1006 Hz"));
+        // Dragged far below and to the left of the image, the readout still follows the pointer.
+        QTest::mouseMove(image, QPoint(-10, 400));
+        QTest::qWait(20);
+        QVERIFY2(window.StatusBar1->currentMessage().endsWith(QStringLiteral(" Hz")),
+                 qPrintable(window.StatusBar1->currentMessage()));
+        QVERIFY(window.StatusBar1->currentMessage().startsWith(QStringLiteral(" -38.6 dB")));
+        QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(-10, 400));
     }
 
     void errorReportIsOneModalBox() {
