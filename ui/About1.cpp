@@ -16,7 +16,7 @@ namespace {
 const QString SiteCaption = QStringLiteral("mirelund.example");
 const QString SiteAddress = QStringLiteral("https://www.mirelund.example/");
 const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Mirelund");
-const QString RightsNotice = QStringLiteral("Free to use. No warranty.");
+const QString RightsNotice = QStringLiteral("Provided as is.");
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
     auto* label = new QLabel(parent);

@@ -32,7 +32,7 @@ const QString LargeRowText = QStringLiteral("F      AMP I");
 const QString SmallRowText = QStringLiteral("INE                   NSIGHT");
 
 const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Mirelund");
-const QString RightsNotice = QStringLiteral("Free to use. No warranty.");
+const QString RightsNotice = QStringLiteral("Provided as is, without warranty.");
 
 QFont wordmarkFont(int pixelSize) {
     QFont font = PixelFont(QStringLiteral("Times New Roman"), pixelSize, true);
