@@ -1,0 +1,202 @@
+#include "About1.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+
+#include "AutoSizeLabel.h"
+#include "Custcolp.h"
+#include "Fonts.h"
+
+namespace {
+
+const QString SiteCaption = QStringLiteral("mirelund.example");
+const QString SiteAddress = QStringLiteral("https://www.mirelund.example/");
+const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Mirelund");
+const QString RightsNotice = QStringLiteral("Provided as is.");
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFont(font);
+    label->setText(text);
+    return label;
+}
+
+}  // namespace
+
+QString LinkAddressText(const QString& jumpTarget, const QString& caption) {
+    if (!jumpTarget.trimmed().isEmpty()) {
+        return jumpTarget;
+    }
+    if (caption.contains(QLatin1Char('@'))) {
+        return QStringLiteral("mailto:") + caption;
+    }
+    return caption;
+}
+
+QUrl LinkAddress(const QString& jumpTarget, const QString& caption) {
+    const QString text = LinkAddressText(jumpTarget, caption);
+    QUrl url(text, QUrl::TolerantMode);
+    if (url.scheme().isEmpty()) {
+        url = QUrl::fromUserInput(text);
+    }
+    return url;
+}
+
+LinkLabel::LinkLabel(QWidget* parent)
+    : QLabel(parent), m_opener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setCursor(Qt::PointingHandCursor);
+    setUnderline(true);
+    applyTextColor();
+}
+
+void LinkLabel::setNormalColor(const QColor& color) {
+    m_normalColor = color;
+    applyTextColor();
+}
+
+void LinkLabel::setActiveColor(const QColor& color) {
+    m_activeColor = color;
+    applyTextColor();
+}
+
+void LinkLabel::setUnderline(bool underline) {
+    QFont underlined = font();
+    underlined.setUnderline(underline);
+    setFont(underlined);
+}
+
+void LinkLabel::setUrlOpener(UrlOpener opener) { m_opener = std::move(opener); }
+
+// Only the enabled colour groups change: a disabled label keeps the style's greyed text.
+void LinkLabel::applyTextColor() {
+    const QColor color = m_wasPressed ? m_activeColor : m_normalColor;
+    QPalette colors = palette();
+    colors.setColor(QPalette::Active, QPalette::WindowText, color);
+    colors.setColor(QPalette::Inactive, QPalette::WindowText, color);
+    setPalette(colors);
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_jumpMode != JumpMode::Internet) {
+        QLabel::mousePressEvent(event);
+        return;
+    }
+    m_wasPressed = true;
+    m_pressInProgress = true;
+    applyTextColor();
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_pressInProgress) {
+        QLabel::mouseReleaseEvent(event);
+        return;
+    }
+    m_pressInProgress = false;
+    event->accept();
+    // A press dragged off the label before release is no click.
+    if (rect().contains(event->position().toPoint()) && m_jumpMode == JumpMode::Internet) {
+        openAddress();
+    }
+}
+
+void LinkLabel::openAddress() {
+    const bool opened = m_opener && m_opener(LinkAddress(m_jumpTarget, text()));
+    if (!opened) {
+        // No message: the label simply stops offering what it cannot do.
+        m_jumpMode = JumpMode::None;
+        setEnabled(false);
+    }
+}
+
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("About"));
+    setFixedSize(ClientWidth, ClientHeight);
+    setSizeGripEnabled(false);
+    const QFont dialogFont = PixelFont(QStringLiteral("MS Sans Serif"), 11);
+    setFont(dialogFont);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    setAutoFillBackground(true);
+
+    Panel1 = new TCustomColorPanel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(8, 8, 281, 161);
+    Panel1->setBevelOuter(TCustomColorPanel::BevelKind::Lowered);
+    Panel1->setBevelInner(TCustomColorPanel::BevelKind::Raised);
+    Panel1->setBevelWidth(1);
+
+    ProductName = makeLabel(Panel1, "ProductName", QStringLiteral("Mirelund"), PixelFont(QStringLiteral("Arial"), 16, true));
+    FitLabelToText(ProductName);
+    ProductName->move(40, 16);
+
+    Version = makeLabel(Panel1, "Version", QStringLiteral("Version 1"), dialogFont);
+    FitLabelToText(Version);
+    Version->move(203, 36);
+
+    LMDSimpleLabel1 = new LinkLabel(Panel1);
+    LMDSimpleLabel1->setObjectName(QStringLiteral("LMDSimpleLabel1"));
+    QFont linkFont = PixelFont(QStringLiteral("Arial"), 16);
+    linkFont.setUnderline(true);
+    LMDSimpleLabel1->setFont(linkFont);
+    LMDSimpleLabel1->setText(SiteCaption);
+    LMDSimpleLabel1->setJumpTarget(SiteAddress);
+    LMDSimpleLabel1->setGeometry(72, 80, 149, 20);
+
+    Copyright = makeLabel(Panel1, "Copyright", CopyrightNotice, dialogFont);
+    FitLabelToText(Copyright);
+    Copyright->move(16, 136);
+
+    Comments = makeLabel(Panel1, "Comments", RightsNotice, dialogFont);
+    Comments->setWordWrap(true);
+    Comments->setGeometry(184, 136, 83, Comments->heightForWidth(83));
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(111, 180, 75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutBox::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        if (!m_shownBefore) {
+            // Centred on the screen the first time; an explicit move also keeps the dialog from being
+            // re-centred over its parent later on.
+            const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+            if (screen) {
+                move(screen->geometry().center() - rect().center());
+            }
+            m_shownBefore = true;
+        } else {
+            move(m_lastPosition);
+        }
+    }
+    QDialog::setVisible(visible);
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent* event) {
+    // There is no cancel button, so Escape is not a way out.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TAboutBox::hideEvent(QHideEvent* event) {
+    m_lastPosition = pos();
+    QDialog::hideEvent(event);
+}
