@@ -1,16 +1,38 @@
-// Program entry: builds the calculator and runs it.
+// Program entry: the splash first, then the main window and the About box, then the event loop.
 #include <QApplication>
+#include <QTimer>
+#include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 
+#include "About1.h"
+#include "AppIcon.h"
 #include "AppStyle.h"
 #include "Fonts.h"
 #include "KAQ2_RIAA.h"
+#include "Resources.h"
+#include "Splash.h"
 
 namespace {
+
 bool HasDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
+
+// For scripts/measure-startup: once the main window is up, print when (wall clock, so that the script can
+// subtract its own launch time), how long the hold lasted and the peak memory, then quit.
+void ReportStartupAndQuit(const TRiaaForm& window) {
+    using namespace std::chrono;
+    const auto shownNs = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("shown_epoch_ns=%lld hold_ms=%llu peak_rss_kb=%ld\n", static_cast<long long>(shownNs),
+                static_cast<unsigned long long>(window.holdEndedAt() - window.createStartedAt()), usage.ru_maxrss);
+    std::fflush(stdout);
+    QApplication::quit();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -19,10 +41,31 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Mirelund"));
+    InitMirelundResources();
     InstallApplicationStyle();
     InstallFontSubstitutions();
-    TRiaaForm mainWindow;
+    QApplication::setWindowIcon(MirelundIcon());
+
+    // The splash is on screen before anything else is built; the main window destroys it after the hold.
+    auto* splash = new TSplashForm;
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    QApplication::setApplicationName(QStringLiteral("Mirelund"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Mirelund"));
+
+    StartupOptions options;
+    options.splash = splash;
+    options.holdSplash = true;
+    TRiaaForm mainWindow(options);
+
+    TAboutBox aboutBox;
+    mainWindow.setAboutBox(&aboutBox);
+
     mainWindow.show();
+    if (qEnvironmentVariableIsSet("MIRELUND_REPORT_STARTUP")) {
+        QTimer::singleShot(0, &mainWindow, [&mainWindow] { ReportStartupAndQuit(mainWindow); });
+    }
     return QApplication::exec();
 }

@@ -1,14 +1,21 @@
-// Saves pictures of the real windows (circuit page, graph page) as PNG files, for the README and for review.
+// Saves pictures of the real windows as PNG files, for the README, the package icon and for review:
+// circuit-page.png, graph-page.png (all three curves drawn), splash.png, about.png, icon-32.png and
+// icon-8x.png (the icon eight times larger, pixel for pixel).
 // Usage: capture_windows OUTPUT_FOLDER   (runs under the offscreen platform unless a display is set)
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
-#include <QStackedWidget>
+#include <QPushButton>
 #include <cstdio>
 
+#include "About1.h"
+#include "AppIcon.h"
 #include "AppStyle.h"
 #include "Fonts.h"
+#include "GraphPage.h"
 #include "KAQ2_RIAA.h"
+#include "Resources.h"
+#include "Splash.h"
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -21,15 +28,34 @@ int main(int argc, char* argv[]) {
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) return 1;
+    InitMirelundResources();
     InstallApplicationStyle();
     InstallFontSubstitutions();
+    const auto path = [&folder](const char* name) { return folder.filePath(QLatin1String(name)); };
+    bool saved = true;
+
+    TSplashForm splash;
+    saved = splash.grab().save(path("splash.png")) && saved;
 
     TRiaaForm window;
     window.show();
     QApplication::processEvents();
-    bool saved = window.grab().save(folder.filePath(QStringLiteral("circuit-page.png")));
+    saved = window.grab().save(path("circuit-page.png")) && saved;
     window.Graph1Click();
+    for (QPushButton* button : {window.GraphPage1->SpdBtnInvRIAAEq, window.GraphPage1->SpdBtnPlayBack,
+                                window.GraphPage1->SpdBtnRIAAEq}) {
+        button->click();
+    }
     QApplication::processEvents();
-    saved = window.grab().save(folder.filePath(QStringLiteral("graph-page.png"))) && saved;
+    saved = window.grab().save(path("graph-page.png")) && saved;
+
+    TAboutBox about;
+    saved = about.grab().save(path("about.png")) && saved;
+
+    const QImage icon = MirelundIconImage();
+    saved = icon.save(path("icon-32.png")) && saved;
+    saved = icon.scaled(icon.size() * 8).save(path("icon-8x.png")) && saved;
+
+    std::printf("%s\n", saved ? "saved" : "could not save every picture");
     return saved ? 0 : 1;
 }

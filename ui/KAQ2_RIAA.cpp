@@ -96,6 +96,7 @@ void TRiaaForm::buildFrame() {
 void TRiaaForm::FormCreate() {
     const MillisecondClock& clock = options_.clock;
     const std::uint64_t startMs = clock();
+    createStartedAt_ = startMs;
 
     while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
     state_ = riaa::NetworkState{};

@@ -52,7 +52,8 @@ public:
     const riaa::NumberLocale& numberLocale() const { return locale_; }
     HintRouter* hintRouter() const { return hintRouter_; }
     static bool pauseInProgress() { return PauseInProgress; }
-    // When the hold of the last FormCreate ended, by the window's clock.
+    // When FormCreate began and when its hold ended, by the window's clock.
+    std::uint64_t createStartedAt() const { return createStartedAt_; }
     std::uint64_t holdEndedAt() const { return holdEndedAt_; }
 
     // Menu commands.
@@ -139,5 +140,6 @@ private:
     HintRouter* hintRouter_ = nullptr;
     QPointer<QDialog> aboutBox_;
     bool shownOnce_ = false;
+    std::uint64_t createStartedAt_ = 0;
     std::uint64_t holdEndedAt_ = 0;
 };
