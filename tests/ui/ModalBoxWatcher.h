@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <QVector>
@@ -16,8 +17,8 @@ struct SeenBox {
 
 class ModalBoxWatcher {
 public:
-    ModalBoxWatcher() {
-        timer_.setInterval(20);
+    explicit ModalBoxWatcher(int pollMs = 20) {
+        timer_.setInterval(pollMs);
         QObject::connect(&timer_, &QTimer::timeout, [this] { closeOpenBox(); });
         timer_.start();
     }
@@ -27,8 +28,16 @@ public:
 
 private:
     void closeOpenBox() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) return;
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr) {
+            // Any other dialog (the About box) is counted by its title and closed as its OK would.
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                boxes_.append(SeenBox{dialog->windowTitle(), {}, QMessageBox::NoIcon, {}});
+                dialog->accept();
+            }
+            return;
+        }
         SeenBox seen{box->windowTitle(), box->text(), box->icon(), {}};
         for (QAbstractButton* button : box->buttons()) seen.buttons << button->text().remove(QLatin1Char('&'));
         boxes_.append(seen);
