@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "AutoSizeLabel.h"
+#include "Controls.h"
 #include "Custcolp.h"
 #include "Fonts.h"
 
@@ -17,16 +18,6 @@ const QString SiteCaption = QStringLiteral("mirelund.example");
 const QString SiteAddress = QStringLiteral("https://www.mirelund.example/");
 const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Mirelund");
 const QString RightsNotice = QStringLiteral("Provided as is.");
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFont(font);
-    label->setText(text);
-    return label;
-}
 
 }  // namespace
 
@@ -138,11 +129,11 @@ TAboutBox::TAboutBox(QWidget* parent)
     Panel1->setBevelInner(TCustomColorPanel::BevelKind::Raised);
     Panel1->setBevelWidth(1);
 
-    ProductName = makeLabel(Panel1, "ProductName", QStringLiteral("Mirelund"), PixelFont(QStringLiteral("Arial"), 16, true));
+    ProductName = MakePlainLabel(Panel1, "ProductName", QStringLiteral("Mirelund"), PixelFont(QStringLiteral("Arial"), 16, true));
     FitLabelToText(ProductName);
     ProductName->move(40, 16);
 
-    Version = makeLabel(Panel1, "Version", QStringLiteral("Version 1"), dialogFont);
+    Version = MakePlainLabel(Panel1, "Version", QStringLiteral("Version 1"), dialogFont);
     FitLabelToText(Version);
     Version->move(203, 36);
 
@@ -155,11 +146,11 @@ TAboutBox::TAboutBox(QWidget* parent)
     LMDSimpleLabel1->setJumpTarget(SiteAddress);
     LMDSimpleLabel1->setGeometry(72, 80, 149, 20);
 
-    Copyright = makeLabel(Panel1, "Copyright", CopyrightNotice, dialogFont);
+    Copyright = MakePlainLabel(Panel1, "Copyright", CopyrightNotice, dialogFont);
     FitLabelToText(Copyright);
     Copyright->move(16, 136);
 
-    Comments = makeLabel(Panel1, "Comments", RightsNotice, dialogFont);
+    Comments = MakePlainLabel(Panel1, "Comments", RightsNotice, dialogFont);
     Comments->setWordWrap(true);
     Comments->setGeometry(184, 136, 83, Comments->heightForWidth(83));
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "Bevel.h"
+#include "Controls.h"
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "Hints.h"
@@ -29,12 +30,6 @@ constexpr int kFirstCapacitorEntry = 28;
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 std::string ToStdString(const QString& text) { return text.toStdString(); }
-
-template <class T>
-T* Named(T* control, const char* name) {
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
 
 QLabel* MakeLabel(QWidget* page, const char* name, const QString& text, QPoint at, const QFont& font) {
     auto* label = Named(new QLabel(text, page), name);

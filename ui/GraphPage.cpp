@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "ButtonGlyphs.h"
+#include "Controls.h"
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "GraphImage.h"
@@ -29,12 +30,6 @@ const char* const kFrequencies[] = {
     "1700",  "1800",  "1900",  "2000",  "3000",  "4000",  "5000",  "6000",  "7000",  "8000",
     "9000",  "10000", "11000", "12000", "13000", "14000", "15000", "16000", "17000", "18000",
     "19000", "20000", "30000", "40000", "50000", "60000", "70000", "80000", "90000", "100000"};
-
-template <class Control>
-Control* Named(Control* control, const char* name) {
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = Named(new QLabel(text, parent), name);

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "AutoSizeLabel.h"
+#include "Controls.h"
 #include "Custcolp.h"
 #include "Fonts.h"
 #include "JpegDecoder.h"
@@ -54,16 +55,6 @@ WordmarkLabel* makeWordmark(QWidget* parent, const char* name, const QString& te
     label->setText(text);
     setTextColor(label, color);
     label->setGeometry(geometry);
-    return label;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFont(font);
-    label->setText(text);
     return label;
 }
 
@@ -114,22 +105,22 @@ TSplashForm::TSplashForm(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Q
     QWidget* panel = CustomColorPanel1;
     Label1 = makeWordmark(panel, "Label1", LargeRowText, 37, Silver, QRect(120, 28, 188, 42));
 
-    Label2 = makeLabel(panel, "Label2", QStringLiteral("Version 1"), PixelFont(QStringLiteral("Arial"), 13, true));
+    Label2 = MakePlainLabel(panel, "Label2", QStringLiteral("Version 1"), PixelFont(QStringLiteral("Arial"), 13, true));
     setTextColor(Label2, Red);
     Label2->setGeometry(355, 124, 59, 16);
 
     const QFont noticeFont = PixelFont(QStringLiteral("Arial"), 11);
-    Label3 = makeLabel(panel, "Label3", CopyrightNotice, noticeFont);
+    Label3 = MakePlainLabel(panel, "Label3", CopyrightNotice, noticeFont);
     FitLabelToText(Label3);
     Label3->move(111, 153);
 
-    Label4 = makeLabel(panel, "Label4", RightsNotice, noticeFont);
+    Label4 = MakePlainLabel(panel, "Label4", RightsNotice, noticeFont);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
     FitLabelToTextAtRight(Label4, RightsNoticeRight, 153);
 
     Label5 = makeWordmark(panel, "Label5", LargeRowText, 37, Navy, QRect(119, 27, 188, 42));
 
-    Label7 = makeLabel(panel, "Label7", QStringLiteral("Mirelund"), PixelFont(QStringLiteral("Arial"), 24, true));
+    Label7 = MakePlainLabel(panel, "Label7", QStringLiteral("Mirelund"), PixelFont(QStringLiteral("Arial"), 24, true));
     Label7->setAlignment(Qt::AlignCenter);
     QPalette onGreen = Label7->palette();
     onGreen.setColor(QPalette::WindowText, Qt::white);
