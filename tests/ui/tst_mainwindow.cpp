@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include <deque>
@@ -213,6 +214,42 @@ private slots:
                  qPrintable(window.StatusBar1->currentMessage()));
         QVERIFY(window.StatusBar1->currentMessage().startsWith(QStringLiteral(" -38.6 dB")));
         QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(-10, 400));
+    }
+
+    void tooltipsWakeAfterHalfASecond_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("capacitor box") << "CmbBxC" << "Capacitor C1";
+        QTest::newRow("check box with an empty short part") << "ChkBxStdR" << "";
+        QTest::newRow("check box") << "ChckBxRL" << "Include Resistor RL";
+    }
+    void tooltipsWakeAfterHalfASecond() {
+        QFETCH(QString, control);
+        QFETCH(QString, tooltip);
+        TRiaaForm window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QToolTip::hideText();
+        auto* target = window.findChild<QWidget*>(control);
+        QVERIFY(target != nullptr);
+        QWidget* under = target->childAt(target->rect().center());
+        QWidget* hovered = under ? under : target;
+        QTest::mouseMove(hovered, hovered->rect().center());
+        QTest::qWait(200);
+        QVERIFY(!QToolTip::isVisible());
+        if (tooltip.isEmpty()) {
+            QTest::qWait(800);
+            QVERIFY(!QToolTip::isVisible());
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 3000);
+            QCOMPARE(QToolTip::text(), tooltip);
+            // Taken down 2.5 s after it came up.
+            QTest::qWait(1500);
+            QVERIFY(QToolTip::isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 4000);
+        }
+        QToolTip::hideText();
     }
 
     void errorReportIsOneModalBox() {
