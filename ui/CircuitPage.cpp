@@ -235,6 +235,8 @@ void TRiaaForm::RdGrpElementClick() {
     LabelSufix->setText(capacitor ? QStringLiteral("\u00B5F") : QStringLiteral("ohm"));
     LabelSufix->adjustSize();
     CmbBxC->setVisible(capacitor);
+    // The resistor box lies beneath: hidden too, so that neither typing nor Tab reaches a box nobody sees.
+    CmbBxR->setVisible(!capacitor);
     LabelElement->setText(capacitor ? QStringLiteral(" Capacitor") : QStringLiteral(" Resistor"));
     LabelElement->adjustSize();
 
@@ -339,4 +341,6 @@ void TRiaaForm::FormShow() {
     if (CapacitorList.size() <= static_cast<std::size_t>(kFirstCapacitorEntry)) return;
     CmbBxC->setCurrentIndex(kFirstCapacitorEntry);
     CmbBxC->setEditText(CmbBxC->itemText(kFirstCapacitorEntry));
+    // The window opens ready for typing into the value box it shows.
+    (CmbBxC->isVisible() ? CmbBxC : CmbBxR)->setFocus();
 }

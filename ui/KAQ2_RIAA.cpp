@@ -48,7 +48,13 @@ TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
     FormCreate();
 }
 
-TRiaaForm::~TRiaaForm() = default;
+TRiaaForm::~TRiaaForm() {
+    // The pages read the value lists through their models to the last; they must go before the lists,
+    // which as members would otherwise be destroyed first.
+    delete Notebook1;
+    delete resistorModel_;
+    delete capacitorModel_;
+}
 
 void TRiaaForm::buildFrame() {
     setObjectName(QStringLiteral("RiaaForm"));

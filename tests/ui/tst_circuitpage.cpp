@@ -62,6 +62,11 @@ private slots:
         QCOMPARE(w.LabelElement->text(), QStringLiteral(" Capacitor"));
         QVERIFY(w.CmbBxC->isVisible());
         QCOMPARE(TextColour(w.LblC1), QColor(0, 255, 255));
+        // Typing goes to the box the user sees.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY2(w.CmbBxC->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == w.CmbBxC,
+                 QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
     }
 
     void choosingAnElementShowsItsValue_data() {
@@ -91,6 +96,7 @@ private slots:
         Click(w.RdGrpElement->button(element));
         const bool capacitor = element < 2;
         QCOMPARE(w.CmbBxC->isVisible(), capacitor);
+        QCOMPARE(w.CmbBxR->isVisible(), !capacitor);
         QTEST((capacitor ? w.CmbBxC : w.CmbBxR)->currentText(), "editor");
         QCOMPARE(w.LabelSufix->text(), suffix);
         QCOMPARE(w.LabelElement->text(), capacitor ? QStringLiteral(" Capacitor") : QStringLiteral(" Resistor"));
@@ -120,6 +126,7 @@ private slots:
         TRiaaForm w;
         w.show();
         QCOMPARE(w.CmbBxC->currentIndex(), 28);
+        ModalBoxWatcher watcher;
         // Each arrow key picks the next entry; the first starts the wait, the rest land inside it.
         QTimer::singleShot(50, w.CmbBxC, [&w] {
             for (int i = 0; i < 4; ++i) QTest::keyClick(w.CmbBxC, Qt::Key_Down);
@@ -128,6 +135,27 @@ private slots:
         QCOMPARE(w.networkState().CircuitC1[0], 0.047);
         QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".047"));
         QCOMPARE(w.LblC1->text(), ".047 " + kMicro);
+        for (const SeenBox& box : watcher.boxes()) qWarning() << box.title << box.text;
+        QVERIFY(watcher.boxes().isEmpty());
+    }
+
+    void windowGoesWithAValueBoxFocusedAndEdited() {
+        // The boxes read the lists while they are torn down; the lists must outlive them.
+        for (bool resistor : {false, true}) {
+            auto* w = new TRiaaForm;
+            w->show();
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            if (resistor) Click(w->RdGrpElement->button(2));
+            QComboBox* box = resistor ? w->CmbBxR : w->CmbBxC;
+            box->setFocus();
+            // Edited text makes the box look it up in its list when it loses the focus; a zero-like
+            // text starts no wait.
+            box->lineEdit()->selectAll();
+            QTest::keyClicks(box->lineEdit(), QStringLiteral("0.0"));
+            QVERIFY(box->lineEdit()->hasFocus());
+            delete w;
+        }
     }
 
     void zeroLikeTextStartsNothing() {
