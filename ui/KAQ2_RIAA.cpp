@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QKeyEvent>
 #include <QLocale>
 #include <QMenuBar>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <chrono>
 #include <thread>
 
 #include "ErrorReport.h"

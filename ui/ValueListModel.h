@@ -20,8 +20,6 @@ public:
     // The entries' texts were rewritten in place (the comma-locale conversion).
     void announceRewrittenEntries();
 
-    const riaa::ValueList& list() const { return list_; }
-
 private:
     riaa::ValueList& list_;
 };
