@@ -1,4 +1,4 @@
-// Draws the splash picture, a small glass valve on white, and writes it as ui/resources/splash.jpg.
+// Draws the splash picture, a small glass valve on white, and writes it as ui/windows/resources/splash.jpg.
 // Usage: make_splash_jpeg [output.jpg]
 #include <QFile>
 #include <QGuiApplication>
@@ -190,7 +190,7 @@ QByteArray encodeJpeg(const QImage& picture, int quality) {
 
 int main(int argc, char* argv[]) {
     QGuiApplication application(argc, argv);
-    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("ui/resources/splash.jpg");
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("ui/windows/resources/splash.jpg");
     const QByteArray jpeg = encodeJpeg(drawValve(), 92);
     QFile file(output);
     if (!file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size()) {
