@@ -104,7 +104,15 @@ double ClosestStandardResistor(double ohms, const ValueList& resistors, const Nu
     const auto& starts = resistors.decadeStarts();
     const std::size_t last = resistors.size() - 1;
     const std::size_t top = std::min(starts[4], last);
-    if (ohms >= resistors.value(top)) return resistors.value(top);
+    if (ohms >= resistors.value(top)) {
+        // From 1 MΩ up the list is the E24 tail; the old clamp here turned 3.18 MΩ into 1 MΩ.
+        std::size_t n = top;
+        while (n < last && resistors.value(n + 1) <= ohms) ++n;
+        if (n == last) return resistors.value(last);
+        const double below = resistors.value(n);
+        const double above = resistors.value(n + 1);
+        return ohms - below >= above - ohms ? above : below;
+    }
 
     std::size_t n = starts[0];
     for (std::size_t d = kDecadeThresholds.size(); d-- > 0;) {
@@ -138,19 +146,27 @@ void InsertTypedValue(ValueList& list, std::string_view text, const NumberLocale
     }
 }
 
-std::string LocalizeDecimalSeparator(std::string_view text) {
-    std::string localized(text);
-    std::replace(localized.begin(), localized.end(), '.', ',');
+std::string LocalizeDecimalSeparator(std::string_view text, std::string_view separator) {
+    std::string localized;
+    localized.reserve(text.size());
+    for (char c : text) {
+        if (c == '.') {
+            localized.append(separator);
+        } else {
+            localized.push_back(c);
+        }
+    }
     return localized;
 }
 
 void LocalizeValueLists(ValueList& resistors, ValueList& capacitors, const NumberLocale& locale) {
-    if (locale.decimalSeparator != ",") return;
+    // An empty separator would glue the digits together; such a locale keeps the points.
+    if (locale.decimalSeparator == "." || locale.decimalSeparator.empty()) return;
     for (std::size_t i = 0; i < std::min(kLocalizedCapacitors, capacitors.size()); ++i) {
-        capacitors.replaceText(i, LocalizeDecimalSeparator(capacitors.text(i)));
+        capacitors.replaceText(i, LocalizeDecimalSeparator(capacitors.text(i), locale.decimalSeparator));
     }
     for (std::size_t i = 0; i < std::min(kLocalizedResistors, resistors.size()); ++i) {
-        resistors.replaceText(i, LocalizeDecimalSeparator(resistors.text(i)));
+        resistors.replaceText(i, LocalizeDecimalSeparator(resistors.text(i), locale.decimalSeparator));
     }
 }
 

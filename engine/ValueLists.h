@@ -44,7 +44,8 @@ ValueList MakeResistorList();
 ValueList MakeCapacitorList();
 
 // The list value closest to ohms, searched from the decade entry at or above it downwards; a tie
-// goes to the upper neighbour, values of 1 MΩ and more are clamped to the "1000000" entry.
+// goes to the upper neighbour. From the "1000000" entry on, the closest of it and the entries after
+// it (a tie going up), and the last entry for anything beyond.
 double ClosestStandardResistor(double ohms, const ValueList& resistors, const NumberLocale& locale);
 
 // Where a typed text would join the list in ascending order, or nothing when it is already there
@@ -53,11 +54,11 @@ std::optional<std::size_t> TypedValuePosition(const ValueList& list, std::string
                                               const NumberLocale& locale);
 void InsertTypedValue(ValueList& list, std::string_view text, const NumberLocale& locale);
 
-// Every "." becomes ",".
-std::string LocalizeDecimalSeparator(std::string_view text);
+// Every "." becomes the separator (UTF-8, possibly several bytes).
+std::string LocalizeDecimalSeparator(std::string_view text, std::string_view separator = ",");
 
-// In a locale whose decimal separator is a comma, rewrites the list entries that hold a decimal
-// point (capacitors 0 to 160, resistors 0 to 195); any other locale leaves the lists as they are.
+// In a locale whose decimal separator is not ".", rewrites the list entries that hold a decimal
+// point (capacitors 0 to 160, resistors 0 to 195) with that separator; a "." locale leaves them.
 void LocalizeValueLists(ValueList& resistors, ValueList& capacitors, const NumberLocale& locale);
 
 }  // namespace riaa

@@ -26,6 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const double ohms = riaa::ParseNumber(typed, locale);
             const double rounded = riaa::ClosestStandardResistor(ohms, resistors, locale);
             if (!std::isfinite(rounded)) std::abort();
+            // The rounding picks an entry of the grown list, never a value of its own making.
+            bool isEntry = rounded == 0 && ohms == 0;
+            for (std::size_t i = 0; i < resistors.size() && !isEntry; ++i) isEntry = resistors.value(i) == rounded;
+            if (!isEntry) std::abort();
         } catch (const riaa::ConversionError&) {
         }
     }

@@ -191,6 +191,17 @@ TEST(ParseNumber, TakesOnlyTheLocaleSeparator) {
     EXPECT_THROW(ParseNumber("0.047", kComma), ConversionError);
     const NumberLocale wide{"\u066B", ","};
     EXPECT_DOUBLE_EQ(ParseNumber("2\u066B5", wide), 2.5);
+    // A list entry in each locale's own form reads back; the point form only where "." is the separator.
+    for (const NumberLocale& locale : {kPoint, kComma, wide, NumberLocale{"\u2396", "\u00A0"}}) {
+        EXPECT_DOUBLE_EQ(ParseNumber("0" + locale.decimalSeparator + "00025", locale), 0.00025);
+        EXPECT_DOUBLE_EQ(ParseNumber("98" + locale.decimalSeparator + "8", locale), 98.8);
+        EXPECT_DOUBLE_EQ(ParseNumber("1000000", locale), 1000000);
+        if (locale.decimalSeparator != ".") {
+            EXPECT_THROW(ParseNumber("0.01", locale), ConversionError);
+        }
+    }
+    // Half a multi-byte separator is no separator.
+    EXPECT_THROW(ParseNumber("2\xD9" "5", wide), ConversionError);
 }
 
 }  // namespace

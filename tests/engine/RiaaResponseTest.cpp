@@ -48,6 +48,8 @@ TEST(Curves, StayFiniteFarOutside) {
         previous = level;
     }
     EXPECT_TRUE(std::isfinite(PlaybackLevel(1.7e308)));
+    // Negative frequencies mirror the positive ones out there as well.
+    for (double hz : {1e29, 1e31, 1e70, 1e100, 1.7e308}) EXPECT_EQ(PlaybackLevel(-hz), PlaybackLevel(hz)) << hz;
     // Far above the poles the slope is 20 dB a decade.
     EXPECT_NEAR(PlaybackLevel(1e9) - PlaybackLevel(1e10), 20, 0.01);
     EXPECT_NEAR(PlaybackLevel(1e29) - PlaybackLevel(1e31), 40, 0.01);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "ValueLists.h"
 
@@ -59,11 +60,26 @@ TEST_P(ClosestResistor, PicksTheNeighbourTheScanMeets) {
 INSTANTIATE_TEST_SUITE_P(StartLists, ClosestResistor,
                          ::testing::Values(RoundCase{0, 0}, RoundCase{-1, 10}, RoundCase{5, 10}, RoundCase{318000, 320000},
                                            RoundCase{1005, 1010}, RoundCase{2440, 2430}, RoundCase{2455, 2450},
-                                           RoundCase{2458, 2450}, RoundCase{999999, 1000000},
-                                           RoundCase{3180000, 1000000}, RoundCase{100, 100}, RoundCase{100.4, 100},
-                                           RoundCase{99.5, 100}, RoundCase{10, 10}, RoundCase{999.6, 1000},
-                                           RoundCase{990000, 988000}, RoundCase{1000000, 1000000},
-                                           RoundCase{31800, 32000}, RoundCase{9802.71, 9760}));
+                                           RoundCase{2458, 2450}, RoundCase{999999, 1000000}, RoundCase{100, 100},
+                                           RoundCase{100.4, 100}, RoundCase{99.5, 100}, RoundCase{10, 10},
+                                           RoundCase{999.6, 1000}, RoundCase{990000, 988000},
+                                           RoundCase{1000000, 1000000}, RoundCase{31800, 32000},
+                                           RoundCase{9802.71, 9760}));
+// Exactly between two neighbours the upper one wins, also beside the out-of-order pair; the pair's
+// own entries round to themselves.
+INSTANTIATE_TEST_SUITE_P(Ties, ClosestResistor,
+                         ::testing::Values(RoundCase{244.5, 246}, RoundCase{2445, 2460}, RoundCase{24450, 24600},
+                                           RoundCase{244500, 246000}, RoundCase{245, 245}, RoundCase{2450, 2450},
+                                           RoundCase{24.5, 24.5}, RoundCase{245000, 245000}, RoundCase{247.5, 249},
+                                           RoundCase{994000, 1000000}));
+// From 1 MΩ up the E24 tail of the list is used, with the same tie rule; beyond it the last entry.
+INSTANTIATE_TEST_SUITE_P(Megohms, ClosestResistor,
+                         ::testing::Values(RoundCase{3180000, 3300000}, RoundCase{1150000, 1200000},
+                                           RoundCase{20000000, 10000000}, RoundCase{1050000, 1100000},
+                                           RoundCase{1049999, 1000000}, RoundCase{9550000, 10000000},
+                                           RoundCase{9549999, 9100000}, RoundCase{10000000, 10000000},
+                                           RoundCase{1e300, 10000000}, RoundCase{1000001, 1000000},
+                                           RoundCase{4700000, 4700000}, RoundCase{8999999, 9100000}));
 
 TEST(ClosestResistor, DecadesFollowTypedEntries) {
     ValueList list = MakeResistorList();
@@ -75,8 +91,39 @@ TEST(ClosestResistor, DecadesFollowTypedEntries) {
     EXPECT_EQ(ClosestStandardResistor(990000, list, kPoint), 988000);
     EXPECT_EQ(ClosestStandardResistor(318000, list, kPoint), 320000);
     EXPECT_EQ(ClosestStandardResistor(2458, list, kPoint), 2450);
-    EXPECT_EQ(ClosestStandardResistor(5e6, list, kPoint), 1000000);
+    EXPECT_EQ(ClosestStandardResistor(5e6, list, kPoint), 5100000);
     EXPECT_EQ(ClosestStandardResistor(-3, list, kPoint), 10);
+}
+
+// A typed value that takes a decade entry's place pushes the entry on; the rounding must still
+// start from the entry, not from the place.
+TEST(ClosestResistor, KeepsItsAnchorWhenATypedValueTakesTheDecadePlace) {
+    struct Case {
+        std::vector<const char*> typed;  // the last one ends up at the decade entry's start place
+        std::size_t place;
+        double ohms;
+        double expected;
+    };
+    for (const Case& c : {Case{{"999999"}, 960, 1000000, 1000000}, Case{{"999999"}, 960, 999999.4, 999999},
+                          Case{{"999999"}, 960, 3180000, 3300000}, Case{{"999999"}, 960, 1040000, 1000000},
+                          Case{{"99999", "99990"}, 768, 99999.8, 100000},
+                          Case{{"99999", "99990"}, 768, 99999.3, 99999},
+                          Case{{"99999", "99990"}, 768, 100000, 100000},
+                          Case{{"999", "998"}, 384, 999.6, 1000}, Case{{"999", "998"}, 384, 998.4, 998},
+                          Case{{"99.9", "99.8"}, 192, 99.96, 100}, Case{{"999999", "995000"}, 960, 999999.8, 1000000},
+                          Case{{"1e6"}, 960, 1040000, 1000000}, Case{{"1e6"}, 960, 3180000, 3300000}}) {
+        ValueList list = MakeResistorList();
+        for (const char* typed : c.typed) InsertTypedValue(list, typed, kPoint);
+        ASSERT_EQ(list.text(c.place), c.typed.back());
+        EXPECT_EQ(ClosestStandardResistor(c.ohms, list, kPoint), c.expected) << c.typed.back() << " " << c.ohms;
+    }
+    // Typed values above 1 MΩ join the tail and take part in its rounding.
+    ValueList list = MakeResistorList();
+    InsertTypedValue(list, "3180000", kPoint);
+    EXPECT_EQ(ClosestStandardResistor(3170000, list, kPoint), 3180000);
+    InsertTypedValue(list, "47000000", kPoint);
+    EXPECT_EQ(ClosestStandardResistor(1e9, list, kPoint), 47000000);
+    EXPECT_EQ(ClosestStandardResistor(28500000, list, kPoint), 47000000);
 }
 
 struct InsertCase {
@@ -129,7 +176,7 @@ TEST(TypedInsert, IgnoresCaseAndRefusesNonNumbers) {
     EXPECT_EQ(list.size(), 165u);
 }
 
-TEST(Localize, RewritesOnlyInACommaLocale) {
+TEST(Localize, RewritesInEveryLocaleWithoutAPoint) {
     EXPECT_EQ(LocalizeDecimalSeparator("0.00025"), "0,00025");
     EXPECT_EQ(LocalizeDecimalSeparator(""), "");
     EXPECT_EQ(LocalizeDecimalSeparator("1.2.3"), "1,2,3");
@@ -152,6 +199,37 @@ TEST(Localize, RewritesOnlyInACommaLocale) {
         EXPECT_DOUBLE_EQ(ParseNumber(resistors.text(i), kComma), resistors.value(i)) << i;
     }
     EXPECT_EQ(ClosestStandardResistor(318000, resistors, kComma), 320000);
+}
+
+// Each list keeps its own entries, and every entry reads back as its value in the locale it was
+// rewritten for, the multi-byte U+066B as well as the comma.
+TEST(Localize, EveryEntryParsesInItsLocale) {
+    const NumberLocale arabic{"\u066B", "\u066C"};
+    EXPECT_EQ(LocalizeDecimalSeparator("10.1", "\u066B"), "10\u066B1");
+    EXPECT_EQ(LocalizeDecimalSeparator("0.00025", ","), LocalizeDecimalSeparator("0.00025"));
+    for (const NumberLocale& locale : {kComma, arabic}) {
+        ValueList resistors = MakeResistorList();
+        ValueList capacitors = MakeCapacitorList();
+        LocalizeValueLists(resistors, capacitors, locale);
+        ASSERT_EQ(resistors.size(), 985u);
+        ASSERT_EQ(capacitors.size(), 164u);
+        EXPECT_EQ(resistors.text(0), "10");
+        EXPECT_EQ(resistors.text(1), "10" + locale.decimalSeparator + "1");
+        EXPECT_EQ(resistors.text(191), "98" + locale.decimalSeparator + "8");
+        EXPECT_EQ(capacitors.text(0), "0" + locale.decimalSeparator + "0001");
+        EXPECT_EQ(capacitors.text(144), "9" + locale.decimalSeparator + "9");
+        EXPECT_EQ(capacitors.text(163), "100");
+        for (const ValueList* list : {&resistors, &capacitors}) {
+            for (std::size_t i = 0; i < list->size(); ++i) {
+                EXPECT_EQ(list->text(i).find('.'), std::string::npos) << i;
+                EXPECT_DOUBLE_EQ(ParseNumber(list->text(i), locale), list->value(i)) << list->text(i);
+            }
+        }
+        // Picking "0.01" in such a locale must read a number.
+        EXPECT_DOUBLE_EQ(ParseNumber(capacitors.text(28), locale), 0.01);
+        InsertTypedValue(capacitors, "0" + locale.decimalSeparator + "0105", locale);
+        EXPECT_EQ(capacitors.text(29), "0" + locale.decimalSeparator + "0105");
+    }
 }
 
 }  // namespace
