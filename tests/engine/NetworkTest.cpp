@@ -68,19 +68,22 @@ struct CorrectionCase {
     double rl;
     double r1;
     NetworkWarning warning;
+    CircuitKind circuit = CircuitKind::LowPass50Hz;
+    double c1 = 0.01;
 };
 class Corrections : public ::testing::TestWithParam<CorrectionCase> {};
 TEST_P(Corrections, CorrectOnlyR1) {
     const CorrectionCase& c = GetParam();
     Calculator calc;
     calc.state.RL = c.rl;
-    const CalculationResult result = calc.run(CircuitKind::LowPass50Hz, {c.includeRL, c.includeRs, false});
+    calc.state.CircuitC1[static_cast<std::size_t>(c.circuit)] = c.c1;
+    const CalculationResult result = calc.run(c.circuit, {c.includeRL, c.includeRs, false});
     EXPECT_NEAR(calc.state.R1, c.r1, 0.01);
     EXPECT_EQ(result.alert, c.r1 < 0);
     EXPECT_EQ(result.warning, c.warning);
     EXPECT_EQ(result.texts[4].empty(), !c.includeRL);
     EXPECT_EQ(result.texts[5], c.includeRs ? "1 k" : "");
-    EXPECT_DOUBLE_EQ(calc.state.C1, 0.01);
+    EXPECT_DOUBLE_EQ(calc.state.C1, c.c1);
 }
 INSTANTIATE_TEST_SUITE_P(
     RsAndRL, Corrections,
@@ -90,7 +93,18 @@ INSTANTIATE_TEST_SUITE_P(
                       CorrectionCase{true, true, 1e6, 465275.66, NetworkWarning::None},
                       CorrectionCase{true, false, 100000, -1, NetworkWarning::LoadTooLow},
                       CorrectionCase{true, false, 318000, -1, NetworkWarning::LoadTooLow},
-                      CorrectionCase{true, true, 100000, -1, NetworkWarning::LoadAndSeries}));
+                      CorrectionCase{true, true, 100000, -1, NetworkWarning::LoadAndSeries},
+                      // Circuit 3's R1 is the shunt: Rs joins it before RL is taken off.
+                      CorrectionCase{false, true, 1e6, 8802.71, NetworkWarning::None, CircuitKind::Shelving500To2122Hz},
+                      CorrectionCase{true, false, 1e6, 9899.76, NetworkWarning::None, CircuitKind::Shelving500To2122Hz},
+                      CorrectionCase{true, true, 1e6, 8880.89, NetworkWarning::None, CircuitKind::Shelving500To2122Hz},
+                      CorrectionCase{true, true, 9000, 401568.75, NetworkWarning::None, CircuitKind::Shelving500To2122Hz},
+                      CorrectionCase{true, true, 8802.71, -1, NetworkWarning::LoadAndSeries,
+                                     CircuitKind::Shelving500To2122Hz},
+                      CorrectionCase{true, true, 1e6, -1, NetworkWarning::LoadAndSeries,
+                                     CircuitKind::Shelving500To2122Hz, 1.0},
+                      // Every other circuit keeps subtracting Rs after the parallel correction.
+                      CorrectionCase{true, true, 1e6, 6556.68, NetworkWarning::None, CircuitKind::LowPass2122Hz}));
 
 TEST(Calculation, SeriesTooHighAndRounding) {
     Calculator calc;
