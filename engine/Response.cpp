@@ -1,0 +1,444 @@
+#include "Response.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+
+#include "Circuits.h"
+
+namespace riaa {
+
+namespace {
+
+// Ω·µF = µs, so angular frequencies are in radians per microsecond throughout.
+double RadiansPerMicrosecond(double hz) { return 2 * std::numbers::pi * hz * 1e-6; }
+
+const char* ElementName(ElementKind element) {
+    static constexpr std::array<const char*, kElementCount> kNames{"C1", "C2", "R1", "R2", "RL", "Rs"};
+    return kNames[Index(element)];
+}
+
+double ElementValue(const BuiltNetwork& network, ElementKind element) {
+    switch (element) {
+        case ElementKind::C1: return network.C1;
+        case ElementKind::C2: return network.C2;
+        case ElementKind::R1: return network.R1;
+        case ElementKind::R2: return network.R2;
+        case ElementKind::RL: return network.RL.value_or(0);
+        case ElementKind::Rs: return network.Rs.value_or(0);
+    }
+    return 0;
+}
+
+bool IsCapacitor(ElementKind element) { return element == ElementKind::C1 || element == ElementKind::C2; }
+
+// --- The network as a rational function of s -------------------------------------------------
+
+// Coefficients of s^0 upwards. Three elements per branch plus Rs and RL stay within degree 4.
+struct Polynomial {
+    std::array<double, 5> c{};
+
+    int Degree() const {
+        for (int k = static_cast<int>(c.size()) - 1; k > 0; --k) {
+            if (c[static_cast<std::size_t>(k)] != 0) return k;
+        }
+        return 0;
+    }
+};
+
+Polynomial operator+(const Polynomial& a, const Polynomial& b) {
+    Polynomial sum;
+    for (std::size_t k = 0; k < sum.c.size(); ++k) sum.c[k] = a.c[k] + b.c[k];
+    return sum;
+}
+
+Polynomial operator*(const Polynomial& a, const Polynomial& b) {
+    Polynomial product;
+    for (std::size_t i = 0; i < a.c.size(); ++i) {
+        for (std::size_t j = 0; i + j < product.c.size(); ++j) product.c[i + j] += a.c[i] * b.c[j];
+    }
+    return product;
+}
+
+// An impedance num/den.
+struct Ratio {
+    Polynomial num;
+    Polynomial den;
+};
+
+Ratio Constant(double value) { return {{{value}}, {{1}}}; }
+
+Ratio InSeries(const Ratio& a, const Ratio& b) { return {a.num * b.den + b.num * a.den, a.den * b.den}; }
+
+Ratio Beside(const Ratio& a, const Ratio& b) { return {a.num * b.num, a.num * b.den + b.num * a.den}; }
+
+Ratio ElementImpedance(const BuiltNetwork& network, ElementKind element) {
+    if (IsCapacitor(element)) return {{{1}}, {{0, ElementValue(network, element)}}};
+    return Constant(ElementValue(network, element));
+}
+
+Ratio BranchImpedance(const BuiltNetwork& network, const Branch& branch) {
+    const auto z = [&](std::size_t i) { return ElementImpedance(network, branch.elements[i]); };
+    switch (branch.shape) {
+        case BranchShape::Single: return z(0);
+        case BranchShape::Series: return InSeries(z(0), z(1));
+        case BranchShape::Parallel: return Beside(z(0), z(1));
+        case BranchShape::SeriesBesideThird: return Beside(InSeries(z(0), z(1)), z(2));
+        case BranchShape::ParallelThenThird: return InSeries(Beside(z(0), z(1)), z(2));
+    }
+    return z(0);
+}
+
+// Vout/Vin = shunt / (series + shunt), with Rs joining the series branch and RL the shunt branch.
+Ratio TransferFunction(const BuiltNetwork& network) {
+    const CircuitRow& row = Row(network.circuit);
+    Ratio series = BranchImpedance(network, row.series);
+    Ratio shunt = BranchImpedance(network, row.shunt);
+    if (network.Rs) series = InSeries(series, Constant(*network.Rs));
+    if (network.RL) shunt = Beside(shunt, Constant(*network.RL));
+    return {shunt.num * series.den, shunt.num * series.den + series.num * shunt.den};
+}
+
+// |p(jω)|², from the even and the odd part of p.
+double MagnitudeSquared(const Polynomial& p, double omega) {
+    const double w2 = omega * omega;
+    const double re = p.c[0] - p.c[2] * w2 + p.c[4] * w2 * w2;
+    const double im = omega * (p.c[1] - p.c[3] * w2);
+    return re * re + im * im;
+}
+
+// The time constants -1/root of p in µs, ascending. Every coefficient of a network of positive
+// parts is positive, so p(0) > 0 and the roots of these RC ladders are real and negative.
+std::vector<double> TimeConstantsOf(const Polynomial& p) {
+    const double a0 = p.c[0];
+    switch (p.Degree()) {
+        case 0: return {};
+        case 1: return {p.c[1] / a0};
+        case 2: {
+            // (1 + sτ1)(1 + sτ2): τ1 + τ2 = a1/a0 and τ1·τ2 = a2/a0. The larger root comes from the
+            // sum and the smaller from the product, so neither suffers cancellation.
+            const double sum = p.c[1] / a0;
+            const double product = p.c[2] / a0;
+            const double root = std::sqrt(std::max(0.0, sum * sum - 4 * product));
+            const double larger = (sum + root) / 2;
+            return {product / larger, larger};
+        }
+        default: break;
+    }
+    throw EngineError("This network is of too high an order to evaluate");
+}
+
+// A pole and a zero that coincide cancel: the network then does not show either.
+void CancelCommonTimeConstants(std::vector<double>& poles, std::vector<double>& zeros) {
+    for (auto p = poles.begin(); p != poles.end();) {
+        const auto same = std::find_if(zeros.begin(), zeros.end(),
+                                       [&](double z) { return std::fabs(z - *p) <= 1e-9 * std::max(z, *p); });
+        if (same != zeros.end()) {
+            zeros.erase(same);
+            p = poles.erase(p);
+        } else {
+            ++p;
+        }
+    }
+}
+
+Polynomial TimeConstantProduct(const TimeConstants& tcs) {
+    Polynomial p{{1}};
+    for (std::size_t i = 0; i < tcs.count; ++i) p = p * Polynomial{{1, tcs.us[i]}};
+    return p;
+}
+
+void CheckBuildable(const BuiltNetwork& network) {
+    const CircuitRow& row = Row(network.circuit);
+    // Where a resistor alone is the shunt, zero would short the output.
+    const auto isWholeShunt = [&](ElementKind e) {
+        return row.shunt.shape == BranchShape::Single && row.shunt.elements[0] == e;
+    };
+    const std::array<ElementKind, kElementCount> order{ElementKind::C1, ElementKind::C2, ElementKind::R1,
+                                                 ElementKind::R2, ElementKind::Rs, ElementKind::RL};
+    for (const ElementKind e : order) {
+        if (e == ElementKind::Rs && !network.Rs) continue;
+        if (e == ElementKind::RL && !network.RL) continue;
+        if (!HasElement(row, e)) continue;
+        const double value = ElementValue(network, e);
+        const std::string name = ElementName(e);
+        if (!std::isfinite(value)) throw EngineError(name + " must be a finite value");
+        if (value < 0) throw EngineError("This network cannot be built: " + name + " is negative");
+        if (value == 0 && (IsCapacitor(e) || e == ElementKind::RL || isWholeShunt(e))) {
+            throw EngineError(name + " must be greater than zero");
+        }
+    }
+}
+
+double ErrorDb(const Ratio& h, const Ratio& target, double hz) {
+    const double w = RadiansPerMicrosecond(hz);
+    return 10 * std::log10(MagnitudeSquared(h.num, w) * MagnitudeSquared(target.den, w) /
+                           (MagnitudeSquared(h.den, w) * MagnitudeSquared(target.num, w)));
+}
+
+// --- Part sums ---------------------------------------------------------------------------------
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Adds up the parts between the "+" signs; a "+" right after an exponent's "e" belongs to it.
+template <typename PartValue>
+double ParseSum(std::string_view text, PartValue partValue) {
+    double total = 0;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const bool exponentSign = i > 0 && i < text.size() && (text[i - 1] == 'e' || text[i - 1] == 'E');
+        if (i < text.size() && (text[i] != '+' || exponentSign)) continue;
+        const std::string_view part = TrimBlanks(text.substr(begin, i - begin));
+        // An empty part ("27k+", "+5", "1++2") has no text of its own to quote.
+        if (part.empty()) throw ConversionError(text);
+        const double value = partValue(part);
+        if (!(value > 0)) throw EngineError("The value must be greater than zero");
+        total += value;
+        begin = i + 1;
+    }
+    if (!std::isfinite(total)) throw EngineError("The value is too large");
+    return total;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// --- Netlist -----------------------------------------------------------------------------------
+
+// The shortest text that reads back as exactly this double ("1e-08", not "1.0000000000000001e-08"),
+// and with a point whatever the C library's locale, which a Qt program sets from the user's.
+std::string Shortest(double value) {
+    std::array<char, 32> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), written.ptr);
+}
+
+std::string SpiceValue(const BuiltNetwork& network, ElementKind element) {
+    const double value = ElementValue(network, element);
+    return Shortest(IsCapacitor(element) ? value / 1e6 : value);
+}
+
+struct NetlistWriter {
+    const BuiltNetwork& network;
+    std::string text;
+    int internalNodes = 0;
+
+    void Element(ElementKind e, const std::string& from, const std::string& to) {
+        text += std::string(ElementName(e)) + " " + from + " " + to + " " + SpiceValue(network, e) + "\n";
+    }
+
+    void BranchLines(const Branch& branch, const std::string& from, const std::string& to) {
+        const auto& e = branch.elements;
+        switch (branch.shape) {
+            case BranchShape::Single: Element(e[0], from, to); return;
+            case BranchShape::Parallel:
+                Element(e[0], from, to);
+                Element(e[1], from, to);
+                return;
+            default: break;
+        }
+        const std::string mid = "n" + std::to_string(++internalNodes);
+        switch (branch.shape) {
+            case BranchShape::Series:
+                Element(e[0], from, mid);
+                Element(e[1], mid, to);
+                break;
+            case BranchShape::SeriesBesideThird:
+                Element(e[0], from, mid);
+                Element(e[1], mid, to);
+                Element(e[2], from, to);
+                break;
+            case BranchShape::ParallelThenThird:
+                Element(e[0], from, mid);
+                Element(e[1], from, mid);
+                Element(e[2], mid, to);
+                break;
+            default: break;
+        }
+    }
+};
+
+}  // namespace
+
+BuiltNetwork MakeBuiltNetwork(const NetworkState& state, CircuitKind circuit, const CalculationOptions& options) {
+    const CircuitRow& row = Row(circuit);
+    BuiltNetwork network;
+    network.circuit = circuit;
+    network.C1 = state.C1;
+    network.C2 = HasElement(row, ElementKind::C2) ? state.C2 : 0;
+    network.R1 = state.R1;
+    network.R2 = HasElement(row, ElementKind::R2) ? state.R2 : 0;
+    if (options.IncludeRs) network.Rs = state.Rs;
+    if (options.IncludeRL) network.RL = state.RL;
+    return network;
+}
+
+std::complex<double> NetworkTransfer(const BuiltNetwork& network, double hz) {
+    // Evaluated from the impedances directly rather than through the polynomials, so that the
+    // two ways of reading the network check each other in the tests.
+    const std::complex<double> s(0, RadiansPerMicrosecond(hz));
+    const auto z = [&](ElementKind e) -> std::complex<double> {
+        const double value = ElementValue(network, e);
+        return IsCapacitor(e) ? 1.0 / (s * value) : std::complex<double>(value);
+    };
+    const auto beside = [](std::complex<double> a, std::complex<double> b) { return a * b / (a + b); };
+    const auto branch = [&](const Branch& b) {
+        const auto& e = b.elements;
+        switch (b.shape) {
+            case BranchShape::Single: return z(e[0]);
+            case BranchShape::Series: return z(e[0]) + z(e[1]);
+            case BranchShape::Parallel: return beside(z(e[0]), z(e[1]));
+            case BranchShape::SeriesBesideThird: return beside(z(e[0]) + z(e[1]), z(e[2]));
+            case BranchShape::ParallelThenThird: return beside(z(e[0]), z(e[1])) + z(e[2]);
+        }
+        return z(e[0]);
+    };
+    const CircuitRow& row = Row(network.circuit);
+    std::complex<double> series = branch(row.series);
+    std::complex<double> shunt = branch(row.shunt);
+    if (network.Rs) series += *network.Rs;
+    if (network.RL) shunt = beside(shunt, *network.RL);
+    return shunt / (series + shunt);
+}
+
+std::complex<double> TargetTransfer(CircuitKind circuit, double hz) {
+    const CircuitRow& row = Row(circuit);
+    const std::complex<double> s(0, RadiansPerMicrosecond(hz));
+    std::complex<double> h = 1;
+    for (std::size_t i = 0; i < row.targetZeros.count; ++i) h *= 1.0 + s * row.targetZeros.us[i];
+    for (std::size_t i = 0; i < row.targetPoles.count; ++i) h /= 1.0 + s * row.targetPoles.us[i];
+    return h;
+}
+
+AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points) {
+    CheckBuildable(network);
+    const CircuitRow& row = Row(network.circuit);
+    const Ratio h = TransferFunction(network);
+    const Ratio target{TimeConstantProduct(row.targetZeros), TimeConstantProduct(row.targetPoles)};
+
+    AccuracyReport report;
+    report.realisedPolesUs = TimeConstantsOf(h.den);
+    report.realisedZerosUs = TimeConstantsOf(h.num);
+    CancelCommonTimeConstants(report.realisedPolesUs, report.realisedZerosUs);
+    report.targetPolesUs.assign(row.targetPoles.us.begin(), row.targetPoles.us.begin() + row.targetPoles.count);
+    report.targetZerosUs.assign(row.targetZeros.us.begin(), row.targetZeros.us.begin() + row.targetZeros.count);
+
+    const double w1k = RadiansPerMicrosecond(1000);
+    report.lossAt1kHzDb = 10 * std::log10(MagnitudeSquared(h.num, w1k) / MagnitudeSquared(h.den, w1k));
+    const double reference = ErrorDb(h, target, 1000);
+
+    const int n = std::max(points, 2);
+    const double step = std::log(kErrorBandHighHz / kErrorBandLowHz) / (n - 1);
+    report.errorCurve.resize(static_cast<std::size_t>(n));
+    std::size_t worst = 0;
+    for (std::size_t i = 0; i < report.errorCurve.size(); ++i) {
+        ErrorPoint& point = report.errorCurve[i];
+        point.hz = i + 1 == report.errorCurve.size() ? kErrorBandHighHz
+                                                     : kErrorBandLowHz * std::exp(step * static_cast<double>(i));
+        point.errorDb = ErrorDb(h, target, point.hz) - reference;
+        if (std::fabs(point.errorDb) > std::fabs(report.errorCurve[worst].errorDb)) worst = i;
+    }
+    report.largestErrorDb = report.errorCurve[worst].errorDb;
+    report.largestErrorHz = report.errorCurve[worst].hz;
+
+    // Between two samples the true peak can sit higher: take the vertex of the parabola through
+    // the worst sample and its neighbours (in log frequency) when it reads larger.
+    if (worst > 0 && worst + 1 < report.errorCurve.size()) {
+        const double before = report.errorCurve[worst - 1].errorDb;
+        const double at = report.errorCurve[worst].errorDb;
+        const double after = report.errorCurve[worst + 1].errorDb;
+        const double curvature = before - 2 * at + after;
+        if (curvature != 0) {
+            const double offset = 0.5 * (before - after) / curvature;
+            if (std::fabs(offset) < 1) {
+                const double hz = report.largestErrorHz * std::exp(step * offset);
+                const double error = ErrorDb(h, target, hz) - reference;
+                if (std::fabs(error) > std::fabs(at)) {
+                    report.largestErrorDb = error;
+                    report.largestErrorHz = hz;
+                }
+            }
+        }
+    }
+    return report;
+}
+
+double ParseResistorSum(std::string_view text, const NumberLocale& locale) {
+    return ParseSum(text, [&](std::string_view part) {
+        try {
+            return ParseNumber(ExpandMultiplierSuffix(part, locale), locale);
+        } catch (const ConversionError&) {
+            throw ConversionError(part);
+        }
+    });
+}
+
+double ParseCapacitorSum(std::string_view text, const NumberLocale& locale) {
+    return ParseSum(text, [&](std::string_view part) {
+        std::string_view number = part;
+        // An "F" is welcome after a prefix ("3.3nF") but not alone, where it would read as farads.
+        if (EndsWith(number, "F") || EndsWith(number, "f")) {
+            const std::string_view before = number.substr(0, number.size() - 1);
+            if (EndsWith(before, "n") || EndsWith(before, "p") || EndsWith(before, "u") ||
+                EndsWith(before, "\u00B5") || EndsWith(before, "\u03BC")) {
+                number = before;
+            }
+        }
+        double factor = 1;
+        if (EndsWith(number, "n")) {
+            factor = 1e-3;
+            number.remove_suffix(1);
+        } else if (EndsWith(number, "p")) {
+            factor = 1e-6;
+            number.remove_suffix(1);
+        } else if (EndsWith(number, "u")) {
+            number.remove_suffix(1);
+        } else if (EndsWith(number, "\u00B5") || EndsWith(number, "\u03BC")) {
+            number.remove_suffix(2);
+        }
+        // A blank between the number and its suffix ("3.3 n") is fine, but a lone suffix is no number.
+        if (TrimBlanks(number).empty()) throw ConversionError(part);
+        try {
+            return ParseNumber(number, locale) * factor;
+        } catch (const ConversionError&) {
+            throw ConversionError(part);
+        }
+    });
+}
+
+std::string SpiceNetlist(const BuiltNetwork& network) {
+    const CircuitRow& row = Row(network.circuit);
+    NetlistWriter writer{network, {}, 0};
+    std::string& text = writer.text;
+    text += "* Mirelund: " + std::string(row.caption) + "\n";
+    text += "* C1 = " + Shortest(network.C1) + " uF";
+    if (HasElement(row, ElementKind::C2)) text += ", C2 = " + Shortest(network.C2) + " uF";
+    text += ", R1 = " + Shortest(network.R1) + " ohm";
+    if (HasElement(row, ElementKind::R2)) text += ", R2 = " + Shortest(network.R2) + " ohm";
+    text += "\n";
+    if (network.Rs) text += "* source resistance Rs = " + Shortest(*network.Rs) + " ohm\n";
+    if (network.RL) text += "* load resistance RL = " + Shortest(*network.RL) + " ohm\n";
+
+    if (network.Rs) {
+        text += "V1 src 0 AC 1\n";
+        writer.Element(ElementKind::Rs, "src", "in");
+    } else {
+        text += "V1 in 0 AC 1\n";
+    }
+    writer.BranchLines(row.series, "in", "out");
+    writer.BranchLines(row.shunt, "out", "0");
+    if (network.RL) writer.Element(ElementKind::RL, "out", "0");
+    text += ".ac dec 100 10 100k\n.end\n";
+    return text;
+}
+
+}  // namespace riaa
