@@ -1,6 +1,6 @@
-// Saves pictures of the real windows as PNG files, for the README, the package icon and for review:
-// circuit-page.png, graph-page.png (all three curves drawn), splash.png, about.png, icon-32.png and
-// icon-8x.png (the icon eight times larger, pixel for pixel).
+// Saves pictures of the real windows as PNG files, for the README and for review: circuit-page.png,
+// graph-page.png (all three curves drawn), splash.png, about.png, and icon-32.png and icon-256.png (the
+// icon as the package installs it; the build renders the package's own copies with tools/render_icons).
 // Usage: capture_windows OUTPUT_FOLDER   (runs under the offscreen platform unless a display is set)
 #include <QApplication>
 #include <QDir>
@@ -52,9 +52,8 @@ int main(int argc, char* argv[]) {
     TAboutBox about;
     saved = about.grab().save(path("about.png")) && saved;
 
-    const QImage icon = MirelundIconImage();
-    saved = icon.save(path("icon-32.png")) && saved;
-    saved = icon.scaled(icon.size() * 8).save(path("icon-8x.png")) && saved;
+    saved = MirelundIconImage(32).save(path("icon-32.png")) && saved;
+    saved = MirelundIconImage(256).save(path("icon-256.png")) && saved;
 
     std::printf("%s\n", saved ? "saved" : "could not save every picture");
     return saved ? 0 : 1;

@@ -122,7 +122,12 @@ private slots:
     void linkFailureDisablesItForGood();
     void linkMailtoClick();
 
+    void applicationIcon_data();
     void applicationIcon();
+    void iconColumnScalesBlockForBlock_data();
+    void iconColumnScalesBlockForBlock();
+    void iconOfNoSize();
+    void windowIconHoldsEverySize();
 };
 
 void SplashAboutTest::initTestCase() {
@@ -670,32 +675,132 @@ void SplashAboutTest::linkMailtoClick() {
     QCOMPARE(opened.host(), QStringLiteral("mirelund.example"));
 }
 
+namespace {
+
+const std::set<QRgb> ClassicColours{
+    qRgb(0, 0, 0),     qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0), qRgb(0, 0, 128),     qRgb(128, 0, 128),
+    qRgb(0, 128, 128), qRgb(192, 192, 192), qRgb(128, 128, 128), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(255, 255, 0),
+    qRgb(0, 0, 255),   qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+
+// The pixel of a picture of `size` px under a point given on the 32-unit design grid.
+QRgb IconPixelAt(const QImage& icon, double designX, double designY) {
+    const double scale = icon.width() / 32.0;
+    return icon.pixel(int(designX * scale), int(designY * scale));
+}
+
+bool CloseTo(QRgb actual, QRgb expected, int tolerance) {
+    return qAbs(qRed(actual) - qRed(expected)) <= tolerance && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance &&
+           qAbs(qBlue(actual) - qBlue(expected)) <= tolerance && qAlpha(actual) >= 255 - tolerance;
+}
+
+}  // namespace
+
+void SplashAboutTest::applicationIcon_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("aliased");
+    // Whole multiples of the design grid keep the sixteen colours; the others are smoothed.
+    QTest::addRow("16") << 16 << false;
+    QTest::addRow("32") << 32 << true;
+    QTest::addRow("48") << 48 << false;
+    QTest::addRow("64") << 64 << true;
+    QTest::addRow("128") << 128 << true;
+    QTest::addRow("256") << 256 << true;
+}
+
 void SplashAboutTest::applicationIcon() {
-    const QImage icon = MirelundIconImage();
-    QCOMPARE(icon.size(), QSize(32, 32));
-    const std::set<QRgb> classic{qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),   qRgb(128, 128, 0),
-                                 qRgb(0, 0, 128),     qRgb(128, 0, 128),   qRgb(0, 128, 128), qRgb(192, 192, 192),
-                                 qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),   qRgb(255, 255, 0),
-                                 qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255), qRgb(255, 255, 255)};
-    std::set<QRgb> used;
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
+    QFETCH(int, size);
+    QFETCH(bool, aliased);
+    const QImage icon = MirelundIconImage(size);
+    QCOMPARE(icon.size(), QSize(size, size));
+    QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(icon.pixel(size - 1, size - 1)), 0);
+
+    // Places on the design grid that belong to one part of the drawing, well inside it.
+    const int tolerance = aliased ? 0 : 8;
+    const struct {
+        double x, y;
+        QRgb colour;
+        const char* part;
+    } places[] = {{16.5, 6.5, qRgb(128, 0, 0), "the column's cap"},
+                  {16.5, 26.5, qRgb(128, 0, 0), "the column's foot"},
+                  {12.5, 16.5, qRgb(128, 128, 0), "the first stripe"},
+                  {14.5, 16.5, qRgb(128, 0, 128), "the second stripe"},
+                  {18.5, 16.5, qRgb(128, 128, 128), "the last stripe"},
+                  {22.5, 23.5, qRgb(0, 128, 128), "the disc"},
+                  {25, 11.5, qRgb(255, 255, 0), "the bolt"}};
+    for (const auto& place : places) {
+        const QRgb pixel = IconPixelAt(icon, place.x, place.y);
+        QVERIFY2(CloseTo(pixel, place.colour, tolerance),
+                 qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(place.part)).arg(pixel, 8, 16)));
+    }
+
+    int partlyTransparent = 0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
             const QRgb pixel = icon.pixel(x, y);
             if (qAlpha(pixel) == 0) {
                 continue;
             }
-            QCOMPARE(qAlpha(pixel), 255);
-            QVERIFY2(classic.count(pixel | 0xFF000000u) == 1, "only the sixteen classic colours");
-            used.insert(pixel | 0xFF000000u);
+            if (qAlpha(pixel) < 255) {
+                ++partlyTransparent;
+            } else if (ClassicColours.count(pixel) == 0) {
+                QVERIFY2(!aliased, qPrintable(QStringLiteral("%1 at %2, %3").arg(pixel, 8, 16).arg(x).arg(y)));
+            }
         }
     }
-    for (const QRgb needed : {qRgb(0, 128, 128), qRgb(255, 255, 0), qRgb(128, 0, 0), qRgb(128, 128, 0),
-                              qRgb(128, 0, 128), qRgb(128, 128, 128)}) {
-        QVERIFY(used.count(needed) == 1);
+    QCOMPARE(partlyTransparent == 0, aliased);
+    if (aliased) {
+        // The rim alternates grey dots and silver cell by cell, on the design grid.
+        QCOMPARE(IconPixelAt(icon, 15.5, 1.5), qRgb(128, 128, 128));
+        QCOMPARE(IconPixelAt(icon, 16.5, 1.5), qRgb(192, 192, 192));
+        QCOMPARE(IconPixelAt(icon, 16.5, 2.5), qRgb(128, 128, 128));
+    } else {
+        // Smoothed, the checked rim reads as one shade between grey and silver.
+        const QRgb rim = IconPixelAt(icon, 17, 1.5);  // a pixel that straddles two cells
+        QVERIFY(qRed(rim) > 128 && qRed(rim) < 192);
     }
-    QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
-    QCOMPARE(icon.pixel(16, 6) | 0xFF000000u, qRgb(128, 0, 0) | 0xFF000000u);  // the column's cap
-    QVERIFY(!MirelundIcon().isNull());
+}
+
+// The column is made of rectangles on the grid: a multiple of 32 px must repeat each of its pixels as a block.
+void SplashAboutTest::iconColumnScalesBlockForBlock_data() {
+    QTest::addColumn<int>("factor");
+    QTest::addRow("64") << 2;
+    QTest::addRow("128") << 4;
+    QTest::addRow("256") << 8;
+}
+
+void SplashAboutTest::iconColumnScalesBlockForBlock() {
+    QFETCH(int, factor);
+    const QImage design = MirelundIconImage(32);
+    const QImage scaled = MirelundIconImage(32 * factor);
+    for (int y = 5; y <= 28; ++y) {
+        for (int x = 11; x <= 20; ++x) {
+            for (int dy = 0; dy < factor; ++dy) {
+                for (int dx = 0; dx < factor; ++dx) {
+                    QVERIFY2(scaled.pixel(x * factor + dx, y * factor + dy) == design.pixel(x, y),
+                             qPrintable(QStringLiteral("cell %1, %2").arg(x).arg(y)));
+                }
+            }
+        }
+    }
+}
+
+void SplashAboutTest::iconOfNoSize() {
+    QVERIFY(MirelundIconImage(0).isNull());
+    QVERIFY(MirelundIconImage(-32).isNull());
+    QCOMPARE(MirelundIconImage(1).size(), QSize(1, 1));
+}
+
+void SplashAboutTest::windowIconHoldsEverySize() {
+    const QIcon icon = MirelundIcon();
+    QVERIFY(!icon.isNull());
+    QList<QSize> expected;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        expected << QSize(size, size);
+    }
+    QCOMPARE(icon.availableSizes(), expected);
+    // Asked for a size it holds, the icon gives that picture, not a scaled neighbour.
+    QCOMPARE(icon.pixmap(QSize(48, 48)).toImage().convertToFormat(QImage::Format_ARGB32), MirelundIconImage(48));
 }
 
 QTEST_MAIN(SplashAboutTest)

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "AutoSizeLabel.h"
+#include "ClassicColours.h"
 #include "Controls.h"
 #include "Custcolp.h"
 #include "Fonts.h"
@@ -17,11 +18,13 @@
 
 namespace {
 
-const QColor Silver(192, 192, 192);
-const QColor Grey(128, 128, 128);
-const QColor Navy(0, 0, 128);
-const QColor Red(255, 0, 0);
-const QColor Green(51, 153, 102);
+using classic_colours::kGrey;
+using classic_colours::kNavy;
+using classic_colours::kRed;
+using classic_colours::kSilver;
+
+// The product name's ground; not one of the classic sixteen.
+const QColor ProductGreen(51, 153, 102);
 
 // The wordmark "FINE AMP INSIGHT": the large row carries the initials F and I and the word AMP, the small
 // row the rest, and the blanks place each small run right after its large initial. The counts were chosen
@@ -98,15 +101,15 @@ TSplashForm::TSplashForm(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Q
     CustomColorPanel1->setBevelWidth(2);
     CustomColorPanel1->setBorderWidth(0);
     CustomColorPanel1->setColor(Qt::white);
-    CustomColorPanel1->setHighLightColor(Silver);
-    CustomColorPanel1->setShadowColor(Grey);
+    CustomColorPanel1->setHighLightColor(kSilver);
+    CustomColorPanel1->setShadowColor(kGrey);
 
     // Created in painting order: each later child lies over the earlier ones.
     QWidget* panel = CustomColorPanel1;
-    Label1 = makeWordmark(panel, "Label1", LargeRowText, 37, Silver, QRect(120, 28, 188, 42));
+    Label1 = makeWordmark(panel, "Label1", LargeRowText, 37, kSilver, QRect(120, 28, 188, 42));
 
     Label2 = MakePlainLabel(panel, "Label2", QStringLiteral("Version 1"), PixelFont(QStringLiteral("Arial"), 13, true));
-    setTextColor(Label2, Red);
+    setTextColor(Label2, kRed);
     Label2->setGeometry(355, 124, 59, 16);
 
     const QFont noticeFont = PixelFont(QStringLiteral("Arial"), 11);
@@ -118,13 +121,13 @@ TSplashForm::TSplashForm(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Q
     Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
     FitLabelToTextAtRight(Label4, RightsNoticeRight, 153);
 
-    Label5 = makeWordmark(panel, "Label5", LargeRowText, 37, Navy, QRect(119, 27, 188, 42));
+    Label5 = makeWordmark(panel, "Label5", LargeRowText, 37, kNavy, QRect(119, 27, 188, 42));
 
     Label7 = MakePlainLabel(panel, "Label7", QStringLiteral("Mirelund"), PixelFont(QStringLiteral("Arial"), 24, true));
     Label7->setAlignment(Qt::AlignCenter);
     QPalette onGreen = Label7->palette();
     onGreen.setColor(QPalette::WindowText, Qt::white);
-    onGreen.setColor(QPalette::Window, Green);
+    onGreen.setColor(QPalette::Window, ProductGreen);
     Label7->setPalette(onGreen);
     Label7->setAutoFillBackground(true);
     Label7->setGeometry(109, 81, 314, 40);
@@ -141,8 +144,8 @@ TSplashForm::TSplashForm(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Q
     Shape1->setAutoFillBackground(true);
     Shape1->setGeometry(97, 12, 9, 178);
 
-    Label6 = makeWordmark(panel, "Label6", SmallRowText, 25, Silver, QRect(142, 38, 274, 29));
-    Label8 = makeWordmark(panel, "Label8", SmallRowText, 25, Navy, QRect(141, 37, 274, 29));
+    Label6 = makeWordmark(panel, "Label6", SmallRowText, 25, kSilver, QRect(142, 38, 274, 29));
+    Label8 = makeWordmark(panel, "Label8", SmallRowText, 25, kNavy, QRect(141, 37, 274, 29));
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->geometry().center() - rect().center());
