@@ -41,7 +41,7 @@ QUrl LinkAddress(const QString& jumpTarget, const QString& caption) {
 }
 
 LinkLabel::LinkLabel(QWidget* parent)
-    : QLabel(parent), m_opener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    : QLabel(parent), opener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setCursor(Qt::PointingHandCursor);
@@ -50,12 +50,12 @@ LinkLabel::LinkLabel(QWidget* parent)
 }
 
 void LinkLabel::setNormalColor(const QColor& color) {
-    m_normalColor = color;
+    normalColor_ = color;
     applyTextColor();
 }
 
 void LinkLabel::setActiveColor(const QColor& color) {
-    m_activeColor = color;
+    activeColor_ = color;
     applyTextColor();
 }
 
@@ -65,11 +65,11 @@ void LinkLabel::setUnderline(bool underline) {
     setFont(underlined);
 }
 
-void LinkLabel::setUrlOpener(UrlOpener opener) { m_opener = std::move(opener); }
+void LinkLabel::setUrlOpener(UrlOpener opener) { opener_ = std::move(opener); }
 
 // Only the enabled colour groups change: a disabled label keeps the style's greyed text.
 void LinkLabel::applyTextColor() {
-    const QColor color = m_wasPressed ? m_activeColor : m_normalColor;
+    const QColor color = wasPressed_ ? activeColor_ : normalColor_;
     QPalette colors = palette();
     colors.setColor(QPalette::Active, QPalette::WindowText, color);
     colors.setColor(QPalette::Inactive, QPalette::WindowText, color);
@@ -77,34 +77,34 @@ void LinkLabel::applyTextColor() {
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_jumpMode != JumpMode::Internet) {
+    if (event->button() != Qt::LeftButton || jumpMode_ != JumpMode::Internet) {
         QLabel::mousePressEvent(event);
         return;
     }
-    m_wasPressed = true;
-    m_pressInProgress = true;
+    wasPressed_ = true;
+    pressInProgress_ = true;
     applyTextColor();
     event->accept();
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !m_pressInProgress) {
+    if (event->button() != Qt::LeftButton || !pressInProgress_) {
         QLabel::mouseReleaseEvent(event);
         return;
     }
-    m_pressInProgress = false;
+    pressInProgress_ = false;
     event->accept();
     // A press dragged off the label before release is no click.
-    if (rect().contains(event->position().toPoint()) && m_jumpMode == JumpMode::Internet) {
+    if (rect().contains(event->position().toPoint()) && jumpMode_ == JumpMode::Internet) {
         openAddress();
     }
 }
 
 void LinkLabel::openAddress() {
-    const bool opened = m_opener && m_opener(LinkAddress(m_jumpTarget, text()));
+    const bool opened = opener_ && opener_(LinkAddress(jumpTarget_, text()));
     if (!opened) {
         // No message: the label simply stops offering what it cannot do.
-        m_jumpMode = JumpMode::None;
+        jumpMode_ = JumpMode::None;
         setEnabled(false);
     }
 }
@@ -163,16 +163,16 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 void TAboutBox::setVisible(bool visible) {
     if (visible && !isVisible()) {
-        if (!m_shownBefore) {
+        if (!shownBefore_) {
             // Centred on the screen the first time; an explicit move also keeps the dialog from being
             // re-centred over its parent later on.
             const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
             if (screen) {
                 move(screen->geometry().center() - rect().center());
             }
-            m_shownBefore = true;
+            shownBefore_ = true;
         } else {
-            move(m_lastPosition);
+            move(lastPosition_);
         }
     }
     QDialog::setVisible(visible);
@@ -188,6 +188,6 @@ void TAboutBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void TAboutBox::hideEvent(QHideEvent* event) {
-    m_lastPosition = pos();
+    lastPosition_ = pos();
     QDialog::hideEvent(event);
 }

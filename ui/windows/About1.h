@@ -28,18 +28,18 @@ public:
 
     explicit LinkLabel(QWidget* parent = nullptr);
 
-    QString jumpTarget() const { return m_jumpTarget; }
-    void setJumpTarget(const QString& target) { m_jumpTarget = target; }
-    JumpMode jumpMode() const { return m_jumpMode; }
-    void setJumpMode(JumpMode mode) { m_jumpMode = mode; }
-    QColor normalColor() const { return m_normalColor; }
+    QString jumpTarget() const { return jumpTarget_; }
+    void setJumpTarget(const QString& target) { jumpTarget_ = target; }
+    JumpMode jumpMode() const { return jumpMode_; }
+    void setJumpMode(JumpMode mode) { jumpMode_ = mode; }
+    QColor normalColor() const { return normalColor_; }
     void setNormalColor(const QColor& color);
-    QColor activeColor() const { return m_activeColor; }
+    QColor activeColor() const { return activeColor_; }
     void setActiveColor(const QColor& color);
     bool underline() const { return font().underline(); }
     void setUnderline(bool underline);
     // Whether the label has been pressed and so shows the active colour.
-    bool wasPressed() const { return m_wasPressed; }
+    bool wasPressed() const { return wasPressed_; }
 
     // Replaces the system's default handler (QDesktopServices::openUrl); tests hand in their own.
     void setUrlOpener(UrlOpener opener);
@@ -52,13 +52,13 @@ private:
     void applyTextColor();
     void openAddress();
 
-    QString m_jumpTarget;
-    JumpMode m_jumpMode = JumpMode::Internet;
-    QColor m_normalColor{0, 0, 255};
-    QColor m_activeColor{128, 0, 128};
-    bool m_wasPressed = false;
-    bool m_pressInProgress = false;
-    UrlOpener m_opener;
+    QString jumpTarget_;
+    JumpMode jumpMode_ = JumpMode::Internet;
+    QColor normalColor_{0, 0, 255};
+    QColor activeColor_{128, 0, 128};
+    bool wasPressed_ = false;
+    bool pressInProgress_ = false;
+    UrlOpener opener_;
 };
 
 class TAboutBox : public QDialog {
@@ -85,6 +85,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    bool m_shownBefore = false;
-    QPoint m_lastPosition;
+    bool shownBefore_ = false;
+    QPoint lastPosition_;
 };

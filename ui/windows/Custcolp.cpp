@@ -40,72 +40,72 @@ QString PanelCaptionText(const QString& caption) {
 
 TCustomColorPanel::TCustomColorPanel(QWidget* parent)
     : QWidget(parent),
-      m_highLightColor(palette().color(QPalette::Light)),
-      m_shadowColor(palette().color(QPalette::Dark)),
-      m_color(palette().color(QPalette::Button)) {}
+      highLightColor_(palette().color(QPalette::Light)),
+      shadowColor_(palette().color(QPalette::Dark)),
+      color_(palette().color(QPalette::Button)) {}
 
 void TCustomColorPanel::setHighLightColor(const QColor& color) {
-    m_highLightColor = color;
+    highLightColor_ = color;
     update();
 }
 
 void TCustomColorPanel::setShadowColor(const QColor& color) {
-    m_shadowColor = color;
+    shadowColor_ = color;
     update();
 }
 
 void TCustomColorPanel::setBevelOuter(BevelKind kind) {
-    m_bevelOuter = kind;
+    bevelOuter_ = kind;
     update();
 }
 
 void TCustomColorPanel::setBevelInner(BevelKind kind) {
-    m_bevelInner = kind;
+    bevelInner_ = kind;
     update();
 }
 
 void TCustomColorPanel::setBevelWidth(int width) {
-    m_bevelWidth = saneWidth(width);
+    bevelWidth_ = saneWidth(width);
     update();
 }
 
 void TCustomColorPanel::setBorderWidth(int width) {
-    m_borderWidth = saneWidth(width);
+    borderWidth_ = saneWidth(width);
     update();
 }
 
 void TCustomColorPanel::setColor(const QColor& color) {
-    m_color = color;
+    color_ = color;
     update();
 }
 
 void TCustomColorPanel::setAlignment(Qt::Alignment alignment) {
-    m_alignment = alignment & Qt::AlignHorizontal_Mask;
+    alignment_ = alignment & Qt::AlignHorizontal_Mask;
     update();
 }
 
 void TCustomColorPanel::setCaption(const QString& caption) {
-    m_caption = caption;
+    caption_ = caption;
     update();
 }
 
 void TCustomColorPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QRect area = rect();
-    if (m_bevelOuter != BevelKind::None) {
-        const BevelColors colors = bevelColors(m_bevelOuter, m_highLightColor, m_shadowColor);
-        area = DrawFrame3D(painter, area, colors.top, colors.bottom, m_bevelWidth);
+    if (bevelOuter_ != BevelKind::None) {
+        const BevelColors colors = bevelColors(bevelOuter_, highLightColor_, shadowColor_);
+        area = DrawFrame3D(painter, area, colors.top, colors.bottom, bevelWidth_);
     }
-    area = DrawFrame3D(painter, area, m_color, m_color, m_borderWidth);
-    if (m_bevelInner != BevelKind::None) {
-        const BevelColors colors = bevelColors(m_bevelInner, m_highLightColor, m_shadowColor);
-        area = DrawFrame3D(painter, area, colors.top, colors.bottom, m_bevelWidth);
+    area = DrawFrame3D(painter, area, color_, color_, borderWidth_);
+    if (bevelInner_ != BevelKind::None) {
+        const BevelColors colors = bevelColors(bevelInner_, highLightColor_, shadowColor_);
+        area = DrawFrame3D(painter, area, colors.top, colors.bottom, bevelWidth_);
     }
     if (area.isEmpty()) {
         return;
     }
-    painter.fillRect(area, m_color);
-    if (m_caption.isEmpty()) {
+    painter.fillRect(area, color_);
+    if (caption_.isEmpty()) {
         return;
     }
 
@@ -117,6 +117,6 @@ void TCustomColorPanel::paintEvent(QPaintEvent*) {
     const int bandTop = (area.top() + area.bottom() + 1 - lineHeight) / 2;
     const QRect band(area.left(), bandTop, area.width(), lineHeight);
     painter.setClipRect(band);
-    painter.drawText(band, int(m_alignment) | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextExpandTabs,
-                     PanelCaptionText(m_caption));
+    painter.drawText(band, int(alignment_) | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextExpandTabs,
+                     PanelCaptionText(caption_));
 }

@@ -17,39 +17,39 @@ public:
     // button-highlight and button-shadow colours for the bevels.
     explicit TCustomColorPanel(QWidget* parent = nullptr);
 
-    QColor HighLightColor() const { return m_highLightColor; }
+    QColor HighLightColor() const { return highLightColor_; }
     void setHighLightColor(const QColor& color);
-    QColor ShadowColor() const { return m_shadowColor; }
+    QColor ShadowColor() const { return shadowColor_; }
     void setShadowColor(const QColor& color);
-    BevelKind BevelOuter() const { return m_bevelOuter; }
+    BevelKind BevelOuter() const { return bevelOuter_; }
     void setBevelOuter(BevelKind kind);
-    BevelKind BevelInner() const { return m_bevelInner; }
+    BevelKind BevelInner() const { return bevelInner_; }
     void setBevelInner(BevelKind kind);
-    int BevelWidth() const { return m_bevelWidth; }
+    int BevelWidth() const { return bevelWidth_; }
     void setBevelWidth(int width);
-    int BorderWidth() const { return m_borderWidth; }
+    int BorderWidth() const { return borderWidth_; }
     void setBorderWidth(int width);
-    QColor Color() const { return m_color; }
+    QColor Color() const { return color_; }
     void setColor(const QColor& color);
     // Qt::AlignLeft, Qt::AlignRight or Qt::AlignHCenter.
-    Qt::Alignment Alignment() const { return m_alignment; }
+    Qt::Alignment Alignment() const { return alignment_; }
     void setAlignment(Qt::Alignment alignment);
-    QString Caption() const { return m_caption; }
+    QString Caption() const { return caption_; }
     void setCaption(const QString& caption);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QColor m_highLightColor;
-    QColor m_shadowColor;
-    BevelKind m_bevelOuter = BevelKind::Raised;
-    BevelKind m_bevelInner = BevelKind::None;
-    int m_bevelWidth = 1;
-    int m_borderWidth = 0;
-    QColor m_color;
-    Qt::Alignment m_alignment = Qt::AlignHCenter;
-    QString m_caption;
+    QColor highLightColor_;
+    QColor shadowColor_;
+    BevelKind bevelOuter_ = BevelKind::Raised;
+    BevelKind bevelInner_ = BevelKind::None;
+    int bevelWidth_ = 1;
+    int borderWidth_ = 0;
+    QColor color_;
+    Qt::Alignment alignment_ = Qt::AlignHCenter;
+    QString caption_;
 };
 
 // The caption as the panel draws it: its first MaxCaptionLength characters, never splitting a character
