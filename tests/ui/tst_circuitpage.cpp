@@ -1,4 +1,5 @@
 // The circuit page driven as a user drives it: typing, picking, clicking, and what the six fields show.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -41,6 +42,32 @@ QStringList FieldTexts(const TRiaaForm& w) {
 }
 
 QColor TextColour(const QLabel* field) { return field->palette().color(QPalette::WindowText); }
+
+// Whether the action starts a typing wait: looked at 50 ms in, while a wait would still run.
+bool StartsAWait(const std::function<void()>& action) {
+    bool waiting = false;
+    QTimer::singleShot(50, [&waiting] { waiting = TRiaaForm::pauseInProgress(); });
+    action();
+    QTest::qWait(100);
+    return waiting;
+}
+
+void ShowActive(TRiaaForm& w) {
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+// Opens the box's drop-down on list entry `row` and gives the point of that entry in the list's viewport.
+QPoint OpenDropDownAt(QComboBox* box, int row) {
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    const QModelIndex entry = box->model()->index(row, 0);
+    view->scrollTo(entry);
+    // The drop-down takes no release that comes within a double-click time of its opening.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    return view->visualRect(entry).center();
+}
 
 }  // namespace
 
@@ -305,6 +332,82 @@ private slots:
         // That click's calculation wrote the stored C1 back into the box, and the wait ends with that text.
         QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".01"));
         QCOMPARE(w.LblR1->text(), QStringLiteral("317 k"));
+    }
+
+    // A settled value of 4700 in R1's box, focused, as the user left it after typing.
+    void valueBoxChangesAreEntriesOnlyWhenTheUserMakesThem_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("entry");
+        QTest::newRow("typing") << "type" << true;
+        QTest::newRow("pick from the drop-down") << "pick" << true;
+        QTest::newRow("pick of the entry shown") << "pick shown" << true;
+        QTest::newRow("arrow key") << "down" << true;
+        QTest::newRow("Enter") << "enter" << false;
+        QTest::newRow("Tab to the next control") << "tab" << false;
+        QTest::newRow("click on a check box") << "check" << false;
+        QTest::newRow("click on an element") << "element" << false;
+    }
+    void valueBoxChangesAreEntriesOnlyWhenTheUserMakesThem() {
+        QFETCH(QString, action);
+        QFETCH(bool, entry);
+        TRiaaForm w;
+        ShowActive(w);
+        ModalBoxWatcher watcher;
+        Click(w.RdGrpElement->button(2));
+        w.CmbBxR->setFocus();
+        ReplaceText(w.CmbBxR, QStringLiteral("4700"));
+        QCOMPARE(w.CmbBxR->currentText(), QStringLiteral("4700"));
+        const int shown = w.CmbBxR->findText(QStringLiteral("4700"));
+        QVERIFY(shown > 0 && shown != w.CmbBxR->currentIndex());
+        QVERIFY(w.CmbBxR->hasFocus());
+
+        QPoint entryAt;
+        if (action.startsWith("pick")) entryAt = OpenDropDownAt(w.CmbBxR, action == "pick" ? shown + 2 : shown);
+        const bool started = StartsAWait([&] {
+            if (action == "type") QTest::keyClick(w.CmbBxR, Qt::Key_0);
+            if (action.startsWith("pick")) QTest::mouseClick(w.CmbBxR->view()->viewport(), Qt::LeftButton, {}, entryAt);
+            if (action == "down") QTest::keyClick(w.CmbBxR, Qt::Key_Down);
+            if (action == "enter") QTest::keyClick(w.CmbBxR, Qt::Key_Return);
+            if (action == "tab") QTest::keyClick(w.CmbBxR, Qt::Key_Tab);
+            if (action == "check") Click(w.ChckBxRL);
+            if (action == "element") Click(w.RdGrpElement->button(3));
+        });
+        QCOMPARE(started, entry);
+        QTRY_VERIFY(!TRiaaForm::pauseInProgress());
+        QVERIFY(watcher.boxes().isEmpty());
+        if (!entry) QCOMPARE(w.networkState().CircuitC1[0], 3180.0 / 4700);
+    }
+
+    void clickRightAfterATypedValueTakesEffectAtOnce() {
+        TRiaaForm w;
+        ShowActive(w);
+        Click(w.RdGrpElement->button(2));
+        w.CmbBxR->setFocus();
+        ReplaceText(w.CmbBxR, QStringLiteral("4700"));
+        QElapsedTimer clock;
+        clock.start();
+        Click(w.ChckBxRL);
+        QVERIFY2(clock.elapsed() < 350, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(w.LblR3->text(), QStringLiteral("1 M"));
+        QVERIFY(w.ChckBxRL->hasFocus());
+    }
+
+    void typedValueThatOverflowsRsGivesOneBox() {
+        TRiaaForm w;
+        ShowActive(w);
+        Click(w.ChckBxRs);
+        Click(w.RdGrpElement->button(5));
+        w.CmbBxR->setFocus();
+        ModalBoxWatcher watcher;
+        ReplaceText(w.CmbBxR, QStringLiteral("400000"));
+        QCOMPARE(watcher.boxes().size(), 1);
+        QCOMPARE(watcher.boxes().first().title, QStringLiteral("Error"));
+        // Long enough for a second wait and its calculation, had one started when the box closed.
+        QTest::qWait(1200);
+        QCOMPARE(watcher.boxes().size(), 1);
+        QCOMPARE(w.networkState().Rs, 400000.0);
+        QCOMPARE(w.LblR1->text(), QStringLiteral("-82000"));
+        QCOMPARE(TextColour(w.LblR1), QColor(255, 0, 0));
     }
 
     void keyOnTheWindowReselectsTheCircuit() {

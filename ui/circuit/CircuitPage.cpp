@@ -12,6 +12,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include "AccuracyPage.h"
 #include "Bevel.h"
 #include "Controls.h"
 #include "ErrorReport.h"
@@ -20,6 +21,7 @@
 #include "KAQ2_RIAA.h"
 #include "RadioGroup.h"
 #include "SchematicView.h"
+#include "ValueBoxEntries.h"
 #include "ValueListModel.h"
 
 namespace {
@@ -55,10 +57,11 @@ QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption,
     return box;
 }
 
+template <class Handler>
 QComboBox* MakeValueBox(QWidget* page, const char* name, ValueListModel* model, const QFont& font,
-                        const QString& text, const QString& hint) {
+                        const QString& text, const QString& hint, Handler&& onEntry) {
     auto* box = Named(new QComboBox(page), name);
-    box->setEditable(true);
+    QObject::connect(new ValueBoxEntries(box), &ValueBoxEntries::entered, page, std::forward<Handler>(onEntry));
     box->setModel(model);
     box->setFont(font);
     box->setInsertPolicy(QComboBox::NoInsert);
@@ -123,10 +126,13 @@ void TRiaaForm::buildCircuitPage() {
     Bevel2->setGeometry(11, 216, 196, 47);
     LabelElement = MakeFrameTitle(page, "LabelElement", QStringLiteral("  Capacitor "), {18, 211});
     LabelPre = MakeLabel(page, "LabelPre", QStringLiteral("C1"), {43, 235}, pageFont);
+    // Typing and picking from the list only; focus changes and Enter are no entries.
     CmbBxR = MakeValueBox(page, "CmbBxR", resistorModel_, smallBold, QStringLiteral("1000000"),
-                          QStringLiteral("Resistor R3 |Enter or increment the value for R3 if needed."));
+                          QStringLiteral("Resistor R3 |Enter or increment the value for R3 if needed."),
+                          [this] { RunGuarded(this, [this] { CmbBxRChange(); }); });
     CmbBxC = MakeValueBox(page, "CmbBxC", capacitorModel_, PixelFont(QStringLiteral("Arial"), 12, true),
-                          QStringLiteral("0.01"), QStringLiteral("Capacitor C1|Enter or choose a value Capacitor C1."));
+                          QStringLiteral("0.01"), QStringLiteral("Capacitor C1|Enter or choose a value Capacitor C1."),
+                          [this] { RunGuarded(this, [this] { CmbBxCChange(); }); });
     LabelSufix = MakeLabel(page, "LabelSufix", QStringLiteral("\u00B5F"), {172, 234}, pageFont);
 
     Bevel6 = Named(new Bevel(Bevel::Shape::EtchedFrame, page), "Bevel6");
@@ -183,12 +189,6 @@ void TRiaaForm::buildCircuitPage() {
     for (QCheckBox* box : {ChckBxRL, ChckBxRs, ChkBxStdR}) {
         connect(box, &QCheckBox::clicked, this, [this] { RunGuarded(this, [this] { ChckBxRLClick(); }); });
     }
-    const auto capacitorChanged = [this] { RunGuarded(this, [this] { CmbBxCChange(); }); };
-    const auto resistorChanged = [this] { RunGuarded(this, [this] { CmbBxRChange(); }); };
-    connect(CmbBxC->lineEdit(), &QLineEdit::textEdited, this, capacitorChanged);
-    connect(CmbBxC, &QComboBox::activated, this, capacitorChanged);
-    connect(CmbBxR->lineEdit(), &QLineEdit::textEdited, this, resistorChanged);
-    connect(CmbBxR, &QComboBox::activated, this, resistorChanged);
 
     Notebook1->addWidget(page);
 }
@@ -225,6 +225,7 @@ void TRiaaForm::CalculateP() {
     const QList<QLabel*> fields = resultFields();
     for (int i = 0; i < fields.size(); ++i) fields[i]->setText(ToQString(result.texts[static_cast<std::size_t>(i)]));
     RdGrpElementClick();
+    AccuracyPage1->ShowCalculation(state_, currentCircuit(), options, result.alert);
 }
 
 void TRiaaForm::RdGrpElementClick() {
