@@ -437,7 +437,8 @@ std::string SpiceNetlist(const BuiltNetwork& network) {
     writer.BranchLines(row.series, "in", "out");
     writer.BranchLines(row.shunt, "out", "0");
     if (network.RL) writer.Element(ElementKind::RL, "out", "0");
-    text += ".ac dec 100 10 100k\n.end\n";
+    // Without an output request ngspice's batch mode simulates nothing and fails.
+    text += ".ac dec 100 10 100k\n.print ac vdb(out)\n.end\n";
     return text;
 }
 

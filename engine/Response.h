@@ -66,7 +66,8 @@ double ParseResistorSum(std::string_view text, const NumberLocale& locale);
 double ParseCapacitorSum(std::string_view text, const NumberLocale& locale);
 
 // A netlist that ngspice runs unchanged in batch mode: header comment, a 1 V AC source, Rs and RL
-// where in circuit, the network between nodes "in" and "out", ".ac dec 100 10 100k" and ".end".
+// where in circuit, the network between nodes "in" and "out", ".ac dec 100 10 100k", a ".print" of
+// the output level in dB, and ".end".
 std::string SpiceNetlist(const BuiltNetwork& network);
 
 }  // namespace riaa

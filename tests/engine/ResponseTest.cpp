@@ -273,6 +273,7 @@ TEST(Netlist, ElementsBetweenInAndOut) {
               "R2 out n1 31800\n"
               "C1 n1 0 1e-08\n"
               ".ac dec 100 10 100k\n"
+              ".print ac vdb(out)\n"
               ".end\n");
     const BuiltNetwork full{CircuitKind::CompleteRiaaVersion2, 0.1, 0.1 / 2.916, 29370, 2367.947, 1000.0, 47000.0};
     const std::string text = SpiceNetlist(full);
