@@ -15,6 +15,7 @@
 #include "Fonts.h"
 #include "GraphImage.h"
 #include "Hints.h"
+#include "ReadoutAccessible.h"
 #include "ResponseGraph.h"
 #include "RiaaResponse.h"
 
@@ -31,17 +32,11 @@ const char* const kFrequencies[] = {
     "9000",  "10000", "11000", "12000", "13000", "14000", "15000", "16000", "17000", "18000",
     "19000", "20000", "30000", "40000", "50000", "60000", "70000", "80000", "90000", "100000"};
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* label = Named(new QLabel(text, parent), name);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
+QFont PageFont() { return PixelFont(kArial, 12); }
 
 // A group caption that sits over the top edge of its frame, hiding the line behind it.
 QLabel* MakeGroupCaption(QWidget* parent, const char* name, const QString& text) {
-    QLabel* label = MakeLabel(parent, name, text);
-    label->setFont(PixelFont(kArial, 11, true));
+    QLabel* label = MakePlainLabel(parent, name, text, PixelFont(kArial, 11, true));
     label->setBackgroundRole(QPalette::Button);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
@@ -51,22 +46,23 @@ QLabel* MakeGroupCaption(QWidget* parent, const char* name, const QString& text)
 }
 
 QLabel* MakeLevelLabel(QWidget* parent, const char* name, const QString& text) {
-    QLabel* label = MakeLabel(parent, name, text);
-    label->setFont(PixelFont(kArial, 11));
-    return label;
+    return MakePlainLabel(parent, name, text, PixelFont(kArial, 11));
 }
 
 QPushButton* MakeCurveButton(QWidget* parent, const char* name, const QString& caption, QColor colour,
                              const QString& hint) {
     auto* button = Named(new QPushButton(caption, parent), name);
     button->setCheckable(true);
-    // Like a speed button it never takes the keyboard focus away from the frequency box.
-    button->setFocusPolicy(Qt::NoFocus);
+    // Like a speed button a click leaves the keyboard focus in the frequency box; Tab still
+    // reaches it, so that the curves can be drawn without a mouse.
+    button->setFocusPolicy(Qt::TabFocus);
     QPalette palette = button->palette();
     palette.setColor(QPalette::ButtonText, colour);
     button->setPalette(palette);
     SetHint(button, hint);
     SetShowHint(button, true);
+    button->setAccessibleName(caption.trimmed());
+    button->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
     return button;
 }
 
@@ -74,7 +70,7 @@ QPushButton* MakeCurveButton(QWidget* parent, const char* name, const QString& c
 
 GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidget(parent), locale_(locale) {
     setObjectName(QStringLiteral("GraphPage"));
-    setFont(PixelFont(kArial, 12));
+    setFont(PageFont());
 
     // Created back to front: each caption lies over its frame, the graph over its box.
     Bevel4 = Named(new QFrame(this), "Bevel4");
@@ -85,7 +81,7 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
     Label9 = MakeGroupCaption(this, "Label9", QStringLiteral(" Attenuation @ Frequency"));
-    Label7 = MakeLabel(this, "Label7", QStringLiteral("Frequency"));
+    Label7 = MakePlainLabel(this, "Label7", QStringLiteral("Frequency"), PageFont());
     QPalette black = Label7->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     Label7->setPalette(black);
@@ -100,8 +96,13 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     CmbBxRiaa->setCurrentIndex(CmbBxRiaa->findText(QStringLiteral("1000")));
     SetHint(CmbBxRiaa, QStringLiteral("Enter frequency| Enter frequency or chose from dropdown list"));
     SetShowHint(CmbBxRiaa, true);
+    // Qt on X11 names an editable box by its text and tells a screen reader its caption through
+    // the label's buddy; other systems read the accessible name.
+    Label7->setBuddy(CmbBxRiaa);
+    CmbBxRiaa->setAccessibleName(Label7->text());
+    CmbBxRiaa->setAccessibleDescription(SplitHint(HintOf(CmbBxRiaa)).longPart.trimmed());
 
-    LMDLabelAtten = MakeLabel(this, "LMDLabelAtten", QStringLiteral("0 dB"));
+    LMDLabelAtten = MakePlainLabel(this, "LMDLabelAtten", QStringLiteral("0 dB"), PageFont());
     LMDLabelAtten->setAlignment(Qt::AlignCenter);
     LMDLabelAtten->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     LMDLabelAtten->setAutoFillBackground(true);
@@ -109,6 +110,8 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     display.setColor(QPalette::Window, Qt::black);
     display.setColor(QPalette::WindowText, QColor(0, 255, 255));
     LMDLabelAtten->setPalette(display);
+    MakeAccessibleReadout(LMDLabelAtten, QStringLiteral("Attenuation at frequency"),
+                          QStringLiteral("Level of the preamp's inverse RIAA curve at the frequency entered"));
 
     Label19 = MakeGroupCaption(this, "Label19", QStringLiteral("Draw Equilazation  Curves"));
 
@@ -128,12 +131,14 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
 
     Image1 = Named(new GraphImage(this), "Image1");
     SetShowHint(Image1, false);
+    MakeAccessibleReadout(Image1, QStringLiteral("RIAA graph"),
+                          QStringLiteral("Level and frequency under the mouse pointer"));
     connect(Image1, &GraphImage::pointerMoved, this, [this](int x, int y) { Image1MouseMove(x, y); });
 
-    Label10 = MakeLabel(this, "Label10", QStringLiteral("10Hz"));
-    Label16 = MakeLabel(this, "Label16", QStringLiteral("100Hz"));
-    Label17 = MakeLabel(this, "Label17", QStringLiteral("1kHz"));
-    Label18 = MakeLabel(this, "Label18", QStringLiteral("10kHz"));
+    Label10 = MakePlainLabel(this, "Label10", QStringLiteral("10Hz"), PageFont());
+    Label16 = MakePlainLabel(this, "Label16", QStringLiteral("100Hz"), PageFont());
+    Label17 = MakePlainLabel(this, "Label17", QStringLiteral("1kHz"), PageFont());
+    Label18 = MakePlainLabel(this, "Label18", QStringLiteral("10kHz"), PageFont());
     Label11 = MakeLevelLabel(this, "Label11", QStringLiteral("+20"));
     Label12 = MakeLevelLabel(this, "Label12", QStringLiteral("+10"));
     Label14 = MakeLevelLabel(this, "Label14", QStringLiteral("0"));
@@ -165,6 +170,11 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     Place(Label14, {619, 203, 6, 14}, Top | Right | Bottom);
     Place(Label15, {613, 276, 16, 14}, Right);
     Place(Label13, {613, 341, 16, 14}, Right);
+
+    // The frequency box first, as the page opens there, then the buttons from left to right.
+    setTabOrder(CmbBxRiaa, SpdBtnInvRIAAEq);
+    setTabOrder(SpdBtnInvRIAAEq, SpdBtnPlayBack);
+    setTabOrder(SpdBtnPlayBack, SpdBtnRIAAEq);
 
     resize(kDesignWidth, kDesignHeight);
     ApplyAnchors();
@@ -223,7 +233,10 @@ void GraphPage::resizeEvent(QResizeEvent* event) {
 void GraphPage::SpdBtnInvRIAAEqClick() {
     const CurveSelection curves{SpdBtnInvRIAAEq->isChecked(), SpdBtnPlayBack->isChecked(),
                                 SpdBtnRIAAEq->isChecked()};
-    Image1->setPicture(drawResponseGraph(Image1->width(), Image1->height(), curves));
+    // Drawn at the screen's own resolution; the picture still spans the surface's logical pixels,
+    // in which the pointer readout keeps reckoning.
+    Image1->setPicture(
+        drawResponseGraph(Image1->width(), Image1->height(), curves, Image1->devicePixelRatioF()));
 }
 
 void GraphPage::Image1MouseMove(int x, int y) {

@@ -168,6 +168,20 @@ QImage drawResponseGraph(int width, int height, CurveSelection curves) {
     return image;
 }
 
+QImage drawResponseGraph(int width, int height, CurveSelection curves, double devicePixelRatio) {
+    if (width <= 0 || height <= 0) return {};
+    // A ratio the screen cannot mean is taken as the plain one rather than as no picture at all.
+    if (!(devicePixelRatio > 0) || !std::isfinite(devicePixelRatio)) devicePixelRatio = 1;
+    // Even a screen coarser than its logical pixels keeps at least one device pixel of picture.
+    const double deviceWidth = std::max(1.0, std::nearbyint(width * devicePixelRatio));
+    const double deviceHeight = std::max(1.0, std::nearbyint(height * devicePixelRatio));
+    if (deviceWidth > kPixelLimit || deviceHeight > kPixelLimit) return {};
+    QImage image =
+        drawResponseGraph(static_cast<int>(deviceWidth), static_cast<int>(deviceHeight), curves);
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
+}
+
 QString PointerReadout(int x, int y, int width, int height, const riaa::NumberLocale& locale) {
     if (width <= 0 || height <= 0) return {};
     const std::string level = riaa::FormatDecibels(GraphLevelAt(y, height), locale);

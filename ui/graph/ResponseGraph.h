@@ -31,6 +31,11 @@ double GraphLevelAt(double y, int height);
 // of zero or less (or a size too large to allocate) gives a null image.
 QImage drawResponseGraph(int width, int height, CurveSelection curves);
 
+// The same picture for a screen with devicePixelRatio device pixels to a logical one: drawn afresh
+// at the device size, so that its lines stay one device pixel thin, and tagged with the ratio, so
+// that it still covers width x height logical pixels. A ratio of 1 gives the picture above.
+QImage drawResponseGraph(int width, int height, CurveSelection curves, double devicePixelRatio);
+
 // The hint text for the pointer at (x, y) over a graph of width x height:
 // "| " level "    " frequency " Hz". Empty when the graph has no area.
 QString PointerReadout(int x, int y, int width, int height, const riaa::NumberLocale& locale);
