@@ -8,6 +8,7 @@
 #include "About1.h"
 #include "AppIcon.h"
 #include "AppStyle.h"
+#include "AppTitle.h"
 #include "Fonts.h"
 #include "KAQ2_RIAA.h"
 #include "Resources.h"
@@ -52,8 +53,7 @@ int main(int argc, char* argv[]) {
     splash->repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    QApplication::setApplicationName(QStringLiteral("Mirelund"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Mirelund"));
+    SetApplicationTitle();
 
     StartupOptions options;
     options.splash = splash;

@@ -9,13 +9,16 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QProcess>
 #include <QToolTip>
 #include <QtTest>
 
 #include <deque>
 #include <stdexcept>
 
+#include "About1.h"
 #include "AppStyle.h"
+#include "AppTitle.h"
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "HintRouter.h"
@@ -26,12 +29,75 @@
 #include "ModalBoxWatcher.h"
 #include "RadioGroup.h"
 
+namespace {
+
+// The title the window system holds: under X11 the window's _NET_WM_NAME, elsewhere what Qt hands the platform.
+QString NativeTitle(QWidget* window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return window->windowHandle()->title();
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()), QStringLiteral("_NET_WM_NAME")});
+    if (!xprop.waitForFinished(5000)) return QStringLiteral("(xprop did not answer)");
+    // _NET_WM_NAME(UTF8_STRING) = "About"
+    return QString::fromUtf8(xprop.readAllStandardOutput()).section(QLatin1Char('"'), 1, -2);
+}
+
+}  // namespace
+
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
         InstallApplicationStyle();
         InstallFontSubstitutions();
+        SetApplicationTitle();
+    }
+
+    void noDisplayNameJoinsTheTitles() {
+        QCOMPARE(QGuiApplication::applicationName(), QStringLiteral("Mirelund"));
+        // Unset, the display name follows the application name; set, it would end every window title.
+        QGuiApplication::setApplicationName(QStringLiteral("probe"));
+        const QString displayName = QGuiApplication::applicationDisplayName();
+        SetApplicationTitle();
+        QCOMPARE(displayName, QStringLiteral("probe"));
+    }
+
+    void windowTitlesReachTheWindowSystemAsSet_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("main window") << "main" << "Mirelund";
+        QTest::newRow("About box") << "about" << "About";
+        QTest::newRow("warning box") << "warning" << "Error";
+        QTest::newRow("error report") << "report" << "Mirelund";
+    }
+    void windowTitlesReachTheWindowSystemAsSet() {
+        QFETCH(QString, window);
+        StartupOptions options;
+        options.typingPauseMs = 1;
+        TRiaaForm main(options);
+        TAboutBox about;
+        main.setAboutBox(&about);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QStringList seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&seen] {
+            auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (modal == nullptr || !modal->windowHandle() || !modal->windowHandle()->isExposed()) return;
+            seen << modal->windowHandle()->title() << NativeTitle(modal);
+            modal->accept();
+        });
+        poll.start(20);
+        if (window == "main") seen << main.windowHandle()->title() << NativeTitle(&main);
+        if (window == "about") main.About1->trigger();
+        if (window == "warning") {
+            // C1 = 10 µF leaves R1 = 318 ohm, less than Rs.
+            main.CmbBxC->lineEdit()->selectAll();
+            QTest::keyClicks(main.CmbBxC->lineEdit(), QStringLiteral("10"));
+            main.ChckBxRs->click();
+        }
+        if (window == "report") RunGuarded(&main, [] { throw std::runtime_error("refused"); });
+        QFETCH(QString, title);
+        QCOMPARE(seen, QStringList({title, title}));
     }
 
     void frameGeometry() {
