@@ -1,0 +1,27 @@
+// One run of mirelund-design: the calculation and evaluation it asks for, and its output as a table or JSON.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "DesignRequest.h"
+#include "Response.h"
+#include "Tolerance.h"
+
+namespace design {
+
+struct DesignOutcome {
+    riaa::BuiltNetwork network;
+    std::array<std::string, riaa::kElementCount> texts;  // as the window's result fields show them
+    riaa::AccuracyReport report;
+    std::optional<riaa::ToleranceResult> tolerance;
+};
+
+// Throws UsageError, naming the option to blame, for a network that cannot be built.
+DesignOutcome RunDesign(const DesignRequest& request);
+
+std::string RenderTable(const DesignRequest& request, const DesignOutcome& outcome);
+std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcome);
+
+}  // namespace design

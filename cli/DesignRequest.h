@@ -1,0 +1,49 @@
+// What one run of mirelund-design is asked: read from the command line, checked, in the engine's units.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "Network.h"
+
+namespace design {
+
+// Output of --round: the program's own resistor list, or a standard series by name ("E24", ...).
+struct Rounding {
+    bool toResistorList = false;
+    std::string series;  // empty: no series
+};
+
+struct ToleranceRequest {
+    double resistorPercent = 1;
+    double capacitorPercent = 2;
+    bool normal = false;  // uniform within ±tolerance unless asked otherwise
+    int builds = 10'000;
+};
+
+struct DesignRequest {
+    riaa::CircuitKind circuit = riaa::CircuitKind::LowPass50Hz;
+    double c1 = 0;                      // µF
+    std::optional<double> rs;           // Ω, in circuit when given
+    std::optional<double> rl;           // Ω, in circuit when given
+    std::optional<double> c2;           // µF, overrides the calculated C2
+    Rounding rounding;
+    std::optional<ToleranceRequest> tolerance;
+    bool netlist = false;
+    bool json = false;
+    bool help = false;
+    std::string helpText;
+};
+
+// A mistake on the command line: the option it concerns and the reason, for one line on stderr.
+class UsageError : public std::runtime_error {
+public:
+    UsageError(const std::string& option, const std::string& reason)
+        : std::runtime_error(option.empty() ? reason : option + ": " + reason) {}
+};
+
+// Throws UsageError for anything it cannot take; --help fills help and helpText and checks nothing else.
+DesignRequest ParseDesignRequest(int argc, const char* const* argv);
+
+}  // namespace design

@@ -1,0 +1,31 @@
+// mirelund-design: the network calculator and its accuracy report from a shell.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "DesignReport.h"
+#include "DesignRequest.h"
+
+int main(int argc, char** argv) {
+    try {
+        const design::DesignRequest request = design::ParseDesignRequest(argc, argv);
+        if (request.help) {
+            std::fputs(request.helpText.c_str(), stdout);
+            return 0;
+        }
+        const design::DesignOutcome outcome = design::RunDesign(request);
+        const std::string output = request.netlist ? riaa::SpiceNetlist(outcome.network)
+                                   : request.json  ? design::RenderJson(request, outcome)
+                                                   : design::RenderTable(request, outcome);
+        std::fputs(output.c_str(), stdout);
+        return 0;
+    } catch (const std::exception& error) {
+        // One line, so that scripts can show it as it is.
+        std::string line = error.what();
+        for (char& c : line) {
+            if (c == '\n' || c == '\r') c = ' ';
+        }
+        std::fprintf(stderr, "mirelund-design: %s\n", line.c_str());
+        return 2;
+    }
+}
