@@ -1,8 +1,9 @@
-// Parts timings: the best pair over E96 for one value.
+// Parts timings: the best pair over E96 for one value, and a tolerance run of 10,000 builds.
 #include <benchmark/benchmark.h>
 
 #include "PairSearch.h"
 #include "PartSeries.h"
+#include "Tolerance.h"
 
 namespace {
 
@@ -17,6 +18,18 @@ void BM_PairSearchE96(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_PairSearchE96)->Unit(benchmark::kMicrosecond);
+
+// Circuit 4 at its start values, 10,000 builds at 200 frequencies on two threads: the run the
+// Accuracy page starts on every change.
+void BM_MonteCarlo(benchmark::State& bench) {
+    riaa::NetworkState state;
+    CalculateNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, {}, riaa::MakeResistorList(), riaa::NumberLocale{});
+    const riaa::BuiltNetwork network = riaa::MakeBuiltNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, {});
+    const riaa::ToleranceSettings settings;
+    const std::atomic<bool> cancel{false};
+    for (auto _ : bench) benchmark::DoNotOptimize(riaa::RunTolerance(network, settings, cancel));
+}
+BENCHMARK(BM_MonteCarlo)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
 
 }  // namespace
 

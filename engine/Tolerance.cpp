@@ -1,0 +1,374 @@
+#include "Tolerance.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <thread>
+
+#include "Circuits.h"
+
+namespace riaa {
+
+namespace {
+
+// Builds per chunk: each chunk draws from its own generator, so the chunks may run on any thread in
+// any order and still give the same parts; cancellation is looked at between chunks.
+constexpr int kChunkBuilds = 256;
+// The table of errors holds builds × frequencies floats: at most 200 MB.
+constexpr int kMaxBuilds = 100'000;
+constexpr int kMaxFrequencies = 500;
+// The band holds the builds between these two fractions of the sorted errors.
+constexpr double kBandLow = 0.025;
+constexpr double kBandHigh = 0.975;
+
+// --- |H(jω)|² of a network as a ratio of two polynomials in s -------------------------------------
+
+// Coefficients of s^0 upwards; the networks here stay within degree 4.
+struct Polynomial {
+    std::array<double, 5> c{};
+};
+
+Polynomial operator+(const Polynomial& a, const Polynomial& b) {
+    Polynomial sum;
+    for (std::size_t k = 0; k < sum.c.size(); ++k) sum.c[k] = a.c[k] + b.c[k];
+    return sum;
+}
+
+Polynomial operator*(const Polynomial& a, const Polynomial& b) {
+    Polynomial product;
+    for (std::size_t i = 0; i < a.c.size(); ++i) {
+        for (std::size_t j = 0; i + j < product.c.size(); ++j) product.c[i + j] += a.c[i] * b.c[j];
+    }
+    return product;
+}
+
+struct Impedance {
+    Polynomial num;
+    Polynomial den;
+};
+
+Impedance Resistance(double ohms) { return {{{ohms}}, {{1}}}; }
+Impedance Capacitance(double microfarads) { return {{{1}}, {{0, microfarads}}}; }
+Impedance InSeries(const Impedance& a, const Impedance& b) { return {a.num * b.den + b.num * a.den, a.den * b.den}; }
+Impedance Beside(const Impedance& a, const Impedance& b) { return {a.num * b.num, a.num * b.den + b.num * a.den}; }
+
+using ElementValues = std::array<double, kElementCount>;
+
+Impedance ElementImpedance(ElementKind element, const ElementValues& values) {
+    const double value = values[Index(element)];
+    return element == ElementKind::C1 || element == ElementKind::C2 ? Capacitance(value) : Resistance(value);
+}
+
+Impedance BranchImpedance(const Branch& branch, const ElementValues& values) {
+    const auto z = [&](std::size_t i) { return ElementImpedance(branch.elements[i], values); };
+    switch (branch.shape) {
+        case BranchShape::Single: return z(0);
+        case BranchShape::Series: return InSeries(z(0), z(1));
+        case BranchShape::Parallel: return Beside(z(0), z(1));
+        case BranchShape::SeriesBesideThird: return Beside(InSeries(z(0), z(1)), z(2));
+        case BranchShape::ParallelThenThird: return InSeries(Beside(z(0), z(1)), z(2));
+    }
+    return z(0);
+}
+
+struct Transfer {
+    Polynomial num;
+    Polynomial den;
+};
+
+Transfer TransferOf(const BuiltNetwork& network, const ElementValues& values) {
+    const CircuitRow& row = Row(network.circuit);
+    Impedance series = BranchImpedance(row.series, values);
+    Impedance shunt = BranchImpedance(row.shunt, values);
+    if (network.Rs) series = InSeries(series, Resistance(*network.Rs));
+    if (network.RL) shunt = Beside(shunt, Resistance(*network.RL));
+    return {shunt.num * series.den, shunt.num * series.den + series.num * shunt.den};
+}
+
+// ω² and ω⁴ of one frequency, in (rad/µs)^n, since Ω·µF = µs.
+struct Frequency {
+    double hz;
+    double w2;
+    double w4;
+};
+
+Frequency MakeFrequency(double hz) {
+    const double w = 2 * std::numbers::pi * hz * 1e-6;
+    return {hz, w * w, w * w * w * w};
+}
+
+double MagnitudeSquared(const Polynomial& p, const Frequency& f) {
+    const double re = p.c[0] - p.c[2] * f.w2 + p.c[4] * f.w4;
+    const double im = p.c[1] - p.c[3] * f.w2;
+    return re * re + f.w2 * im * im;
+}
+
+double PowerRatio(const Transfer& h, const Frequency& f) {
+    return MagnitudeSquared(h.num, f) / MagnitudeSquared(h.den, f);
+}
+
+double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
+
+// --- Random parts --------------------------------------------------------------------------------
+
+// SplitMix64: spreads a seed and a chunk number into an unrelated generator seed.
+std::uint64_t MixSeed(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EB;
+    return x ^ (x >> 31);
+}
+
+// Our own transforms of the generator's bits: the std distributions differ between libraries, and
+// the figures must not.
+class PartDrawer {
+public:
+    PartDrawer(std::uint64_t seed, ToleranceDistribution distribution)
+        : generator_(seed), distribution_(distribution) {}
+
+    // A factor around 1: uniform in [1 − t, 1 + t), or normal with σ = t/2. Box–Muller from 53-bit
+    // uniforms reaches at most 8.6 σ, so up to the largest tolerance the factor stays positive.
+    double factor(double tolerance) {
+        if (distribution_ == ToleranceDistribution::Uniform) return 1 + tolerance * (2 * unit() - 1);
+        if (!spare_) {
+            const double radius = std::sqrt(-2 * std::log(1 - unit()));  // 1 − unit() is in (0, 1]
+            const double angle = 2 * std::numbers::pi * unit();
+            spare_ = radius * std::sin(angle);
+            return 1 + tolerance / 2 * radius * std::cos(angle);
+        }
+        const double z = *spare_;
+        spare_.reset();
+        return 1 + tolerance / 2 * z;
+    }
+
+private:
+    double unit() { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }  // [0, 1)
+
+    std::mt19937_64 generator_;
+    ToleranceDistribution distribution_;
+    std::optional<double> spare_;
+};
+
+// --- The run -------------------------------------------------------------------------------------
+
+struct Run {
+    const BuiltNetwork& network;
+    const ToleranceSettings& settings;
+    ElementValues nominal{};
+    std::vector<Frequency> frequencies{};
+    std::vector<double> targetInverse{};  // 1 / |target|² at each frequency
+    Frequency reference{};              // 1 kHz, where every error is taken as 0 dB
+    double referenceTargetInverse = 0;
+    int builds = 0;
+    std::vector<float> errors{};         // power ratios, frequency-major: errors[f * builds + b]
+    std::vector<double> largest{};       // the largest |error| in dB of each build
+
+    // The power ratio of the built network to the target at frequency i, normalised at 1 kHz.
+    double normalisedRatio(const Transfer& h, std::size_t i, double referenceRatio) const {
+        return PowerRatio(h, frequencies[i]) * targetInverse[i] / referenceRatio;
+    }
+
+    void buildChunk(int chunk) {
+        const int first = chunk * kChunkBuilds;
+        const auto count = static_cast<std::size_t>(std::min(kChunkBuilds, builds - first));
+        PartDrawer drawer(MixSeed(settings.seed ^ MixSeed(static_cast<std::uint64_t>(chunk))), settings.distribution);
+        const double rTolerance = settings.resistorPercent / 100;
+        const double cTolerance = settings.capacitorPercent / 100;
+
+        // The chunk's transfer functions coefficient by coefficient (structure of arrays), so that
+        // the loop over the builds below is plain arithmetic on rows, which the compiler vectorises.
+        std::array<std::array<double, kChunkBuilds>, 5> num{};
+        std::array<std::array<double, kChunkBuilds>, 5> den{};
+        std::array<double, kChunkBuilds> referenceInverse{};
+        std::array<double, kChunkBuilds> highest{};
+        std::array<double, kChunkBuilds> lowest{};
+        for (std::size_t b = 0; b < count; ++b) {
+            ElementValues values = nominal;
+            // Always four draws a build, in this order, whichever parts the circuit has.
+            values[Index(ElementKind::C1)] *= drawer.factor(cTolerance);
+            values[Index(ElementKind::C2)] *= drawer.factor(cTolerance);
+            values[Index(ElementKind::R1)] *= drawer.factor(rTolerance);
+            values[Index(ElementKind::R2)] *= drawer.factor(rTolerance);
+            const Transfer h = TransferOf(network, values);
+            for (std::size_t k = 0; k < 5; ++k) {
+                num[k][b] = h.num.c[k];
+                den[k][b] = h.den.c[k];
+            }
+            referenceInverse[b] = 1 / (PowerRatio(h, reference) * referenceTargetInverse);
+            highest[b] = 0;
+            lowest[b] = std::numeric_limits<double>::infinity();
+        }
+        // A short last chunk repeats its first build, so the loop below always runs the whole
+        // chunk: a fixed count of a few vectors' widths, with no remainder to handle.
+        for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
+            for (std::size_t k = 0; k < 5; ++k) {
+                num[k][b] = num[k][0];
+                den[k][b] = den[k][0];
+            }
+            referenceInverse[b] = referenceInverse[0];
+        }
+        // Frequency outside, builds inside: each frequency's row of the table is written in one run.
+        std::array<float, kChunkBuilds> ratios{};
+        for (std::size_t f = 0; f < frequencies.size(); ++f) {
+            const double w2 = frequencies[f].w2;
+            const double w4 = frequencies[f].w4;
+            const double scale = targetInverse[f];
+            for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
+                const double nRe = num[0][b] - num[2][b] * w2 + num[4][b] * w4;
+                const double nIm = num[1][b] - num[3][b] * w2;
+                const double dRe = den[0][b] - den[2][b] * w2 + den[4][b] * w4;
+                const double dIm = den[1][b] - den[3][b] * w2;
+                const double ratio = (nRe * nRe + w2 * nIm * nIm) / (dRe * dRe + w2 * dIm * dIm) * scale *
+                                     referenceInverse[b];
+                ratios[b] = static_cast<float>(ratio);
+                highest[b] = highest[b] > ratio ? highest[b] : ratio;
+                lowest[b] = lowest[b] < ratio ? lowest[b] : ratio;
+            }
+            std::copy_n(ratios.begin(), count,
+                        errors.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(builds)) + first);
+        }
+        for (std::size_t b = 0; b < count; ++b) {
+            largest[static_cast<std::size_t>(first) + b] = std::max(Decibels(highest[b]), -Decibels(lowest[b]));
+        }
+    }
+};
+
+// The value of this rank among [begin, end) in the order of before (rank 0 comes first), without
+// reordering them. For a rank near the front, as the band's tails are, a strided sample gives a
+// threshold that admits a little more than rank values; the selection then runs on those few only,
+// several times quicker than on the whole row. Should the sample mislead, the whole row is used.
+template <typename Before>
+float RankedValue(const float* begin, const float* end, std::size_t rank, Before before) {
+    constexpr std::size_t kStride = 16;
+    const auto n = static_cast<std::size_t>(end - begin);
+    if (n >= 64 * kStride && rank < n / 8) {
+        std::vector<float> sample;
+        sample.reserve(n / kStride + 1);
+        for (std::size_t i = 0; i < n; i += kStride) sample.push_back(begin[i]);
+        const std::size_t sampleRank = std::min(sample.size() - 1, rank / kStride * 3 / 2 + 8);
+        std::nth_element(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(sampleRank), sample.end(), before);
+        const float threshold = sample[sampleRank];
+        std::vector<float> candidates;
+        candidates.reserve(2 * sampleRank * kStride);
+        for (const float* p = begin; p != end; ++p) {
+            if (!before(threshold, *p)) candidates.push_back(*p);
+        }
+        // Every value up to the wanted one is a candidate once more than rank of them are.
+        if (candidates.size() > rank) {
+            std::nth_element(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(rank),
+                             candidates.end(), before);
+            return candidates[rank];
+        }
+    }
+    std::vector<float> all(begin, end);
+    std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(rank), all.end(), before);
+    return all[rank];
+}
+
+// Nearest rank: the smallest value with at least the fraction p of all values at or below it.
+std::size_t RankOf(double p, std::size_t n) {
+    const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(n)));
+    return std::clamp<std::size_t>(rank, 1, n) - 1;
+}
+
+double Percentile(std::vector<double>& values, double p) {
+    const auto rank = static_cast<std::ptrdiff_t>(RankOf(p, values.size()));
+    std::nth_element(values.begin(), values.begin() + rank, values.end());
+    return values[static_cast<std::size_t>(rank)];
+}
+
+void CheckSettings(const ToleranceSettings& s) {
+    for (double percent : {s.resistorPercent, s.capacitorPercent}) {
+        if (!(percent >= 0 && percent <= kLargestTolerancePercent)) {
+            throw EngineError("The tolerance must be between 0 % and 20 %");
+        }
+    }
+    if (s.builds < 1 || s.builds > kMaxBuilds) throw EngineError("The number of builds must be between 1 and 100000");
+    if (s.frequencies < 2 || s.frequencies > kMaxFrequencies) {
+        throw EngineError("The number of frequencies must be between 2 and 500");
+    }
+}
+
+// Runs work(i) for i in [0, count) on up to threads workers, taking the next index as each
+// finishes; stops handing out work once cancel is set.
+template <typename Work>
+void RunShared(int count, unsigned threads, const std::atomic<bool>& cancel, Work work) {
+    std::atomic<int> next{0};
+    const auto worker = [&] {
+        for (int i = next++; i < count && !cancel.load(std::memory_order_relaxed); i = next++) work(i);
+    };
+    std::vector<std::thread> helpers;
+    const unsigned total = std::clamp<unsigned>(threads, 1, static_cast<unsigned>(std::max(count, 1)));
+    for (unsigned t = 1; t < total; ++t) helpers.emplace_back(worker);
+    worker();
+    for (std::thread& helper : helpers) helper.join();
+}
+
+}  // namespace
+
+std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const ToleranceSettings& settings,
+                                            const std::atomic<bool>& cancel) {
+    CheckSettings(settings);
+    EvaluateAccuracy(network, 2);  // throws, with the user's message, for a network that cannot be built
+
+    Run run{network, settings};
+    run.nominal[Index(ElementKind::C1)] = network.C1;
+    run.nominal[Index(ElementKind::C2)] = network.C2;
+    run.nominal[Index(ElementKind::R1)] = network.R1;
+    run.nominal[Index(ElementKind::R2)] = network.R2;
+
+    const CircuitRow& row = Row(network.circuit);
+    Transfer target;
+    target.num.c[0] = target.den.c[0] = 1;
+    for (std::size_t i = 0; i < row.targetZeros.count; ++i) target.num = target.num * Polynomial{{1, row.targetZeros.us[i]}};
+    for (std::size_t i = 0; i < row.targetPoles.count; ++i) target.den = target.den * Polynomial{{1, row.targetPoles.us[i]}};
+
+    const int n = settings.frequencies;
+    const double step = std::log(kErrorBandHighHz / kErrorBandLowHz) / (n - 1);
+    for (int i = 0; i < n; ++i) {
+        const double hz = i + 1 == n ? kErrorBandHighHz : kErrorBandLowHz * std::exp(step * i);
+        run.frequencies.push_back(MakeFrequency(hz));
+        run.targetInverse.push_back(1 / PowerRatio(target, run.frequencies.back()));
+    }
+    run.reference = MakeFrequency(1000);
+    run.referenceTargetInverse = 1 / PowerRatio(target, run.reference);
+    run.builds = settings.builds;
+    run.errors.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(run.builds));
+    run.largest.resize(static_cast<std::size_t>(run.builds));
+
+    const unsigned threads = settings.threads != 0 ? settings.threads : std::max(1u, std::thread::hardware_concurrency());
+    const int chunks = (run.builds + kChunkBuilds - 1) / kChunkBuilds;
+    RunShared(chunks, threads, cancel, [&run](int chunk) { run.buildChunk(chunk); });
+    if (cancel.load()) return std::nullopt;
+
+    ToleranceResult result;
+    const Transfer nominal = TransferOf(network, run.nominal);
+    const double nominalReference = PowerRatio(nominal, run.reference) * run.referenceTargetInverse;
+    result.band.resize(static_cast<std::size_t>(n));
+    for (std::size_t f = 0; f < result.band.size(); ++f) {
+        ToleranceBandPoint& point = result.band[f];
+        point.hz = run.frequencies[f].hz;
+        point.nominalDb = Decibels(run.normalisedRatio(nominal, f, nominalReference));
+        result.nominalLargestErrorDb = std::max(result.nominalLargestErrorDb, std::fabs(point.nominalDb));
+    }
+    RunShared(n, threads, cancel, [&](int f) {
+        const float* begin = run.errors.data() + static_cast<std::size_t>(f) * static_cast<std::size_t>(run.builds);
+        const float* end = begin + run.builds;
+        ToleranceBandPoint& point = result.band[static_cast<std::size_t>(f)];
+        const auto n = static_cast<std::size_t>(run.builds);
+        point.lowerDb = Decibels(RankedValue(begin, end, RankOf(kBandLow, n), std::less<>()));
+        point.upperDb = Decibels(RankedValue(begin, end, n - 1 - RankOf(kBandHigh, n), std::greater<>()));
+    });
+    if (cancel.load()) return std::nullopt;
+
+    result.p50Db = Percentile(run.largest, 0.50);
+    result.p95Db = Percentile(run.largest, 0.95);
+    result.p99Db = Percentile(run.largest, 0.99);
+    return result;
+}
+
+}  // namespace riaa
