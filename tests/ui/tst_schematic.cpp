@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace {
@@ -72,6 +73,31 @@ int BuildingStep(const SchematicPrimitive& primitive) {
     if (std::holds_alternative<CirclePrimitive>(primitive))
         return 3;
     return 4;
+}
+
+// The pixels that switching one overlay on changes, with the colour each then shows.
+using PixelMap = std::map<std::pair<int, int>, QRgb>;
+PixelMap OverlayPixels(SchematicView& view, int circuit, bool rs) {
+    const QImage off = Render(view, circuit, false, false);
+    const QImage on = Render(view, circuit, rs, !rs);
+    PixelMap changed;
+    for (int y = 0; y < on.height(); ++y)
+        for (int x = 0; x < on.width(); ++x)
+            if (on.pixel(x, y) != off.pixel(x, y))
+                changed[{x, y}] = on.pixel(x, y);
+    return changed;
+}
+
+// The curve as the page description gives it, drawn alone on the background by the pixel-centre convention.
+QImage ReferenceCurve(const QList<QPointF>& points) {
+    QImage image(SchematicView::kWidth, SchematicView::kHeight, QImage::Format_RGB32);
+    image.fill(kBackground);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.translate(0.5, 0.5);
+    painter.setPen(QPen(QColor(255, 0, 0), 1));
+    painter.drawPolyline(points.constData(), static_cast<int>(points.size()));
+    return image;
 }
 
 }  // namespace
@@ -355,6 +381,169 @@ private slots:
         for (int a = 0; a < images.size(); ++a)
             for (int b = a + 1; b < images.size(); ++b)
                 QVERIFY(images[a] != images[b]);
+    }
+
+    // The Rs overlay's wire row on page 0, pixel by pixel: seven dashes of 8 px and 4 px gaps from the input
+    // terminal (x = 155 down to 74.5), cut by the resistor from 84 to 113.5, whose zigzag crosses the row at
+    // every swing; the terminal (152 to 156) covers the first dash's end.
+    void rsOverlayWireRow() {
+        SchematicView view;
+        const PixelMap rs = OverlayPixels(view, 0, true);
+        std::set<int> wire, zigzag;
+        for (const auto& [place, colour] : rs) {
+            if (place.second != 29)
+                continue;
+            if (colour == kWire)
+                wire.insert(place.first);
+            else if (colour == kBlack)
+                zigzag.insert(place.first);
+        }
+        std::set<int> expectedWire;
+        for (const auto& [from, to] : {std::pair{75, 83}, {115, 119}, {123, 131}, {135, 143}, {147, 151}})
+            for (int x = from; x <= to; ++x)
+                expectedWire.insert(x);
+        QCOMPARE(wire, expectedWire);
+        QCOMPARE(zigzag, (std::set<int>{84, 89, 94, 99, 104, 109, 114}));
+        // Nothing of the overlay right of the terminal or left of the open end.
+        for (const auto& entry : rs)
+            QVERIFY(entry.first.first >= 75 && entry.first.first <= 151);
+    }
+
+    // The RL overlay's wires keep to the path of the page description: along the signal wire (y = 29), down at
+    // x = 265 and back along y = 110, ending on the ground lead; every wire pixel lies on it, and the path's
+    // corners are drawn.
+    void rlOverlayWirePath() {
+        SchematicView view;
+        const PixelMap rl = OverlayPixels(view, 0, false);
+        for (const auto& [place, colour] : rl) {
+            if (colour != kWire)
+                continue;
+            const auto [x, y] = place;
+            const bool onPath = (y == 29 && x >= 232 && x <= 265) || (x == 265 && y >= 29 && y <= 110) ||
+                                (y == 110 && x >= 218 && x <= 265);
+            QVERIFY2(onPath, qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        }
+        for (const auto& corner : {std::pair{265, 110}, std::pair{218, 110}, std::pair{234, 29}})
+            QCOMPARE(rl.count(corner), std::size_t{1});
+        // The descending run, row by row: the dashes continue the layout from the output terminal (33.5 px
+        // before the corner), and the resistor from 86 up to 57.5 masks the wire between its ends.
+        std::set<int> runRows;
+        for (const auto& [place, colour] : rl)
+            if (place.first == 265 && colour == kWire && place.second > 29)
+                runRows.insert(place.second);
+        std::set<int> expectedRows;
+        for (const auto& [from, to] : {std::pair{32, 40}, {44, 52}, {56, 57}, {87, 88}, {92, 100}, {104, 110}})
+            for (int y = from; y <= to; ++y)
+                expectedRows.insert(y);
+        QCOMPARE(runRows, expectedRows);
+    }
+
+    // Each overlay is one drawing, placed per frame: on every page it changes exactly the pixels it changes on
+    // page 0, moved by that page's offset. Near the base's terminal and ground lead, which the base paints over
+    // the overlay and which stand half a pixel apart between pages, the comparison leaves out a margin.
+    void overlayPlacedPixelForPixel_data() {
+        QTest::addColumn<int>("circuit");
+        QTest::addColumn<bool>("rs");
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<QRect>("compared");  // on page 0
+        const QRect rsArea(60, 20, 100, 45);
+        const QRect rlArea(236, 20, 70, 86);
+        for (int c = 0; c < kSchematicPageCount; ++c) {
+            const bool wide = c >= 4;
+            QTest::addRow("Rs, page %d", c) << c << true << (wide ? QPoint(-9, -1) : QPoint(0, 0)) << rsArea;
+            QTest::addRow("RL, page %d", c) << c << false << (wide ? QPoint(20, -1) : QPoint(0, 0)) << rlArea;
+        }
+    }
+    void overlayPlacedPixelForPixel() {
+        QFETCH(int, circuit);
+        QFETCH(bool, rs);
+        QFETCH(QPoint, offset);
+        QFETCH(QRect, compared);
+        SchematicView view;
+        const PixelMap reference = OverlayPixels(view, 0, rs);
+        const PixelMap placed = OverlayPixels(view, circuit, rs);
+        int comparedPixels = 0;
+        for (int y = compared.top(); y <= compared.bottom(); ++y)
+            for (int x = compared.left(); x <= compared.right(); ++x) {
+                const auto expected = reference.find({x, y});
+                const auto actual = placed.find({x + offset.x(), y + offset.y()});
+                const QString where = QStringLiteral("page 0 at %1, %2").arg(x).arg(y);
+                QVERIFY2((expected == reference.end()) == (actual == placed.end()), qPrintable(where));
+                if (expected != reference.end()) {
+                    QVERIFY2(expected->second == actual->second, qPrintable(where));
+                    ++comparedPixels;
+                }
+            }
+        QVERIFY(comparedPixels > 100);
+        // Outside its own rectangle, moved along, the overlay changes nothing.
+        const QRectF rectangle = FindLayer(circuit, rs ? SchematicLayerRole::RsOverlay : SchematicLayerRole::RLOverlay)
+                                     ->rectangle.adjusted(-1, -1, 1, 1);
+        for (const auto& entry : placed)
+            QVERIFY(rectangle.contains(entry.first.first, entry.first.second));
+    }
+
+    // The red curve of each sketch, pixel for pixel against the page description's points drawn alone. Text
+    // painted after the curve (the labels) may hide some of it; the red level label is left out.
+    void sketchCurvePixelForPixel_data() {
+        QTest::addColumn<int>("circuit");
+        QTest::addColumn<QList<QPointF>>("curve");
+        const QList<QPointF> lowPass{{8, 143},     {24, 143.5}, {37, 144.5},  {47, 146},     {57, 148},
+                                     {63.5, 150.5}, {84.5, 160}, {105, 170},   {124.5, 181}, {143.5, 192},
+                                     {181, 215},    {200, 226.5}, {219.5, 237.5}};
+        const QList<QPointF> fallingShelf{{8, 145.5},  {24, 146.5},  {36.5, 148},  {46.5, 151},   {54, 154},
+                                          {61.5, 159}, {66.5, 163},  {73.5, 171},  {79, 180.5},   {85, 190},
+                                          {92.5, 198}, {100, 204.5}, {112, 209},   {124.5, 211.5}, {142.5, 212.5},
+                                          {157, 213},  {174, 213}};
+        const QList<QPointF> completeRiaa{{8, 145.5},    {24, 146},    {37, 147.5},  {46.5, 149},   {54, 150.5},
+                                          {62.5, 154.5}, {76, 162},    {87.5, 169},  {99, 176},     {113.5, 182},
+                                          {125, 183.5},  {143, 185},   {154.5, 186.5}, {167, 189.5}, {180, 196},
+                                          {193.5, 203.5}, {208, 211},  {219.5, 217}, {226.5, 220.5}};
+        // Page 1: page 0's curve 4 px left and 0.3 px down. Page 3: page 2's mirrored about x = 91.
+        QList<QPointF> shifted, mirrored;
+        for (const QPointF p : lowPass)
+            shifted << p + QPointF(-4, 0.3);
+        for (auto it = fallingShelf.crbegin(); it != fallingShelf.crend(); ++it)
+            mirrored << QPointF(182 - it->x(), it->y());
+        QCOMPARE(shifted.back(), QPointF(215.5, 237.8));
+        QCOMPARE(mirrored.front(), QPointF(8, 213));
+        QTest::addRow("page 0") << 0 << lowPass;
+        QTest::addRow("page 1") << 1 << shifted;
+        QTest::addRow("page 2") << 2 << fallingShelf;
+        QTest::addRow("page 3") << 3 << mirrored;
+        QTest::addRow("page 4") << 4 << completeRiaa;
+        QTest::addRow("page 5") << 5 << completeRiaa;
+    }
+    void sketchCurvePixelForPixel() {
+        QFETCH(int, circuit);
+        QFETCH(QList<QPointF>, curve);
+        SchematicView view;
+        const QImage page = Render(view, circuit, false, false);
+        const QImage reference = ReferenceCurve(curve);
+        const SchematicLayer* sketch = FindLayer(circuit, SchematicLayerRole::Sketch);
+        QRectF levelLabel;
+        for (const auto& text : Texts(sketch->drawing))
+            if (text.colour == QColor(255, 0, 0))
+                levelLabel = QRectF(text.topLeft, QSizeF(60, 20)).adjusted(-1, -1, 0, 0);
+        QVERIFY(!levelLabel.isNull());
+        const QRgb red = qRgb(255, 0, 0);
+        int matched = 0;
+        const QRect area = sketch->rectangle.toAlignedRect();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (levelLabel.contains(x, y))
+                    continue;
+                const QRgb shown = page.pixel(x, y);
+                const bool hiddenByText = shown != red && shown != kBackground && shown != kWire &&
+                                          shown != qRgb(0, 0, 255);
+                const QString where = QStringLiteral("%1, %2").arg(x).arg(y);
+                if (reference.pixel(x, y) == red) {
+                    QVERIFY2(shown == red || hiddenByText, qPrintable(where));
+                    matched += shown == red;
+                } else {
+                    QVERIFY2(shown != red, qPrintable(where));
+                }
+            }
+        QVERIFY(matched > 150);
     }
 
     // ---- The drawings as data -------------------------------------------------------------------------------
