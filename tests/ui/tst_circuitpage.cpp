@@ -209,6 +209,51 @@ private slots:
         QCOMPARE(w.LblR1->text(), QStringLiteral("464 k"));
     }
 
+    void typedValuesReachTheirFields_data() {
+        QTest::addColumn<int>("circuit");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<int>("element");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<bool>("alert");
+        const QString c1 = ".01 " + kMicro;
+        // R1 = 318000 less Rs: zero is a network, one ohm below it is none.
+        QTest::newRow("Rs one below R1") << 0 << "Rs" << 5 << "317999" << QStringList{c1, "", "1", "", "", "318 k"} << false;
+        QTest::newRow("Rs equal to R1") << 0 << "Rs" << 5 << "318000" << QStringList{c1, "", "0", "", "", "318 k"} << false;
+        QTest::newRow("Rs one above R1") << 0 << "Rs" << 5 << "318001" << QStringList{c1, "", "-1", "", "", "318 k"} << true;
+        // 1 / (1/318000 - 1/2200000) - 1000 = 370732.5: each of RL and Rs in its own field.
+        QTest::newRow("RL and Rs apart") << 0 << "RL Rs" << 4 << "2.2M"
+                                         << QStringList{c1, "", "370.7 k", "", "2.2 M", "1 k"} << false;
+        QTest::newRow("RL alone") << 0 << "RL" << 4 << "2.2M" << QStringList{c1, "", "371.7 k", "", "2.2 M", ""} << false;
+        // A C2 of 0.02 µF makes C1 = 2.916 x 0.02 = 0.05832 µF; then R1 = 2187 / C1 = 37500, R2 = 318 / C1.
+        QTest::newRow("C2 in circuit 4") << 4 << "" << 1 << "0.02"
+                                         << QStringList{".0583 " + kMicro, ".02 " + kMicro, "37.5 k", "5453", "", ""}
+                                         << false;
+        // Circuit 0 has no C2: the value is its C1.
+        QTest::newRow("C2 in circuit 0") << 0 << "" << 1 << "0.02" << QStringList{".02 " + kMicro, "", "159 k", "", "", ""}
+                                         << false;
+    }
+    void typedValuesReachTheirFields() {
+        QFETCH(int, circuit);
+        QFETCH(QString, options);
+        QFETCH(int, element);
+        QFETCH(QString, typed);
+        QFETCH(bool, alert);
+        TRiaaForm w;
+        w.show();
+        ModalBoxWatcher watcher;
+        if (circuit != 0) Click(w.LMDRadioGroupCircuits->button(circuit));
+        if (options.contains("RL")) Click(w.ChckBxRL);
+        if (options.contains("Rs")) Click(w.ChckBxRs);
+        Click(w.RdGrpElement->button(element));
+        ReplaceText(element < 2 ? w.CmbBxC : w.CmbBxR, typed);
+        QTEST(FieldTexts(w), "fields");
+        for (const QLabel* field : {w.LblC1, w.LblC2, w.LblR1, w.LblR2, w.LblR3, w.LblR4}) {
+            QCOMPARE(TextColour(field), alert ? QColor(255, 0, 0) : QColor(0, 255, 255));
+        }
+        QCOMPARE(watcher.boxes().size(), alert ? 1 : 0);
+    }
+
     void overlaysFollowTheirBoxes() {
         TRiaaForm w;
         w.show();

@@ -282,6 +282,49 @@ private slots:
         QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(-10, 400));
     }
 
+    // A control that took a press keeps the status bar until the release; after it the hint follows the pointer.
+    void hintFollowsThePointerAgainAfterARelease_data() {
+        QTest::addColumn<QString>("pressed");
+        QTest::addColumn<QString>("releasedOver");
+        QTest::addColumn<QString>("movedTo");
+        QTest::addColumn<QString>("whilePressed");
+        QTest::addColumn<QString>("afterwards");
+        const QString rsLong =
+            " Resistance Rs represents the output resistance or impedance of the previous stage.";
+        const QString standardLong =
+            " Check to limit resistor selection and calculations to common 1% and 5% values exclusively.";
+        QTest::newRow("released over another control") << "ChckBxRs" << "ChkBxStdR" << "ChkBxStdR" << rsLong << standardLong;
+        QTest::newRow("released over itself, then moved") << "ChckBxRs" << "ChckBxRs" << "ChkBxStdR" << rsLong << standardLong;
+        QTest::newRow("released over empty page") << "ChkBxStdR" << "CircuitPage" << "CircuitPage" << standardLong << "";
+    }
+    void hintFollowsThePointerAgainAfterARelease() {
+        QFETCH(QString, pressed);
+        QFETCH(QString, releasedOver);
+        QFETCH(QString, movedTo);
+        TRiaaForm window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* pressedControl = window.findChild<QWidget*>(pressed);
+        auto* releaseControl = window.findChild<QWidget*>(releasedOver);
+        auto* movedControl = window.findChild<QWidget*>(movedTo);
+        QVERIFY(pressedControl && releaseControl && movedControl);
+        // Points in the page's coordinates, clear of every control when the page itself is meant.
+        const auto pointOn = [&window](QWidget* control) {
+            return control == window.CircuitPage ? QPoint(210, 366) : control->mapTo(window.CircuitPage, QPoint(4, 4));
+        };
+        QWidget* page = window.CircuitPage;
+        QTest::mouseMove(page, pointOn(pressedControl));
+        QTest::mousePress(page->childAt(pointOn(pressedControl)), Qt::LeftButton, {}, QPoint(4, 4));
+        QTest::mouseMove(page, pointOn(releaseControl));
+        QTest::qWait(20);
+        QTEST(window.StatusBar1->currentMessage(), "whilePressed");
+        QTest::mouseRelease(pressedControl, Qt::LeftButton, {}, pressedControl->mapFrom(page, pointOn(releaseControl)));
+        QTest::mouseMove(page, pointOn(movedControl));
+        QTest::qWait(20);
+        QTEST(window.StatusBar1->currentMessage(), "afterwards");
+    }
+
     void tooltipsWakeAfterHalfASecond_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("tooltip");
