@@ -156,17 +156,15 @@ void CheckBuildable(const BuiltNetwork& network) {
     const auto isWholeShunt = [&](ElementKind e) {
         return row.shunt.shape == BranchShape::Single && row.shunt.elements[0] == e;
     };
-    const std::array<ElementKind, kElementCount> order{ElementKind::C1, ElementKind::C2, ElementKind::R1,
-                                                 ElementKind::R2, ElementKind::Rs, ElementKind::RL};
-    for (const ElementKind e : order) {
-        if (e == ElementKind::Rs && !network.Rs) continue;
-        if (e == ElementKind::RL && !network.RL) continue;
+    using E = ElementKind;
+    for (const E e : {E::C1, E::C2, E::R1, E::R2, E::Rs, E::RL}) {
+        if ((e == E::Rs && !network.Rs) || (e == E::RL && !network.RL)) continue;
         if (!HasElement(row, e)) continue;
         const double value = ElementValue(network, e);
         const std::string name = ElementName(e);
         if (!std::isfinite(value)) throw EngineError(name + " must be a finite value");
         if (value < 0) throw EngineError("This network cannot be built: " + name + " is negative");
-        if (value == 0 && (IsCapacitor(e) || e == ElementKind::RL || isWholeShunt(e))) {
+        if (value == 0 && (IsCapacitor(e) || e == E::RL || isWholeShunt(e))) {
             throw EngineError(name + " must be greater than zero");
         }
     }
@@ -325,6 +323,13 @@ AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points) {
     const Ratio h = TransferFunction(network);
     const Ratio target{TimeConstantProduct(row.targetZeros), TimeConstantProduct(row.targetPoles)};
 
+    // Parts far out of scale (1e300 Ω and the like) overflow the coefficients or the levels; say so
+    // rather than hand the page a curve of NaN.
+    const auto finite = [](const Polynomial& p) {
+        return std::all_of(p.c.begin(), p.c.end(), [](double x) { return std::isfinite(x); });
+    };
+    if (!finite(h.num) || !finite(h.den)) throw OverflowError();
+
     AccuracyReport report;
     report.realisedPolesUs = TimeConstantsOf(h.den);
     report.realisedZerosUs = TimeConstantsOf(h.num);
@@ -347,6 +352,12 @@ AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points) {
         point.errorDb = ErrorDb(h, target, point.hz) - reference;
         if (std::fabs(point.errorDb) > std::fabs(report.errorCurve[worst].errorDb)) worst = i;
     }
+    double sum = report.lossAt1kHzDb + reference;
+    for (const ErrorPoint& point : report.errorCurve) sum += point.errorDb;
+    for (const double tc : report.realisedPolesUs) sum += tc;
+    for (const double tc : report.realisedZerosUs) sum += tc;
+    if (!std::isfinite(sum)) throw OverflowError();
+
     report.largestErrorDb = report.errorCurve[worst].errorDb;
     report.largestErrorHz = report.errorCurve[worst].hz;
 

@@ -27,7 +27,7 @@ struct BuiltNetwork {
 // The network that a calculation left in the state, with Rs and RL in circuit as the options include them.
 BuiltNetwork MakeBuiltNetwork(const NetworkState& state, CircuitKind circuit, const CalculationOptions& options);
 
-// Vout/Vin at hz, with Rs in series before the input and RL from the output to ground when present.
+// Vout/Vin at hz > 0, with Rs in series before the input and RL from the output to ground when present.
 std::complex<double> NetworkTransfer(const BuiltNetwork& network, double hz);
 
 // The response the circuit's design relations aim at: unity at 0 Hz, its poles and zeros at the
@@ -55,7 +55,9 @@ inline constexpr double kErrorBandLowHz = 20;
 inline constexpr double kErrorBandHighHz = 20000;
 
 // Throws EngineError (with a message for the user) for a network that cannot be built: an element
-// that is zero, negative or not finite.
+// that is zero, negative or not finite ("This network cannot be built: R1 is negative", "C1 must be
+// greater than zero"), and OverflowError for parts so far out of scale that the levels overflow.
+// A zero resistor is a wire and fine, except where it alone would short the output.
 AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points = kErrorCurvePoints);
 
 // A sum of parts as typed into an as-built field: "27k+820" is two resistors in series (ohms, k and

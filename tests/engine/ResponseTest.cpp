@@ -181,6 +181,7 @@ TEST(Accuracy, RefusesNetworksThatCannotBeBuilt) {
         {{CircuitKind::LowPass50Hz, 0.01, 0, 1000, 0, {}, 0.0}, "RL must be greater than zero"},
         {{CircuitKind::LowPass50Hz, 0.01, 0, inf, 0, {}, {}}, "R1 must be a finite value"},
         {{CircuitKind::CompleteRiaaVersion2, std::nan(""), 0.1, 1000, 100, {}, {}}, "C1 must be a finite value"},
+        {{CircuitKind::CompleteRiaaVersion1, 1e300, 1e300, 1e300, 1e300, {}, {}}, "Floating point overflow"},
     };
     for (const Refusal& r : refusals) {
         try {
