@@ -4,15 +4,18 @@
 #include <QDialog>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <chrono>
 #include <thread>
 
+#include "AccuracyPage.h"
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "GraphPage.h"
 #include "HintRouter.h"
+#include "Hints.h"
 #include "ValueListModel.h"
 
 namespace {
@@ -31,6 +34,26 @@ void SleepThread(std::uint64_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+// The hint router reads the hint of the control under the pointer; over the menu bar that is the
+// hint of the command under the pointer, which this keeps on the bar.
+class MenuCommandHints : public QObject {
+public:
+    static constexpr const char* kCommandHint = "mirelundCommandHint";
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* bar = qobject_cast<QMenuBar*>(watched);
+        if (bar != nullptr && (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave)) {
+            QAction* command = event->type() == QEvent::MouseMove
+                                   ? bar->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint())
+                                   : nullptr;
+            SetHint(bar, command != nullptr ? command->property(kCommandHint).toString() : QString());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
@@ -44,6 +67,8 @@ TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
     GraphPage1 = new GraphPage(locale_, Notebook1);
     GraphPage1->setObjectName(QStringLiteral("GraphPage1"));
     Notebook1->addWidget(GraphPage1);
+    AccuracyPage1 = new AccuracyPage(locale_, Notebook1);
+    Notebook1->addWidget(AccuracyPage1);
     Notebook1->setCurrentIndex(0);
     FormCreate();
 }
@@ -70,12 +95,19 @@ void TRiaaForm::buildFrame() {
     // Commands in the bar itself: no drop-down menus, no accelerators.
     Calculations1 = MainMenu1->addAction(QStringLiteral("Calculations"));
     Graph1 = MainMenu1->addAction(QStringLiteral("RIAA Graph"));
+    Accuracy1 = MainMenu1->addAction(QStringLiteral("Accuracy"));
     About1 = MainMenu1->addAction(QStringLiteral("About..."));
     Calculations1->setObjectName(QStringLiteral("Calculations1"));
     Graph1->setObjectName(QStringLiteral("Graph1"));
+    Accuracy1->setObjectName(QStringLiteral("Accuracy1"));
+    Accuracy1->setProperty(MenuCommandHints::kCommandHint,
+                           QStringLiteral("Accuracy | How closely the network as built follows its target response"));
+    MainMenu1->installEventFilter(new MenuCommandHints(MainMenu1));
+    SetShowHint(MainMenu1, true);
     About1->setObjectName(QStringLiteral("About1"));
     connect(Calculations1, &QAction::triggered, this, [this] { Calculations1Click(); });
     connect(Graph1, &QAction::triggered, this, [this] { Graph1Click(); });
+    connect(Accuracy1, &QAction::triggered, this, [this] { Accuracy1Click(); });
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
     setMenuBar(MainMenu1);
 
@@ -137,6 +169,8 @@ void TRiaaForm::showEvent(QShowEvent* event) {
 void TRiaaForm::Calculations1Click() { Notebook1->setCurrentIndex(0); }
 
 void TRiaaForm::Graph1Click() { Notebook1->setCurrentIndex(1); }
+
+void TRiaaForm::Accuracy1Click() { Notebook1->setCurrentWidget(AccuracyPage1); }
 
 void TRiaaForm::About1Click() {
     if (aboutBox_) aboutBox_->exec();

@@ -10,6 +10,7 @@
 #include "SplashHold.h"
 #include "ValueLists.h"
 
+class AccuracyPage;
 class Bevel;
 class GraphPage;
 class HintRouter;
@@ -59,6 +60,7 @@ public:
     // Menu commands.
     void Calculations1Click();
     void Graph1Click();
+    void Accuracy1Click();
     void About1Click();
     void ShowApplicationHint(const QString& hint);
 
@@ -76,11 +78,13 @@ public:
     QMenuBar* MainMenu1 = nullptr;
     QAction* Calculations1 = nullptr;
     QAction* Graph1 = nullptr;
+    QAction* Accuracy1 = nullptr;
     QAction* About1 = nullptr;
     QStackedWidget* Notebook1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QWidget* CircuitPage = nullptr;
     GraphPage* GraphPage1 = nullptr;
+    AccuracyPage* AccuracyPage1 = nullptr;
 
     Bevel* Bevel298 = nullptr;
     QLabel* Label251 = nullptr;
