@@ -17,9 +17,7 @@ const NumberLocale kComma{",", "."};
 struct PairCase {
     SeriesKind kind;
     bool capacitors;
-    double target;
-    double first;
-    double second;
+    double target, first, second;
 };
 class BestPair : public ::testing::TestWithParam<PairCase> {};
 TEST_P(BestPair, FindsTheClosestSum) {
@@ -29,33 +27,19 @@ TEST_P(BestPair, FindsTheClosestSum) {
     ASSERT_TRUE(pair.has_value());
     EXPECT_NEAR(pair->first, c.first, 1e-12 * c.first);
     EXPECT_NEAR(pair->second, c.second, 1e-12 * c.first);
-    EXPECT_DOUBLE_EQ(pair->total, pair->first + pair->second);
-    EXPECT_NEAR(pair->errorPercent, (pair->total - c.target) / c.target * 100, 1e-9);
+    EXPECT_NEAR(pair->errorPercent, (c.first + c.second - c.target) / c.target * 100, 1e-9);
 }
 INSTANTIATE_TEST_SUITE_P(
     Hits, BestPair,
     ::testing::Values(
-        // An exact single part needs no second one.
-        PairCase{SeriesKind::E24, false, 4700, 4700, 0}, PairCase{SeriesKind::E96, false, 4990, 4990, 0},
-        // Exact pairs, the larger part first.
-        PairCase{SeriesKind::E24, false, 27820, 27000, 820}, PairCase{SeriesKind::E12, true, 0.00342, 0.0033, 0.00012},
-        // Two of the same value.
+        // An exact single part needs no second one; exact pairs put the larger part first.
+        PairCase{SeriesKind::E24, false, 4700, 4700, 0}, PairCase{SeriesKind::E24, false, 27820, 27000, 820},
         PairCase{SeriesKind::E6, false, 20000, 10000, 10000},
-        // No single E12 value is within 3 % of C1/2.916 for C1 = 10 nF; a pair is within 0.3 %.
+        // C2 = C1/2.916 at 10 nF: the best E12 part is 3.8 % off, this pair 0.27 %.
         PairCase{SeriesKind::E12, true, 0.01 / 2.916, 0.0033, 0.00012},
-        // Outside the range: the two largest parts, or the smallest one alone.
+        // Outside the range: the two largest parts, or the smallest alone.
         PairCase{SeriesKind::E24, false, 1e9, 10e6, 10e6}, PairCase{SeriesKind::E24, false, 0.1, 1, 0},
-        PairCase{SeriesKind::E12, true, 1e-9, 1e-6, 0}, PairCase{SeriesKind::E6, true, 100, 10, 10}));
-
-TEST(BestPair, BeatsEverySinglePart) {
-    const PartSeries e12 = MakePartSeries(SeriesKind::E12, kCapacitorRange);
-    const double target = 0.01 / 2.916;
-    const auto pair = FindBestPair(target, e12);
-    ASSERT_TRUE(pair.has_value());
-    const double single = e12.round(target);
-    EXPECT_GT(std::fabs(single - target) / target, 0.03);
-    EXPECT_LT(std::fabs(pair->errorPercent), 0.3);
-}
+        PairCase{SeriesKind::E12, true, 1e-9, 1e-6, 0}));
 
 // The sweep must find what trying every pair finds.
 TEST(BestPair, EqualsTheSearchOfEveryPair) {
@@ -63,7 +47,7 @@ TEST(BestPair, EqualsTheSearchOfEveryPair) {
     const std::vector<double>& v = e96.values();
     std::mt19937_64 random(7);
     for (int trial = 0; trial < 200; ++trial) {
-        const double target = std::pow(10.0, static_cast<double>(random() % 8000) / 1000.0);  // 1 Ω .. 100 MΩ
+        const double target = std::pow(10.0, static_cast<double>(random() % 8000) / 1000.0);
         double best = std::numeric_limits<double>::infinity();
         for (std::size_t i = 0; i < v.size(); ++i) {
             best = std::min(best, std::fabs(v[i] - target));
@@ -72,50 +56,36 @@ TEST(BestPair, EqualsTheSearchOfEveryPair) {
         const auto pair = FindBestPair(target, e96);
         ASSERT_TRUE(pair.has_value());
         EXPECT_EQ(std::fabs(pair->total - target), best) << target;
-        EXPECT_GE(pair->first, pair->second);
     }
-}
-
-TEST(BestPair, RefusesWhatIsNoValue) {
-    const PartSeries e24 = MakePartSeries(SeriesKind::E24, kResistorRange);
-    constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    for (double target : {0.0, -0.0, -100.0, kInfinity, -kInfinity, std::numeric_limits<double>::quiet_NaN()}) {
-        EXPECT_FALSE(FindBestPair(target, e24).has_value()) << target;
+    for (double target : {0.0, -100.0, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_FALSE(FindBestPair(target, e96).has_value()) << target;
     }
-    EXPECT_FALSE(FindBestPair(1000, PartSeries("empty", {})).has_value());
 }
 
 struct TextCase {
     bool capacitors;
-    double first;
-    double second;
+    double first, second;
     const char* point;
     const char* comma;
 };
 class PairText : public ::testing::TestWithParam<TextCase> {};
-TEST_P(PairText, ReadsAsTheAsBuiltFieldsWriteIt) {
+TEST_P(PairText, ReadsBackInTheAsBuiltFields) {
     const TextCase& c = GetParam();
     const PartPair pair{c.first, c.second, c.first + c.second, 0};
-    const auto text = [&](const NumberLocale& locale) {
-        return c.capacitors ? CapacitorPairText(pair, locale) : ResistorPairText(pair, locale);
-    };
-    EXPECT_EQ(text(kPoint), c.point);
-    EXPECT_EQ(text(kComma), c.comma);
-    // The field that receives the text must read back the pair's total.
-    for (const NumberLocale& locale : {kPoint, kComma}) {
-        const double read = c.capacitors ? ParseCapacitorSum(text(locale), locale) : ParseResistorSum(text(locale), locale);
-        EXPECT_NEAR(read, pair.total, 1e-12 * pair.total) << text(locale);
+    for (const auto& [locale, expected] : {std::pair{kPoint, c.point}, std::pair{kComma, c.comma}}) {
+        const std::string text = c.capacitors ? CapacitorPairText(pair, locale) : ResistorPairText(pair, locale);
+        EXPECT_EQ(text, expected);
+        const double read = c.capacitors ? ParseCapacitorSum(text, locale) : ParseResistorSum(text, locale);
+        EXPECT_NEAR(read, pair.total, 1e-12 * pair.total) << text;
     }
 }
 INSTANTIATE_TEST_SUITE_P(
     Units, PairText,
     ::testing::Values(TextCase{false, 27000, 820, "27k+820", "27k+820"},
-                      TextCase{false, 4990, 49.9, "4.99k+49.9", "4,99k+49,9"},
-                      TextCase{false, 1e6, 0, "1M", "1M"}, TextCase{false, 10e6, 10e6, "10M+10M", "10M+10M"},
-                      TextCase{false, 999, 1, "999+1", "999+1"}, TextCase{false, 1.5e6, 2.2, "1.5M+2.2", "1,5M+2,2"},
+                      TextCase{false, 4990, 49.9, "4.99k+49.9", "4,99k+49,9"}, TextCase{false, 1e6, 0, "1M", "1M"},
+                      TextCase{false, 1.5e6, 2.2, "1.5M+2.2", "1,5M+2,2"}, TextCase{false, 999, 1, "999+1", "999+1"},
                       TextCase{true, 0.0033, 0.00012, "3.3n+120p", "3,3n+120p"},
-                      TextCase{true, 1.5, 0.47, "1.5+470n", "1,5+470n"}, TextCase{true, 1e-6, 0, "1p", "1p"},
-                      TextCase{true, 0.001, 0.000999, "1n+999p", "1n+999p"},
+                      TextCase{true, 1.5, 0.47, "1.5+470n", "1,5+470n"}, TextCase{true, 0.001, 0.000999, "1n+999p", "1n+999p"},
                       TextCase{true, 10, 0.0000015, "10+1.5p", "10+1,5p"}));
 
 }  // namespace
