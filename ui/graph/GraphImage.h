@@ -9,7 +9,8 @@ class GraphImage : public QWidget {
 public:
     explicit GraphImage(QWidget* parent = nullptr);
 
-    // The picture is kept at the size it was drawn and stretched to the surface when painted.
+    // The picture is kept at the size and pixel ratio it was drawn with and stretched to the
+    // surface when painted; one drawn for this screen's ratio and size maps pixel for pixel.
     void setPicture(const QImage& picture);
     const QImage& picture() const { return picture_; }
 

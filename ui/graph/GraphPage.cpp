@@ -149,27 +149,27 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     connect(CmbBxRiaa->lineEdit(), &QLineEdit::textEdited, this, [this] { CmbBxRiaaChange(); });
     connect(CmbBxRiaa, &QComboBox::activated, this, [this] { CmbBxRiaaChange(); });
 
-    Place(Bevel4, {10, 16, 223, 49}, Left | Top);
-    Place(Bevel5, {240, 16, 371, 49}, Left | Top);
-    Place(Bevel1, {10, 75, 602, 275}, Left | Top);
-    Place(Label9, {18, 10, 142, 14}, Left | Top);
-    Place(Label7, {21, 37, 57, 15}, Left | Top);
-    Place(CmbBxRiaa, {84, 34, 65, 23}, Left | Top);
-    Place(LMDLabelAtten, {154, 34, 72, 23}, Left | Top);
-    Place(Label19, {252, 10, 142, 14}, Left | Top);
-    Place(SpdBtnInvRIAAEq, {249, 35, 157, 23}, Left | Top);
-    Place(SpdBtnPlayBack, {407, 35, 62, 23}, Left | Top);
-    Place(SpdBtnRIAAEq, {471, 35, 128, 23}, Left | Top);
-    Place(Image1, {11, 76, 600, 273}, Left | Top | Right | Bottom);
-    Place(Label10, {6, 354, 28, 15}, Left | Bottom);
-    Place(Label16, {175, 354, 35, 15}, Bottom);
-    Place(Label17, {361, 354, 27, 15}, Bottom);
-    Place(Label18, {540, 354, 34, 15}, Bottom);
-    Place(Label11, {613, 69, 18, 14}, Top | Right);
-    Place(Label12, {613, 131, 18, 14}, Right);
-    Place(Label14, {619, 203, 6, 14}, Top | Right | Bottom);
-    Place(Label15, {613, 276, 16, 14}, Right);
-    Place(Label13, {613, 341, 16, 14}, Right);
+    place(Bevel4, {10, 16, 223, 49}, Left | Top);
+    place(Bevel5, {240, 16, 371, 49}, Left | Top);
+    place(Bevel1, {10, 75, 602, 275}, Left | Top);
+    place(Label9, {18, 10, 142, 14}, Left | Top);
+    place(Label7, {21, 37, 57, 15}, Left | Top);
+    place(CmbBxRiaa, {84, 34, 65, 23}, Left | Top);
+    place(LMDLabelAtten, {154, 34, 72, 23}, Left | Top);
+    place(Label19, {252, 10, 142, 14}, Left | Top);
+    place(SpdBtnInvRIAAEq, {249, 35, 157, 23}, Left | Top);
+    place(SpdBtnPlayBack, {407, 35, 62, 23}, Left | Top);
+    place(SpdBtnRIAAEq, {471, 35, 128, 23}, Left | Top);
+    place(Image1, {11, 76, 600, 273}, Left | Top | Right | Bottom);
+    place(Label10, {6, 354, 28, 15}, Left | Bottom);
+    place(Label16, {175, 354, 35, 15}, Bottom);
+    place(Label17, {361, 354, 27, 15}, Bottom);
+    place(Label18, {540, 354, 34, 15}, Bottom);
+    place(Label11, {613, 69, 18, 14}, Top | Right);
+    place(Label12, {613, 131, 18, 14}, Right);
+    place(Label14, {619, 203, 6, 14}, Top | Right | Bottom);
+    place(Label15, {613, 276, 16, 14}, Right);
+    place(Label13, {613, 341, 16, 14}, Right);
 
     // The frequency box first, as the page opens there, then the buttons from left to right.
     setTabOrder(CmbBxRiaa, SpdBtnInvRIAAEq);
@@ -177,7 +177,7 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     setTabOrder(SpdBtnPlayBack, SpdBtnRIAAEq);
 
     resize(kDesignWidth, kDesignHeight);
-    ApplyAnchors();
+    applyAnchors();
     FormResize();
 }
 
@@ -187,12 +187,12 @@ GraphPage::~GraphPage() {
     for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
 }
 
-void GraphPage::Place(QWidget* control, QRect design, int anchors) {
+void GraphPage::place(QWidget* control, QRect design, int anchors) {
     control->setGeometry(design);
     anchored_.push_back({control, design, anchors});
 }
 
-void GraphPage::ApplyAnchors() {
+void GraphPage::applyAnchors() {
     const int growX = width() - kDesignWidth;
     const int growY = height() - kDesignHeight;
     // One axis of one control: its new start and length from the design and the page's growth.
@@ -226,7 +226,7 @@ void GraphPage::ApplyAnchors() {
 
 void GraphPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    ApplyAnchors();
+    applyAnchors();
     FormResize();
 }
 

@@ -71,8 +71,8 @@ private:
         int anchors;
     };
 
-    void Place(QWidget* control, QRect design, int anchors);
-    void ApplyAnchors();
+    void place(QWidget* control, QRect design, int anchors);
+    void applyAnchors();
 
     riaa::NumberLocale locale_;
     std::vector<AnchoredControl> anchored_;
