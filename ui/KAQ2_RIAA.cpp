@@ -60,8 +60,8 @@ TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
     : QMainWindow(parent),
       options_(std::move(options)),
       locale_(options_.locale ? *options_.locale : SystemNumberLocale()),
-      ResistorList(riaa::MakeResistorList()),
-      CapacitorList(riaa::MakeCapacitorList()) {
+      resistorList_(riaa::MakeResistorList()),
+      capacitorList_(riaa::MakeCapacitorList()) {
     buildFrame();
     buildCircuitPage();
     GraphPage1 = new GraphPage(locale_, Notebook1);
@@ -126,8 +126,8 @@ void TRiaaForm::buildFrame() {
     resize(kClientWidth, MainMenu1->sizeHint().height() + kClientHeight);
     move(kFirstPosition);
 
-    resistorModel_ = new ValueListModel(ResistorList, this);
-    capacitorModel_ = new ValueListModel(CapacitorList, this);
+    resistorModel_ = new ValueListModel(resistorList_, this);
+    capacitorModel_ = new ValueListModel(capacitorList_, this);
     hintRouter_ = new HintRouter(this);
 }
 
@@ -140,7 +140,7 @@ void TRiaaForm::FormCreate() {
     state_ = riaa::NetworkState{};
     connect(hintRouter_, &HintRouter::hintChanged, this, &TRiaaForm::ShowApplicationHint);
 
-    riaa::LocalizeValueLists(ResistorList, CapacitorList, locale_);
+    riaa::LocalizeValueLists(resistorList_, capacitorList_, locale_);
     resistorModel_->announceRewrittenEntries();
     capacitorModel_->announceRewrittenEntries();
 

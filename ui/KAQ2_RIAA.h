@@ -48,11 +48,11 @@ public:
     void setAboutBox(QDialog* aboutBox);
 
     const riaa::NetworkState& networkState() const { return state_; }
-    const riaa::ValueList& resistorList() const { return ResistorList; }
-    const riaa::ValueList& capacitorList() const { return CapacitorList; }
+    const riaa::ValueList& resistorList() const { return resistorList_; }
+    const riaa::ValueList& capacitorList() const { return capacitorList_; }
     const riaa::NumberLocale& numberLocale() const { return locale_; }
     HintRouter* hintRouter() const { return hintRouter_; }
-    static bool pauseInProgress() { return PauseInProgress; }
+    static bool pauseInProgress() { return pauseInProgress_; }
     // When FormCreate began and when its hold ended, by the window's clock.
     std::uint64_t createStartedAt() const { return createStartedAt_; }
     std::uint64_t holdEndedAt() const { return holdEndedAt_; }
@@ -132,13 +132,13 @@ private:
     void colourResultFields(const QColor& colour);
 
     // One process-wide flag: true only while a typed value settles, so no second wait starts.
-    static inline bool PauseInProgress = false;
+    static inline bool pauseInProgress_ = false;
 
     StartupOptions options_;
     riaa::NumberLocale locale_;
     riaa::NetworkState state_;
-    riaa::ValueList ResistorList;
-    riaa::ValueList CapacitorList;
+    riaa::ValueList resistorList_;
+    riaa::ValueList capacitorList_;
     ValueListModel* resistorModel_ = nullptr;
     ValueListModel* capacitorModel_ = nullptr;
     HintRouter* hintRouter_ = nullptr;

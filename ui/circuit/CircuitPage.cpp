@@ -213,7 +213,7 @@ void TRiaaForm::CalculateP() {
     const riaa::CalculationOptions options{ChckBxRL->isChecked(), ChckBxRs->isChecked(), ChkBxStdR->isChecked()};
     // Calculated before anything is shown, so that a calculation that fails leaves the fields as they were.
     const riaa::CalculationResult result =
-        riaa::CalculateNetwork(state_, currentCircuit(), options, ResistorList, locale_);
+        riaa::CalculateNetwork(state_, currentCircuit(), options, resistorList_, locale_);
     colourResultFields(kNormalResult);
     if (result.warning != riaa::NetworkWarning::None) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), ToQString(riaa::WarningText(result.warning)),
@@ -250,7 +250,7 @@ void TRiaaForm::RdGrpElementClick() {
             const double values[] = {state_.R1, state_.R2, state_.RL, state_.Rs};
             double ohms = values[static_cast<int>(element) - static_cast<int>(ElementKind::R1)];
             if (ChkBxStdR->isChecked() && (element == ElementKind::R1 || element == ElementKind::R2)) {
-                ohms = riaa::ClosestStandardResistor(ohms, ResistorList, locale_);
+                ohms = riaa::ClosestStandardResistor(ohms, resistorList_, locale_);
             }
             CmbBxR->setEditText(ToQString(riaa::RenderNumber(ohms, UpToOne, locale_)));
         }
@@ -258,7 +258,7 @@ void TRiaaForm::RdGrpElementClick() {
 }
 
 void TRiaaForm::CmbBxCChange() {
-    if (riaa::IsZeroLikeText(ToStdString(CmbBxC->currentText())) || PauseInProgress) return;
+    if (riaa::IsZeroLikeText(ToStdString(CmbBxC->currentText())) || pauseInProgress_) return;
     QPointer<TRiaaForm> alive(this);
     PauseWithMessages(options_.typingPauseMs);
     if (!alive) return;
@@ -277,7 +277,7 @@ void TRiaaForm::CmbBxCChange() {
 }
 
 void TRiaaForm::CmbBxRChange() {
-    if (riaa::IsZeroLikeText(ToStdString(CmbBxR->currentText())) || PauseInProgress) return;
+    if (riaa::IsZeroLikeText(ToStdString(CmbBxR->currentText())) || pauseInProgress_) return;
     QPointer<TRiaaForm> alive(this);
     PauseWithMessages(options_.typingPauseMs);
     if (!alive) return;
@@ -321,11 +321,11 @@ void TRiaaForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TRiaaForm::PauseWithMessages(int milliseconds) {
-    if (PauseInProgress) return;
-    PauseInProgress = true;
+    if (pauseInProgress_) return;
+    pauseInProgress_ = true;
     // Cleared whatever happens during the wait, even if the window goes away.
     struct ClearFlag {
-        ~ClearFlag() { PauseInProgress = false; }
+        ~ClearFlag() { pauseInProgress_ = false; }
     } clearFlag;
 
     QEventLoop loop;
@@ -339,7 +339,7 @@ void TRiaaForm::PauseWithMessages(int milliseconds) {
 
 void TRiaaForm::FormShow() {
     // Selecting from the program raises no change event, so no calculation follows.
-    if (CapacitorList.size() <= static_cast<std::size_t>(kFirstCapacitorEntry)) return;
+    if (capacitorList_.size() <= static_cast<std::size_t>(kFirstCapacitorEntry)) return;
     CmbBxC->setCurrentIndex(kFirstCapacitorEntry);
     CmbBxC->setEditText(CmbBxC->itemText(kFirstCapacitorEntry));
     // The window opens ready for typing into the value box it shows.
