@@ -142,7 +142,8 @@ void DrawCurve(QPainter& painter, const std::vector<riaa::ErrorPoint>& curve, co
         }
     }
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(kCurve, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // Round joins cost the stroker a trigonometric call per point; at this width bevels look the same.
+    painter.setPen(QPen(kCurve, 1.5, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
     painter.drawPath(path);
 }
 
