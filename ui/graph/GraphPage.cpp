@@ -99,8 +99,11 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     // Qt on X11 names an editable box by its text and tells a screen reader its caption through
     // the label's buddy; other systems read the accessible name.
     Label7->setBuddy(CmbBxRiaa);
-    CmbBxRiaa->setAccessibleName(Label7->text());
-    CmbBxRiaa->setAccessibleDescription(SplitHint(HintOf(CmbBxRiaa)).longPart.trimmed());
+    // The edit field inside the box takes the typing, so a screen reader meets it on its own too.
+    for (QWidget* part : {static_cast<QWidget*>(CmbBxRiaa), static_cast<QWidget*>(CmbBxRiaa->lineEdit())}) {
+        part->setAccessibleName(Label7->text());
+        part->setAccessibleDescription(SplitHint(HintOf(CmbBxRiaa)).longPart.trimmed());
+    }
 
     LMDLabelAtten = MakePlainLabel(this, "LMDLabelAtten", QStringLiteral("0 dB"), PageFont());
     LMDLabelAtten->setAlignment(Qt::AlignCenter);
