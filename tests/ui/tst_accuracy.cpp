@@ -429,6 +429,7 @@ private slots:
             const bool interactive = qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control);
             if (!interactive) continue;
             QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+            QVERIFY2(!control->accessibleDescription().isEmpty(), qPrintable(control->objectName()));
             const HintParts hint = SplitHint(HintOf(control));
             QVERIFY2(!hint.shortPart.isEmpty() && hint.longPart.startsWith(QLatin1Char(' ')),
                      qPrintable(control->objectName()));

@@ -72,6 +72,13 @@ QString JoinTimeConstants(const std::vector<double>& values, const riaa::NumberL
     return texts.join(QStringLiteral("; "));
 }
 
+// The hint as tooltip and status-bar text, and its long part as what a screen reader says about the control.
+void GiveHint(QWidget* control, const QString& hint) {
+    SetHint(control, hint);
+    SetShowHint(control, true);
+    control->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
+}
+
 QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at) {
     QLabel* title = MakePlainLabel(page, name, text, PixelFont(kArial, 11, true));
     title->adjustSize();
@@ -103,8 +110,7 @@ QLabel* MakeResultField(QWidget* page, const char* name, const QRect& geometry, 
     colours.setColor(QPalette::WindowText, kResultText);
     field->setPalette(colours);
     field->setAccessibleName(accessibleName);
-    SetHint(field, hint);
-    SetShowHint(field, true);
+    GiveHint(field, hint);
     return field;
 }
 
@@ -113,8 +119,7 @@ QPushButton* MakeButton(QWidget* page, const char* name, const QString& caption,
     auto* button = Named(new QPushButton(caption, page), name);
     button->setGeometry(geometry);
     button->setAccessibleName(caption);
-    SetHint(button, hint);
-    SetShowHint(button, true);
+    GiveHint(button, hint);
     return button;
 }
 
@@ -123,8 +128,7 @@ QCheckBox* MakeInCircuitBox(QWidget* page, const char* name, const QString& capt
     auto* box = Named(new QCheckBox(caption, page), name);
     box->setGeometry(geometry);
     box->setAccessibleName(caption);
-    SetHint(box, hint);
-    SetShowHint(box, true);
+    GiveHint(box, hint);
     return box;
 }
 
@@ -256,8 +260,7 @@ AccuracyPage::ElementRow AccuracyPage::makeElementRow(ElementKind element, const
     row.field = Named(new QLineEdit(this), fieldName);
     row.field->setGeometry(42, top, 146, 21);
     row.field->setAccessibleName(caption + QStringLiteral(" as built"));
-    SetHint(row.field, hint);
-    SetShowHint(row.field, true);
+    GiveHint(row.field, hint);
     row.unit = MakeCaption(this, unitName, IsCapacitor(element) ? kMicrofarads : kOhms, {191, top + 3});
     row.total = MakePlainLabel(this, totalName, QString(), PixelFont(kArial, 12));
     row.total->setGeometry(208, top + 3, 70, 15);
