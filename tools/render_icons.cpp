@@ -1,8 +1,9 @@
 // Writes the application icon for the hicolor theme, all from the one drawing in AppIcon.cpp:
-// OUTPUT_FOLDER/scalable/apps/NAME.svg and OUTPUT_FOLDER/SxS/apps/NAME.png for each installed size S.
-// Usage: render_icons OUTPUT_FOLDER NAME   (run by the build; needs no display)
+// OUTPUT_FOLDER/scalable/apps/NAME.svg and OUTPUT_FOLDER/SxS/apps/NAME.png for each size S given.
+// Usage: render_icons OUTPUT_FOLDER NAME SIZE...   (run by the build; needs no display)
 #include <QBuffer>
 #include <QDir>
+#include <QList>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -41,9 +42,20 @@ bool writeSvg(const QString& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: render_icons OUTPUT_FOLDER NAME\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: render_icons OUTPUT_FOLDER NAME SIZE...\n");
         return 2;
+    }
+    // The sizes come from the build, which installs exactly these files.
+    QList<int> sizes;
+    for (int i = 3; i < argc; ++i) {
+        bool ok = false;
+        const int size = QByteArray(argv[i]).toInt(&ok);
+        if (!ok || size < 1 || size > 1024) {
+            std::fprintf(stderr, "render_icons: not an icon size: %s\n", argv[i]);
+            return 2;
+        }
+        sizes << size;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     const QString name = QString::fromLocal8Bit(argv[2]);
@@ -54,7 +66,7 @@ int main(int argc, char* argv[]) {
         return apps + QLatin1Char('/') + name;
     };
     written = writeSvg(place(QStringLiteral("scalable")) + QStringLiteral(".svg")) && written;
-    for (const int size : MirelundIconSizes) {
+    for (const int size : sizes) {
         const QString sizeFolder = QStringLiteral("%1x%1").arg(size);
         written = MirelundIconImage(size).save(place(sizeFolder) + QStringLiteral(".png")) && written;
     }
