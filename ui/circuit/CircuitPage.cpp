@@ -20,6 +20,7 @@
 #include "Hints.h"
 #include "KAQ2_RIAA.h"
 #include "RadioGroup.h"
+#include "ReadoutAccessible.h"
 #include "SchematicView.h"
 #include "ValueBoxEntries.h"
 #include "ValueListModel.h"
@@ -54,6 +55,9 @@ QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption,
     box->setGeometry(geometry);
     SetHint(box, hint);
     SetShowHint(box, true);
+    // What a screen reader says: the caption, then the text the status bar would show.
+    box->setAccessibleName(caption.trimmed());
+    box->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
     return box;
 }
 
@@ -72,11 +76,17 @@ QComboBox* MakeValueBox(QWidget* page, const char* name, ValueListModel* model, 
     box->setEditText(text);
     SetHint(box, hint);
     SetShowHint(box, true);
+    // The name follows the element being edited (RdGrpElementClick); the edit field inside says the same.
+    for (QWidget* control : {static_cast<QWidget*>(box), static_cast<QWidget*>(box->lineEdit())}) {
+        control->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
+    }
     return box;
 }
 
-QLabel* MakeResultField(QWidget* page, const char* name, QPoint at) {
+// `element` names the field for a screen reader, which reads the shown text as the field's value.
+QLabel* MakeResultField(QWidget* page, const char* name, const QString& element, QPoint at) {
     auto* field = Named(new QLabel(page), name);
+    MakeAccessibleReadout(field, element + QStringLiteral(" result"), QStringLiteral("Calculated value of ") + element);
     field->setGeometry(at.x(), at.y(), 67, 19);
     field->setFont(PixelFont(QStringLiteral("Arial"), 12));
     field->setAlignment(Qt::AlignCenter);
@@ -148,12 +158,12 @@ void TRiaaForm::buildCircuitPage() {
         rightAligned->setAlignment(Qt::AlignRight | Qt::AlignTop);
         rightAligned->resize(16, rightAligned->height());
     }
-    LblC1 = MakeResultField(page, "LblC1", {38, 282});
-    LblC2 = MakeResultField(page, "LblC2", {38, 310});
-    LblR1 = MakeResultField(page, "LblR1", {38, 338});
-    LblR2 = MakeResultField(page, "LblR2", {132, 282});
-    LblR3 = MakeResultField(page, "LblR3", {132, 310});
-    LblR4 = MakeResultField(page, "LblR4", {132, 338});
+    LblC1 = MakeResultField(page, "LblC1", QStringLiteral("C1"), {38, 282});
+    LblC2 = MakeResultField(page, "LblC2", QStringLiteral("C2"), {38, 310});
+    LblR1 = MakeResultField(page, "LblR1", QStringLiteral("R1"), {38, 338});
+    LblR2 = MakeResultField(page, "LblR2", QStringLiteral("R2"), {132, 282});
+    LblR3 = MakeResultField(page, "LblR3", QStringLiteral("RL"), {132, 310});
+    LblR4 = MakeResultField(page, "LblR4", QStringLiteral("Rs"), {132, 338});
 
     Bevel3 = Named(new Bevel(Bevel::Shape::EtchedFrame, page), "Bevel3");
     Bevel3->setGeometry(216, 10, 408, 253);
@@ -175,12 +185,19 @@ void TRiaaForm::buildCircuitPage() {
     SetHint(LMDRadioGroupCircuits, QStringLiteral("Select Circuit Type"));
     SetShowHint(LMDRadioGroupCircuits, true);
 
-    QWidget::setTabOrder(CmbBxR, CmbBxC);
-    QWidget::setTabOrder(CmbBxC, ChkBxStdR);
-    QWidget::setTabOrder(ChkBxStdR, ChckBxRs);
-    QWidget::setTabOrder(ChckBxRs, ChckBxRL);
-    QWidget::setTabOrder(ChckBxRL, RdGrpElement->button(0));
-    QWidget::setTabOrder(RdGrpElement->button(0), LMDRadioGroupCircuits->button(0));
+    for (int i = 0; i < LMDRadioGroupCircuits->count(); ++i) {
+        LMDRadioGroupCircuits->button(i)->setAccessibleDescription(HintOf(LMDRadioGroupCircuits));
+    }
+    for (int i = 0; i < RdGrpElement->count(); ++i) {
+        RdGrpElement->button(i)->setAccessibleDescription(QStringLiteral("The element whose value the value box edits"));
+    }
+
+    // The layout's order; each radio group is one stop, at its selected item, so its items stay together.
+    QList<QWidget*> tabOrder{CmbBxR, CmbBxC, ChkBxStdR, ChckBxRs, ChckBxRL};
+    for (const RadioGroup* group : {RdGrpElement, LMDRadioGroupCircuits}) {
+        for (int i = 0; i < group->count(); ++i) tabOrder << group->button(i);
+    }
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     // User actions only: setting a text, a check or a selection from the program raises none of these.
     connect(RdGrpElement, &RadioGroup::itemChosen, this, [this] { RunGuarded(this, [this] { RdGrpElementClick(); }); });
@@ -236,6 +253,13 @@ void TRiaaForm::RdGrpElementClick() {
     LabelSufix->setText(capacitor ? QStringLiteral("\u00B5F") : QStringLiteral("ohm"));
     LabelSufix->adjustSize();
     CmbBxC->setVisible(capacitor);
+    // Under X11 a screen reader reads a box's edit text as its name and the label it is a buddy of as its label.
+    LabelPre->setBuddy(capacitor ? CmbBxC : CmbBxR);
+    const QString boxName = QStringLiteral("Value of ") + LabelPre->text();
+    for (QComboBox* box : {CmbBxC, CmbBxR}) {
+        box->setAccessibleName(boxName);
+        box->lineEdit()->setAccessibleName(boxName);
+    }
     // The resistor box lies beneath: hidden too, so that neither typing nor Tab reaches a box nobody sees.
     CmbBxR->setVisible(!capacitor);
     LabelElement->setText(capacitor ? QStringLiteral(" Capacitor") : QStringLiteral(" Resistor"));

@@ -18,15 +18,18 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, int colum
     title_->setAutoFillBackground(true);
     title_->adjustSize();
     title_->move(kInset, 0);
+    setAccessibleName(title.trimmed());
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
         group_->addButton(button, i);
         buttons_.append(button);
     }
     buttons_.value(0)->setChecked(true);
+    updateTabStop();
     connect(group_, &QButtonGroup::idClicked, this, [this](int id) {
         if (id == selected_) return;
         selected_ = id;
+        updateTabStop();
         emit itemChosen(id);
     });
     layoutItems();
@@ -38,6 +41,12 @@ void RadioGroup::setItemIndex(int index) {
     if (index < 0 || index >= count()) return;
     selected_ = index;
     buttons_[index]->setChecked(true);
+    updateTabStop();
+}
+
+void RadioGroup::updateTabStop() {
+    // One tab stop per group, at the selected item; the arrow keys move between the items.
+    for (int i = 0; i < count(); ++i) buttons_[i]->setFocusPolicy(i == selected_ ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QString RadioGroup::itemText(int index) const { return index >= 0 && index < count() ? buttons_[index]->text() : QString(); }

@@ -33,6 +33,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void updateTabStop();
+
     QButtonGroup* group_;
     QLabel* title_;
     QList<QRadioButton*> buttons_;

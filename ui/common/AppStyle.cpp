@@ -12,6 +12,9 @@ public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_ToolTip_WakeUpDelay) return 500;
+        // Alt alone takes the keyboard to the menu bar, whose commands switch the pages: the pages are
+        // reachable without a pointer although the commands carry no accelerator letters.
+        if (hint == SH_MenuBar_AltKeyNavigation) return 1;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
