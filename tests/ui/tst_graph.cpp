@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTimer>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
