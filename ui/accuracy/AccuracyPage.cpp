@@ -441,8 +441,10 @@ void AccuracyPage::evaluateFields() {
         return;
     }
     builtNetwork_ = network;
+    band_.reset();
     showMessage(QString());
     showReport();
+    emit builtNetworkChanged();
 }
 
 void AccuracyPage::markField(QLineEdit* field, bool bad) {
@@ -472,6 +474,7 @@ void AccuracyPage::showReport() {
     LblZerosTarget->setText(JoinTimeConstants(report.targetZerosUs, locale_));
     ErrorPlotData data;
     data.curve = report.errorCurve;
+    data.band = band_;
     ImageError->setData(std::move(data));
     BtnCopyNetlist->setEnabled(true);
     BtnSaveNetlist->setEnabled(true);
@@ -488,6 +491,7 @@ void AccuracyPage::showAlert() {
     ImageError->setData(std::move(data));
     BtnCopyNetlist->setEnabled(false);
     BtnSaveNetlist->setEnabled(false);
+    emit builtNetworkChanged();
 }
 
 void AccuracyPage::showMessage(const QString& message) { LabelMessage->setText(message); }
@@ -524,4 +528,26 @@ void AccuracyPage::BtnSaveNetlistClick() {
         ShowErrorBox(this, QStringLiteral("The netlist could not be saved to %1: %2")
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
+}
+
+std::optional<riaa::BuiltNetwork> AccuracyPage::calculatedNetwork() const {
+    if (!calculation_ || calculation_->alert) return std::nullopt;
+    return riaa::MakeBuiltNetwork(calculation_->state, calculation_->circuit, calculation_->options);
+}
+
+void AccuracyPage::setAsBuiltTexts(const std::map<ElementKind, QString>& texts) {
+    for (const auto& [element, text] : texts) {
+        QLineEdit* field = rows_[Index(element)].field;
+        field->setText(text);
+        field->setCursorPosition(0);
+    }
+    AsBuiltChange();
+}
+
+void AccuracyPage::setToleranceBand(const std::optional<ErrorBand>& band) {
+    band_ = band;
+    if (!report_) return;
+    ErrorPlotData data = ImageError->data();
+    data.band = band_;
+    ImageError->setData(std::move(data));
 }

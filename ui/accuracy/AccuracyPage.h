@@ -7,9 +7,11 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
+#include "ErrorPlot.h"
 #include "Formats.h"
 #include "Network.h"
 #include "Response.h"
@@ -53,6 +55,16 @@ public:
     const std::optional<riaa::BuiltNetwork>& builtNetwork() const { return builtNetwork_; }
     const std::optional<riaa::AccuracyReport>& report() const { return report_; }
     bool valuesEdited() const { return valuesEdited_; }
+
+    // The network as the last calculation of the circuit page left it; empty before the first
+    // calculation and in the alert state.
+    std::optional<riaa::BuiltNetwork> calculatedNetwork() const;
+    // Puts texts into the as-built fields as if they were typed there, and evaluates them.
+    void setAsBuiltTexts(const std::map<riaa::ElementKind, QString>& texts);
+    // A spread of builds drawn behind the curve. It belongs to the network on show, so every
+    // evaluation drops it.
+    void setToleranceBand(const std::optional<ErrorBand>& band);
+    const std::optional<ErrorBand>& toleranceBand() const { return band_; }
 
     Bevel* BevelAsBuilt = nullptr;
     QLabel* LabelAsBuilt = nullptr;
@@ -109,6 +121,10 @@ public:
     Bevel* BevelPlot = nullptr;
     ErrorPlotView* ImageError = nullptr;
 
+signals:
+    // After each evaluation that gave a network, and when the alert state takes it away.
+    void builtNetworkChanged();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -151,6 +167,7 @@ private:
     bool valuesEdited_ = false;
     std::optional<riaa::BuiltNetwork> builtNetwork_;
     std::optional<riaa::AccuracyReport> report_;
+    std::optional<ErrorBand> band_;
     SaveFileDialog saveFileDialog_;
     QColor normalFieldColour_;
 };
