@@ -16,6 +16,7 @@
 #include "GraphPage.h"
 #include "HintRouter.h"
 #include "Hints.h"
+#include "PartsPage.h"
 #include "ValueListModel.h"
 
 namespace {
@@ -69,6 +70,7 @@ TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
     Notebook1->addWidget(GraphPage1);
     AccuracyPage1 = new AccuracyPage(locale_, Notebook1);
     Notebook1->addWidget(AccuracyPage1);
+    buildPartsPage();
     Notebook1->setCurrentIndex(0);
     FormCreate();
 }
@@ -96,18 +98,23 @@ void TRiaaForm::buildFrame() {
     Calculations1 = MainMenu1->addAction(QStringLiteral("Calculations"));
     Graph1 = MainMenu1->addAction(QStringLiteral("RIAA Graph"));
     Accuracy1 = MainMenu1->addAction(QStringLiteral("Accuracy"));
+    Parts1 = MainMenu1->addAction(QStringLiteral("Parts"));
     About1 = MainMenu1->addAction(QStringLiteral("About..."));
     Calculations1->setObjectName(QStringLiteral("Calculations1"));
     Graph1->setObjectName(QStringLiteral("Graph1"));
     Accuracy1->setObjectName(QStringLiteral("Accuracy1"));
     Accuracy1->setProperty(MenuCommandHints::kCommandHint,
                            QStringLiteral("Accuracy | How closely the network as built follows its target response"));
+    Parts1->setObjectName(QStringLiteral("Parts1"));
+    Parts1->setProperty(MenuCommandHints::kCommandHint,
+                        QStringLiteral("Parts | Standard series, part pairs and tolerances for the network as built"));
     MainMenu1->installEventFilter(new MenuCommandHints(MainMenu1));
     SetShowHint(MainMenu1, true);
     About1->setObjectName(QStringLiteral("About1"));
     connect(Calculations1, &QAction::triggered, this, [this] { Calculations1Click(); });
     connect(Graph1, &QAction::triggered, this, [this] { Graph1Click(); });
     connect(Accuracy1, &QAction::triggered, this, [this] { Accuracy1Click(); });
+    connect(Parts1, &QAction::triggered, this, [this] { Parts1Click(); });
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
     setMenuBar(MainMenu1);
 
@@ -171,6 +178,20 @@ void TRiaaForm::Calculations1Click() { Notebook1->setCurrentIndex(0); }
 void TRiaaForm::Graph1Click() { Notebook1->setCurrentIndex(1); }
 
 void TRiaaForm::Accuracy1Click() { Notebook1->setCurrentWidget(AccuracyPage1); }
+
+void TRiaaForm::Parts1Click() { Notebook1->setCurrentWidget(PartsPage1); }
+
+void TRiaaForm::buildPartsPage() {
+    PartsPage1 = new PartsPage(locale_, resistorList_, Notebook1);
+    Notebook1->addWidget(PartsPage1);
+    // The Accuracy page's evaluation feeds the parts page, which writes back only through the
+    // Accuracy page's own methods. Built before FormCreate, whose first calculation it must see.
+    connect(AccuracyPage1, &AccuracyPage::builtNetworkChanged, PartsPage1, [this] {
+        PartsPage1->ShowNetworks(AccuracyPage1->builtNetwork(), AccuracyPage1->calculatedNetwork());
+    });
+    connect(PartsPage1, &PartsPage::asBuiltTextsChosen, AccuracyPage1, &AccuracyPage::setAsBuiltTexts);
+    connect(PartsPage1, &PartsPage::toleranceBandChanged, AccuracyPage1, &AccuracyPage::setToleranceBand);
+}
 
 void TRiaaForm::About1Click() {
     if (aboutBox_) aboutBox_->exec();

@@ -14,6 +14,7 @@ class AccuracyPage;
 class Bevel;
 class GraphPage;
 class HintRouter;
+class PartsPage;
 class QAction;
 class QComboBox;
 class QCheckBox;
@@ -61,6 +62,7 @@ public:
     void Calculations1Click();
     void Graph1Click();
     void Accuracy1Click();
+    void Parts1Click();
     void About1Click();
     void ShowApplicationHint(const QString& hint);
 
@@ -79,12 +81,14 @@ public:
     QAction* Calculations1 = nullptr;
     QAction* Graph1 = nullptr;
     QAction* Accuracy1 = nullptr;
+    QAction* Parts1 = nullptr;
     QAction* About1 = nullptr;
     QStackedWidget* Notebook1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QWidget* CircuitPage = nullptr;
     GraphPage* GraphPage1 = nullptr;
     AccuracyPage* AccuracyPage1 = nullptr;
+    PartsPage* PartsPage1 = nullptr;
 
     Bevel* Bevel298 = nullptr;
     QLabel* Label251 = nullptr;
@@ -124,6 +128,7 @@ protected:
 private:
     void buildFrame();
     void buildCircuitPage();
+    void buildPartsPage();
     void FormCreate();
     void FormShow();
     riaa::CircuitKind currentCircuit() const;
