@@ -452,6 +452,7 @@ private slots:
                                 control->palette().color(QPalette::Window) == Qt::black;
             if (!interactive && !result) continue;
             QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+            QVERIFY2(!control->accessibleDescription().isEmpty(), qPrintable(control->objectName()));
             const HintParts hint = SplitHint(HintOf(control));
             QVERIFY2(!hint.shortPart.isEmpty() && hint.longPart.startsWith(QLatin1Char(' ')),
                      qPrintable(control->objectName()));

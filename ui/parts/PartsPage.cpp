@@ -79,6 +79,16 @@ QString PercentText(double percent, const riaa::NumberLocale& locale) {
     return (percent > 0 ? QStringLiteral("+") : QString()) + QString::fromStdString(rendered) + QStringLiteral(" %");
 }
 
+// The hint as tooltip and status-bar text, and its long part as what a screen reader says about the control.
+template <class Control>
+Control* WithHint(Control* control, const QString& accessibleName, const QString& hint) {
+    control->setAccessibleName(accessibleName);
+    control->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
+    SetHint(control, hint);
+    SetShowHint(control, true);
+    return control;
+}
+
 QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at) {
     QLabel* title = MakePlainLabel(page, name, text, PixelFont(kArial, 11, true));
     title->adjustSize();
@@ -113,18 +123,7 @@ QLabel* MakeResultField(QWidget* page, const char* name, const QRect& geometry, 
     field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     field->setLineWidth(1);
     PaintAsResult(field);
-    field->setAccessibleName(accessibleName);
-    SetHint(field, hint);
-    SetShowHint(field, true);
-    return field;
-}
-
-template <class Control>
-Control* WithHint(Control* control, const QString& accessibleName, const QString& hint) {
-    control->setAccessibleName(accessibleName);
-    SetHint(control, hint);
-    SetShowHint(control, true);
-    return control;
+    return WithHint(field, accessibleName, hint);
 }
 
 QComboBox* MakeChoice(QWidget* page, const char* name, const QStringList& items, int current, const QRect& geometry,
