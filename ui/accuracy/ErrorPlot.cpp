@@ -6,7 +6,6 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "Fonts.h"
 
