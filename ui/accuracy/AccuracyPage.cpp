@@ -158,8 +158,8 @@ AccuracyPage::AccuracyPage(const riaa::NumberLocale& locale, QWidget* parent)
     connect(ImageError, &ErrorPlotView::pointerMoved, this, [this](int x, int y) { ImageErrorMouseMove(x, y); });
 
     resize(kDesignWidth, kDesignHeight);
+    // Until the first calculation the page is as empty as in the alert state, though without its notice.
     showAlert();
-    LblLargestError->clear();
     showValuesSource();
 }
 
