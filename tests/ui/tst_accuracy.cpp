@@ -319,6 +319,23 @@ private slots:
         QVERIFY(std::abs(redRows.first() - area.top() * ratio) <= ratio + 1);
     }
 
+    // A band drawn behind the curve: its colour fills the span between its edges, the curve stays on top.
+    void bandLiesBehindTheCurve() {
+        ErrorPlotData data;
+        data.curve = FlatCurve(0);
+        data.band = ErrorBand{{20, 20000}, {-0.3, -0.3}, {0.3, 0.3}};
+        const QImage image = drawErrorPlot(334, 224, data, kPoint);
+        const QRectF area = ErrorPlotArea(334, 224);
+        const int column = qRound(area.left() + area.width() / 3);
+        const auto isBand = [](QRgb pixel) { return qBlue(pixel) > 200 && qRed(pixel) < 200; };
+        // Scale 0.5 dB: the band's edges at 3/5 of the half-height above and below 0 dB.
+        const double edge = area.height() / 2 * 0.6;
+        QVERIFY(isBand(image.pixel(column, qRound(area.center().y() - edge + 2))));
+        QVERIFY(isBand(image.pixel(column, qRound(area.center().y() + edge - 2))));
+        QVERIFY(!isBand(image.pixel(column, qRound(area.center().y() - edge - 3))));
+        QVERIFY(IsCurveColour(image.pixel(column, qFloor(area.center().y()))));
+    }
+
     void errorTexts_data() {
         QTest::addColumn<double>("db");
         QTest::addColumn<bool>("comma");
