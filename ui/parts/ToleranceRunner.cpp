@@ -15,14 +15,27 @@ void ToleranceRunner::cancelAll() {
     for (Run& run : runs_) run.cancel->store(true);
 }
 
+void ToleranceRunner::joinFinished() {
+    // Threads whose results still wait in the event queue, when edits come faster than the queue runs.
+    const auto finished = std::remove_if(runs_.begin(), runs_.end(), [](Run& run) {
+        if (!run.done->load()) return false;
+        run.thread.join();
+        return true;
+    });
+    runs_.erase(finished, runs_.end());
+}
+
 void ToleranceRunner::start(const riaa::BuiltNetwork& network, const riaa::ToleranceSettings& settings) {
     cancelAll();
+    joinFinished();
     const std::uint64_t id = ++newest_;
     running_ = true;
     ++startedRuns_;
+    ++unreported_;
     auto cancelFlag = std::make_shared<std::atomic<bool>>(false);
+    auto doneFlag = std::make_shared<std::atomic<bool>>(false);
     // The thread owns copies of everything it reads, so that the GUI thread is free to change them.
-    std::thread thread([this, id, network, settings, cancelFlag] {
+    std::thread thread([this, id, network, settings, cancelFlag, doneFlag] {
         std::optional<riaa::ToleranceResult> result;
         QString error;
         try {
@@ -33,8 +46,9 @@ void ToleranceRunner::start(const riaa::BuiltNetwork& network, const riaa::Toler
         QMetaObject::invokeMethod(
             this, [this, id, result = std::move(result), error] { deliver(id, result, error); },
             Qt::QueuedConnection);
+        doneFlag->store(true);
     });
-    runs_.push_back(Run{id, std::move(cancelFlag), std::move(thread)});
+    runs_.push_back(Run{id, std::move(cancelFlag), std::move(doneFlag), std::move(thread)});
 }
 
 void ToleranceRunner::cancel() {
@@ -52,6 +66,7 @@ void ToleranceRunner::deliver(std::uint64_t id, const std::optional<riaa::Tolera
         done->thread.join();
         runs_.erase(done);
     }
+    --unreported_;
     if (id != newest_) {
         ++droppedResults_;
         return;

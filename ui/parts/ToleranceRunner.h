@@ -26,7 +26,7 @@ public:
     // The newest run has neither finished nor been cancelled.
     bool running() const { return running_; }
     // Every run started so far has reported back, cancelled ones included.
-    bool idle() const { return runs_.empty(); }
+    bool idle() const { return unreported_ == 0; }
     // Counts for the tests: runs started, and results that came back after a newer run had started.
     int startedRuns() const { return startedRuns_; }
     int droppedResults() const { return droppedResults_; }
@@ -41,15 +41,18 @@ private:
     struct Run {
         std::uint64_t id = 0;
         std::shared_ptr<std::atomic<bool>> cancel;
+        std::shared_ptr<std::atomic<bool>> done;  // set as the thread's last act
         std::thread thread;
     };
 
     void deliver(std::uint64_t id, const std::optional<riaa::ToleranceResult>& result, const QString& error);
     void cancelAll();
+    void joinFinished();
 
     std::vector<Run> runs_;
     std::uint64_t newest_ = 0;
     bool running_ = false;
     int startedRuns_ = 0;
+    int unreported_ = 0;
     int droppedResults_ = 0;
 };
