@@ -322,23 +322,20 @@ void PartsPage::buildToleranceFrame() {
     connect(distributionGroup_, &QButtonGroup::idClicked, this, [this] { ToleranceChange(); });
 
     LabelSpread = MakeCaption(this, "LabelSpread", QStringLiteral("Largest error, 20 Hz to 20 kHz, of"), {329, 138});
-    const auto makeFigure = [this](const char* captionName, const char* fieldName, const QString& caption, int top,
-                                   const QString& hint) {
-        MakeCaption(this, captionName, caption, {329, top + 2});
-        return MakeResultField(this, fieldName, {480, top, 134, 19}, caption, hint);
+    // A caption and its figure on one line.
+    const auto makeFigure = [this](QLabel*& caption, const char* captionName, const char* fieldName,
+                                   const QString& text, int top, const QString& hint) {
+        caption = MakeCaption(this, captionName, text, {329, top + 2});
+        return MakeResultField(this, fieldName, {480, top, 134, 19}, text, hint);
     };
-    LblNominal = makeFigure("LabelNominal", "LblNominal", QStringLiteral("the nominal build"), 160,
+    LblNominal = makeFigure(LabelNominal, "LabelNominal", "LblNominal", QStringLiteral("the nominal build"), 160,
                             QStringLiteral("Nominal build| The largest error of the network with every part exact."));
-    LblP50 = makeFigure("LabelP50", "LblP50", QStringLiteral("half of the builds"), 184,
+    LblP50 = makeFigure(LabelP50, "LabelP50", "LblP50", QStringLiteral("half of the builds"), 184,
                         QStringLiteral("50th percentile| Half of the builds err less than this."));
-    LblP95 = makeFigure("LabelP95", "LblP95", QStringLiteral("95 % of the builds"), 208,
+    LblP95 = makeFigure(LabelP95, "LabelP95", "LblP95", QStringLiteral("95 % of the builds"), 208,
                         QStringLiteral("95th percentile| 95 in 100 builds err less than this."));
-    LblP99 = makeFigure("LabelP99", "LblP99", QStringLiteral("99 % of the builds"), 232,
+    LblP99 = makeFigure(LabelP99, "LabelP99", "LblP99", QStringLiteral("99 % of the builds"), 232,
                         QStringLiteral("99th percentile| 99 in 100 builds err less than this."));
-    LabelNominal = findChild<QLabel*>(QStringLiteral("LabelNominal"));
-    LabelP50 = findChild<QLabel*>(QStringLiteral("LabelP50"));
-    LabelP95 = findChild<QLabel*>(QStringLiteral("LabelP95"));
-    LabelP99 = findChild<QLabel*>(QStringLiteral("LabelP99"));
 
     LabelToleranceStatus = MakePlainLabel(this, "LabelToleranceStatus", QString(), PixelFont(kArial, 12));
     LabelToleranceStatus->setGeometry(329, 258, 288, 17);
