@@ -1,5 +1,6 @@
 // The parts page: its table and pairs against the engine, the tolerance runs and their band on the Accuracy page.
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -264,6 +265,17 @@ private slots:
         QAbstractButton* other = w->LMDRadioGroupCircuits->button(5);
         QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(6, other->height() / 2));
         QVERIFY(pairs[element]->text().isEmpty());
+    }
+
+    // Rounding to the list on the circuit page leaves the pairs and the table the unrounded R1 to aim at.
+    void calculationBeforeRounding() {
+        auto w = Window();
+        const double exactR1 = w->networkState().R1;
+        w->ChkBxStdR->click();
+        QVERIFY(w->networkState().R1 != exactR1);
+        QCOMPARE(w->AccuracyPage1->calculatedNetwork()->R1, exactR1);
+        QCOMPARE(w->AccuracyPage1->builtNetwork()->R1, w->networkState().R1);
+        QCOMPARE(w->PartsPage1->TblParts->item(3, 1)->text(), Part(Round(exactR1, SeriesKind::E96, false), false));
     }
 
     void pairNeedsTheElement() {

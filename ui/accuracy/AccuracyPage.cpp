@@ -532,7 +532,18 @@ void AccuracyPage::BtnSaveNetlistClick() {
 
 std::optional<riaa::BuiltNetwork> AccuracyPage::calculatedNetwork() const {
     if (!calculation_ || calculation_->alert) return std::nullopt;
-    return riaa::MakeBuiltNetwork(calculation_->state, calculation_->circuit, calculation_->options);
+    riaa::NetworkState exact = calculation_->state;
+    if (calculation_->options.UseStandardResistor) {
+        // Parts are chosen for the value the relations ask for, not for one already rounded to the list.
+        riaa::CalculationOptions unrounded = calculation_->options;
+        unrounded.UseStandardResistor = false;
+        try {
+            riaa::CalculateNetwork(exact, calculation_->circuit, unrounded, riaa::ValueList{}, locale_);
+        } catch (const riaa::EngineError&) {
+            exact = calculation_->state;
+        }
+    }
+    return riaa::MakeBuiltNetwork(exact, calculation_->circuit, calculation_->options);
 }
 
 void AccuracyPage::setAsBuiltTexts(const std::map<ElementKind, QString>& texts) {

@@ -56,8 +56,8 @@ public:
     const std::optional<riaa::AccuracyReport>& report() const { return report_; }
     bool valuesEdited() const { return valuesEdited_; }
 
-    // The network as the last calculation of the circuit page left it; empty before the first
-    // calculation and in the alert state.
+    // The network as the last calculation of the circuit page left it, its resistors before any
+    // rounding to the list; empty before the first calculation and in the alert state.
     std::optional<riaa::BuiltNetwork> calculatedNetwork() const;
     // Puts texts into the as-built fields as if they were typed there, and evaluates them.
     void setAsBuiltTexts(const std::map<riaa::ElementKind, QString>& texts);
