@@ -412,7 +412,8 @@ void PartsPage::refreshTable() {
         cell(row, 0, QStringLiteral(" ") + QString::fromStdString(entry.series));
         cell(row, 1, PartText(entry.network.R1, ElementKind::R1, locale_));
         cell(row, 2, entry.network.R2 > 0 ? PartText(entry.network.R2, ElementKind::R2, locale_) : QString());
-        cell(row, 3, entry.largestErrorDb ? SignedErrorText(*entry.largestErrorDb, locale_) : QStringLiteral("none"));
+        cell(row, 3, entry.largestErrorDb ? SignedErrorText(*entry.largestErrorDb, locale_)
+                                             : QStringLiteral("cannot build"));
     }
     TblParts->setEnabled(!seriesRows_.empty());
 
