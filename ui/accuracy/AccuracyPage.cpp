@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "Bevel.h"
+#include "Circuits.h"
 #include "Controls.h"
 #include "ErrorPlot.h"
 #include "ErrorPlotView.h"
@@ -39,15 +40,9 @@ const QRect kPlotDesign(289, 141, 334, 224);
 
 constexpr riaa::Pattern kTimeConstant{2, 0, true, false};
 
-std::size_t Index(ElementKind element) { return static_cast<std::size_t>(element); }
+using riaa::Index;
 
-// Circuits 4 and 5 have C2; circuits 2 to 5 have R2.
-bool CircuitHas(riaa::CircuitKind circuit, ElementKind element) {
-    const int index = static_cast<int>(circuit);
-    if (element == ElementKind::C2) return index >= 4;
-    if (element == ElementKind::R2) return index >= 2;
-    return true;
-}
+bool CircuitHas(riaa::CircuitKind circuit, ElementKind element) { return riaa::HasElement(riaa::Row(circuit), element); }
 
 bool IsCapacitor(ElementKind element) { return element == ElementKind::C1 || element == ElementKind::C2; }
 
