@@ -37,9 +37,9 @@ const riaa::NumberLocale kPoint{".", ","};
 // Sanitizer builds run a tolerance run many times slower.
 constexpr int kRunTimeoutMs = 30000;
 
-std::unique_ptr<TRiaaForm> Window(int circuit = 4) {
+std::unique_ptr<TRiaaForm> Window(int circuit = 4, const riaa::NumberLocale& locale = kPoint) {
     StartupOptions options;
-    options.locale = kPoint;
+    options.locale = locale;
     auto w = std::make_unique<TRiaaForm>(options);
     QAbstractButton* button = w->LMDRadioGroupCircuits->button(circuit);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
@@ -461,20 +461,28 @@ private slots:
     }
 
     // Every caption, field and cell holds its text at the design size, with the widest texts the page writes.
+    void textsFit_data() {
+        QTest::addColumn<int>("circuit");
+        QTest::addColumn<bool>("comma");
+        QTest::newRow("circuit 5, point") << 5 << false;
+        QTest::newRow("circuit 0, comma") << 0 << true;
+    }
     void textsFit() {
-        auto w = Window(5);
+        QFETCH(int, circuit);
+        QFETCH(bool, comma);
+        auto w = Window(circuit, comma ? riaa::NumberLocale{",", "."} : kPoint);
         PartsPage* page = w->PartsPage1;
         for (QPushButton* button : {page->BtnPairC1, page->BtnPairC2, page->BtnPairR1, page->BtnPairR2}) {
             QTest::mouseClick(button, Qt::LeftButton);
         }
         Paste(page->EdtTolR, QStringLiteral("20"));
-        Paste(page->EdtTolC, QStringLiteral("20"));
+        Paste(page->EdtTolC, comma ? QStringLiteral("19,5") : QStringLiteral("19.5"));
         QVERIFY(WaitForFigures(page));
         Paste(page->EdtTolR, QStringLiteral("x"));
         const QString grabTo = qEnvironmentVariable("MIRELUND_GRAB_DIR");
         if (!grabTo.isEmpty()) {
-            page->grab().save(grabTo + QStringLiteral("/parts.png"));
-            w->AccuracyPage1->grab().save(grabTo + QStringLiteral("/accuracy_band.png"));
+            page->grab().save(grabTo + QStringLiteral("/parts%1.png").arg(circuit));
+            w->AccuracyPage1->grab().save(grabTo + QStringLiteral("/accuracy_band%1.png").arg(circuit));
         }
         for (QLabel* label : page->findChildren<QLabel*>()) {
             if (label->text().isEmpty()) continue;

@@ -15,6 +15,7 @@
 #include "Fonts.h"
 #include "Hints.h"
 #include "PairSearch.h"
+#include "PartsControls.h"
 #include "SameNetwork.h"
 #include "ToleranceRunner.h"
 
@@ -24,7 +25,6 @@ using riaa::ElementKind;
 using riaa::SeriesKind;
 
 const QString kArial = QStringLiteral("Arial");
-const QColor kResultText(0, 255, 255);
 const QColor kBadField(255, 150, 150);
 const QColor kMessageText(176, 0, 0);
 
@@ -77,62 +77,6 @@ QString PercentText(double percent, const riaa::NumberLocale& locale) {
     const bool showsZero = rendered.find_first_of("123456789") == std::string::npos;
     if (showsZero) return QStringLiteral("exact");
     return (percent > 0 ? QStringLiteral("+") : QString()) + QString::fromStdString(rendered) + QStringLiteral(" %");
-}
-
-// The hint as tooltip and status-bar text, and its long part as what a screen reader says about the control.
-template <class Control>
-Control* WithHint(Control* control, const QString& accessibleName, const QString& hint) {
-    control->setAccessibleName(accessibleName);
-    control->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
-    SetHint(control, hint);
-    SetShowHint(control, true);
-    return control;
-}
-
-QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at) {
-    QLabel* title = MakePlainLabel(page, name, text, PixelFont(kArial, 11, true));
-    title->adjustSize();
-    title->move(at);
-    // Over the frame's top edge, hiding the line beneath it.
-    title->setAutoFillBackground(true);
-    return title;
-}
-
-QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at) {
-    QLabel* label = MakePlainLabel(page, name, text, PixelFont(kArial, 12));
-    label->adjustSize();
-    label->move(at);
-    return label;
-}
-
-void PaintAsResult(QWidget* control) {
-    control->setAutoFillBackground(true);
-    QPalette colours = control->palette();
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) colours.setColor(role, Qt::black);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) colours.setColor(role, kResultText);
-    control->setPalette(colours);
-}
-
-QLabel* MakeResultField(QWidget* page, const char* name, const QRect& geometry, const QString& accessibleName,
-                        const QString& hint) {
-    auto* field = Named(new QLabel(page), name);
-    field->setTextFormat(Qt::PlainText);
-    field->setGeometry(geometry);
-    field->setFont(PixelFont(kArial, 12));
-    field->setAlignment(Qt::AlignCenter);
-    field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    field->setLineWidth(1);
-    PaintAsResult(field);
-    return WithHint(field, accessibleName, hint);
-}
-
-QComboBox* MakeChoice(QWidget* page, const char* name, const QStringList& items, int current, const QRect& geometry,
-                      const QString& accessibleName, const QString& hint) {
-    auto* box = Named(new QComboBox(page), name);
-    box->addItems(items);
-    box->setCurrentIndex(current);
-    box->setGeometry(geometry);
-    return WithHint(box, accessibleName, hint);
 }
 
 QStringList PairSeriesNames() {

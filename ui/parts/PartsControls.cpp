@@ -1,0 +1,60 @@
+#include "PartsControls.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QLabel>
+#include <QPalette>
+
+#include "Controls.h"
+#include "Fonts.h"
+
+namespace {
+const QString kArial = QStringLiteral("Arial");
+const QColor kResultText(0, 255, 255);
+}  // namespace
+
+QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at) {
+    QLabel* title = MakePlainLabel(page, name, text, PixelFont(kArial, 11, true));
+    title->adjustSize();
+    title->move(at);
+    // Over the frame's top edge, hiding the line beneath it.
+    title->setAutoFillBackground(true);
+    return title;
+}
+
+QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at) {
+    QLabel* label = MakePlainLabel(page, name, text, PixelFont(kArial, 12));
+    label->adjustSize();
+    label->move(at);
+    return label;
+}
+
+void PaintAsResult(QWidget* control) {
+    control->setAutoFillBackground(true);
+    QPalette colours = control->palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) colours.setColor(role, Qt::black);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) colours.setColor(role, kResultText);
+    control->setPalette(colours);
+}
+
+QLabel* MakeResultField(QWidget* page, const char* name, const QRect& geometry, const QString& accessibleName,
+                        const QString& hint) {
+    auto* field = Named(new QLabel(page), name);
+    field->setTextFormat(Qt::PlainText);
+    field->setGeometry(geometry);
+    field->setFont(PixelFont(kArial, 12));
+    field->setAlignment(Qt::AlignCenter);
+    field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    field->setLineWidth(1);
+    PaintAsResult(field);
+    return WithHint(field, accessibleName, hint);
+}
+
+QComboBox* MakeChoice(QWidget* page, const char* name, const QStringList& items, int current, const QRect& geometry,
+                      const QString& accessibleName, const QString& hint) {
+    auto* box = Named(new QComboBox(page), name);
+    box->addItems(items);
+    box->setCurrentIndex(current);
+    box->setGeometry(geometry);
+    return WithHint(box, accessibleName, hint);
+}

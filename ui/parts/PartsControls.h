@@ -1,0 +1,35 @@
+// The parts page's controls made one way: frame titles, captions, result fields and choices, each with its hint.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include "Hints.h"
+
+class QComboBox;
+class QLabel;
+class QWidget;
+
+// The hint as tooltip and status-bar text, and its long part as what a screen reader says about the control.
+template <class Control>
+Control* WithHint(Control* control, const QString& accessibleName, const QString& hint) {
+    control->setAccessibleName(accessibleName);
+    control->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
+    SetHint(control, hint);
+    SetShowHint(control, true);
+    return control;
+}
+
+// Arial 11 px bold, written over the frame's top edge at `at`.
+QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at);
+// Arial 12 px, sized to its text.
+QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at);
+// Results in aqua on black, as the circuit page shows them.
+void PaintAsResult(QWidget* control);
+QLabel* MakeResultField(QWidget* page, const char* name, const QRect& geometry, const QString& accessibleName,
+                        const QString& hint);
+// A drop-down list of fixed items.
+QComboBox* MakeChoice(QWidget* page, const char* name, const QStringList& items, int current, const QRect& geometry,
+                      const QString& accessibleName, const QString& hint);
