@@ -57,9 +57,24 @@ void PartsPageShare(benchmark::State& state) {
     }
 }
 
+// From an edit to the figures on the page: the run itself, on its threads, while the GUI thread waits idle.
+void EditToFigures(benchmark::State& state) {
+    auto window = CompleteRiaaWindow();
+    AccuracyPage* page = window->AccuracyPage1;
+    const ToleranceRunner& runner = window->PartsPage1->toleranceRunner();
+    const QString values[] = {QStringLiteral("270k+22k"), QStringLiteral("294k")};
+    int turn = 0;
+    for (auto _ : state) {
+        page->EdtR1->setText(values[turn++ % 2]);
+        page->AsBuiltChange();
+        while (!runner.idle()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
 }  // namespace
 
 BENCHMARK(EditWithRunInFlight)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EditToFigures)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PartsPageShare)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
