@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "Circuits.h"
+#include "TransferPolynomials.h"
 
 namespace riaa {
 
@@ -20,94 +21,10 @@ const char* ElementName(ElementKind element) {
     return kNames[Index(element)];
 }
 
-double ElementValue(const BuiltNetwork& network, ElementKind element) {
-    switch (element) {
-        case ElementKind::C1: return network.C1;
-        case ElementKind::C2: return network.C2;
-        case ElementKind::R1: return network.R1;
-        case ElementKind::R2: return network.R2;
-        case ElementKind::RL: return network.RL.value_or(0);
-        case ElementKind::Rs: return network.Rs.value_or(0);
-    }
-    return 0;
-}
 
 bool IsCapacitor(ElementKind element) { return element == ElementKind::C1 || element == ElementKind::C2; }
 
-// --- The network as a rational function of s -------------------------------------------------
-
-// Coefficients of s^0 upwards. Three elements per branch plus Rs and RL stay within degree 4.
-struct Polynomial {
-    std::array<double, 5> c{};
-
-    int Degree() const {
-        for (int k = static_cast<int>(c.size()) - 1; k > 0; --k) {
-            if (c[static_cast<std::size_t>(k)] != 0) return k;
-        }
-        return 0;
-    }
-};
-
-Polynomial operator+(const Polynomial& a, const Polynomial& b) {
-    Polynomial sum;
-    for (std::size_t k = 0; k < sum.c.size(); ++k) sum.c[k] = a.c[k] + b.c[k];
-    return sum;
-}
-
-Polynomial operator*(const Polynomial& a, const Polynomial& b) {
-    Polynomial product;
-    for (std::size_t i = 0; i < a.c.size(); ++i) {
-        for (std::size_t j = 0; i + j < product.c.size(); ++j) product.c[i + j] += a.c[i] * b.c[j];
-    }
-    return product;
-}
-
-// An impedance num/den.
-struct Ratio {
-    Polynomial num;
-    Polynomial den;
-};
-
-Ratio Constant(double value) { return {{{value}}, {{1}}}; }
-
-Ratio InSeries(const Ratio& a, const Ratio& b) { return {a.num * b.den + b.num * a.den, a.den * b.den}; }
-
-Ratio Beside(const Ratio& a, const Ratio& b) { return {a.num * b.num, a.num * b.den + b.num * a.den}; }
-
-Ratio ElementImpedance(const BuiltNetwork& network, ElementKind element) {
-    if (IsCapacitor(element)) return {{{1}}, {{0, ElementValue(network, element)}}};
-    return Constant(ElementValue(network, element));
-}
-
-Ratio BranchImpedance(const BuiltNetwork& network, const Branch& branch) {
-    const auto z = [&](std::size_t i) { return ElementImpedance(network, branch.elements[i]); };
-    switch (branch.shape) {
-        case BranchShape::Single: return z(0);
-        case BranchShape::Series: return InSeries(z(0), z(1));
-        case BranchShape::Parallel: return Beside(z(0), z(1));
-        case BranchShape::SeriesBesideThird: return Beside(InSeries(z(0), z(1)), z(2));
-        case BranchShape::ParallelThenThird: return InSeries(Beside(z(0), z(1)), z(2));
-    }
-    return z(0);
-}
-
-// Vout/Vin = shunt / (series + shunt), with Rs joining the series branch and RL the shunt branch.
-Ratio TransferFunction(const BuiltNetwork& network) {
-    const CircuitRow& row = Row(network.circuit);
-    Ratio series = BranchImpedance(network, row.series);
-    Ratio shunt = BranchImpedance(network, row.shunt);
-    if (network.Rs) series = InSeries(series, Constant(*network.Rs));
-    if (network.RL) shunt = Beside(shunt, Constant(*network.RL));
-    return {shunt.num * series.den, shunt.num * series.den + series.num * shunt.den};
-}
-
-// |p(jω)|², from the even and the odd part of p.
-double MagnitudeSquared(const Polynomial& p, double omega) {
-    const double w2 = omega * omega;
-    const double re = p.c[0] - p.c[2] * w2 + p.c[4] * w2 * w2;
-    const double im = omega * (p.c[1] - p.c[3] * w2);
-    return re * re + im * im;
-}
+// --- Poles and zeros ----------------------------------------------------------------------
 
 // The time constants -1/root of p in µs, ascending. Every coefficient of a network of positive
 // parts is positive, so p(0) > 0 and the roots of these RC ladders are real and negative.
@@ -144,12 +61,6 @@ void CancelCommonTimeConstants(std::vector<double>& poles, std::vector<double>& 
     }
 }
 
-Polynomial TimeConstantProduct(const TimeConstants& tcs) {
-    Polynomial p{{1}};
-    for (std::size_t i = 0; i < tcs.count; ++i) p = p * Polynomial{{1, tcs.us[i]}};
-    return p;
-}
-
 void CheckBuildable(const BuiltNetwork& network) {
     const CircuitRow& row = Row(network.circuit);
     // Where a resistor alone is the shunt, zero would short the output.
@@ -171,9 +82,8 @@ void CheckBuildable(const BuiltNetwork& network) {
 }
 
 double ErrorDb(const Ratio& h, const Ratio& target, double hz) {
-    const double w = RadiansPerMicrosecond(hz);
-    return 10 * std::log10(MagnitudeSquared(h.num, w) * MagnitudeSquared(target.den, w) /
-                           (MagnitudeSquared(h.den, w) * MagnitudeSquared(target.num, w)));
+    const Frequency f = MakeFrequency(hz);
+    return 10 * std::log10(PowerRatio(h, f) / PowerRatio(target, f));
 }
 
 // --- Part sums ---------------------------------------------------------------------------------
@@ -267,6 +177,18 @@ struct NetlistWriter {
 
 }  // namespace
 
+double ElementValue(const BuiltNetwork& network, ElementKind element) {
+    switch (element) {
+        case ElementKind::C1: return network.C1;
+        case ElementKind::C2: return network.C2;
+        case ElementKind::R1: return network.R1;
+        case ElementKind::R2: return network.R2;
+        case ElementKind::RL: return network.RL.value_or(0);
+        case ElementKind::Rs: return network.Rs.value_or(0);
+    }
+    return 0;
+}
+
 BuiltNetwork MakeBuiltNetwork(const NetworkState& state, CircuitKind circuit, const CalculationOptions& options) {
     const CircuitRow& row = Row(circuit);
     BuiltNetwork network;
@@ -321,7 +243,7 @@ AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points) {
     CheckBuildable(network);
     const CircuitRow& row = Row(network.circuit);
     const Ratio h = TransferFunction(network);
-    const Ratio target{TimeConstantProduct(row.targetZeros), TimeConstantProduct(row.targetPoles)};
+    const Ratio target = TargetFunction(network.circuit);
 
     // Parts far out of scale (1e300 Ω and the like) overflow the coefficients or the levels; say so
     // rather than hand the page a curve of NaN.
@@ -337,8 +259,7 @@ AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points) {
     report.targetPolesUs.assign(row.targetPoles.us.begin(), row.targetPoles.us.begin() + row.targetPoles.count);
     report.targetZerosUs.assign(row.targetZeros.us.begin(), row.targetZeros.us.begin() + row.targetZeros.count);
 
-    const double w1k = RadiansPerMicrosecond(1000);
-    report.lossAt1kHzDb = 10 * std::log10(MagnitudeSquared(h.num, w1k) / MagnitudeSquared(h.den, w1k));
+    report.lossAt1kHzDb = 10 * std::log10(PowerRatio(h, MakeFrequency(1000)));
     const double reference = ErrorDb(h, target, 1000);
 
     const int n = std::max(points, 2);

@@ -24,6 +24,9 @@ struct BuiltNetwork {
     std::optional<double> RL;
 };
 
+// The value of one element as built: µF or Ω; 0 for Rs and RL out of circuit.
+double ElementValue(const BuiltNetwork& network, ElementKind element);
+
 // The network that a calculation left in the state, with Rs and RL in circuit as the options include them.
 BuiltNetwork MakeBuiltNetwork(const NetworkState& state, CircuitKind circuit, const CalculationOptions& options);
 

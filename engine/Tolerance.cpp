@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Circuits.h"
+#include "TransferPolynomials.h"
 
 namespace riaa {
 
@@ -25,90 +26,18 @@ constexpr int kMaxFrequencies = 500;
 constexpr double kBandLow = 0.025;
 constexpr double kBandHigh = 0.975;
 
-// --- |H(jω)|² of a network as a ratio of two polynomials in s -------------------------------------
-
-// Coefficients of s^0 upwards; the networks here stay within degree 4.
-struct Polynomial {
-    std::array<double, 5> c{};
-};
-
-Polynomial operator+(const Polynomial& a, const Polynomial& b) {
-    Polynomial sum;
-    for (std::size_t k = 0; k < sum.c.size(); ++k) sum.c[k] = a.c[k] + b.c[k];
-    return sum;
-}
-
-Polynomial operator*(const Polynomial& a, const Polynomial& b) {
-    Polynomial product;
-    for (std::size_t i = 0; i < a.c.size(); ++i) {
-        for (std::size_t j = 0; i + j < product.c.size(); ++j) product.c[i + j] += a.c[i] * b.c[j];
-    }
-    return product;
-}
-
-struct Impedance {
-    Polynomial num;
-    Polynomial den;
-};
-
-Impedance Resistance(double ohms) { return {{{ohms}}, {{1}}}; }
-Impedance Capacitance(double microfarads) { return {{{1}}, {{0, microfarads}}}; }
-Impedance InSeries(const Impedance& a, const Impedance& b) { return {a.num * b.den + b.num * a.den, a.den * b.den}; }
-Impedance Beside(const Impedance& a, const Impedance& b) { return {a.num * b.num, a.num * b.den + b.num * a.den}; }
+// --- The network with drawn parts ----------------------------------------------------------------
 
 using ElementValues = std::array<double, kElementCount>;
 
-Impedance ElementImpedance(ElementKind element, const ElementValues& values) {
-    const double value = values[Index(element)];
-    return element == ElementKind::C1 || element == ElementKind::C2 ? Capacitance(value) : Resistance(value);
-}
-
-Impedance BranchImpedance(const Branch& branch, const ElementValues& values) {
-    const auto z = [&](std::size_t i) { return ElementImpedance(branch.elements[i], values); };
-    switch (branch.shape) {
-        case BranchShape::Single: return z(0);
-        case BranchShape::Series: return InSeries(z(0), z(1));
-        case BranchShape::Parallel: return Beside(z(0), z(1));
-        case BranchShape::SeriesBesideThird: return Beside(InSeries(z(0), z(1)), z(2));
-        case BranchShape::ParallelThenThird: return InSeries(Beside(z(0), z(1)), z(2));
-    }
-    return z(0);
-}
-
-struct Transfer {
-    Polynomial num;
-    Polynomial den;
-};
-
-Transfer TransferOf(const BuiltNetwork& network, const ElementValues& values) {
-    const CircuitRow& row = Row(network.circuit);
-    Impedance series = BranchImpedance(row.series, values);
-    Impedance shunt = BranchImpedance(row.shunt, values);
-    if (network.Rs) series = InSeries(series, Resistance(*network.Rs));
-    if (network.RL) shunt = Beside(shunt, Resistance(*network.RL));
-    return {shunt.num * series.den, shunt.num * series.den + series.num * shunt.den};
-}
-
-// ω² and ω⁴ of one frequency, in (rad/µs)^n, since Ω·µF = µs.
-struct Frequency {
-    double hz;
-    double w2;
-    double w4;
-};
-
-Frequency MakeFrequency(double hz) {
-    const double w = 2 * std::numbers::pi * hz * 1e-6;
-    return {hz, w * w, w * w * w * w};
-}
-
-double MagnitudeSquared(const Polynomial& p, const Frequency& f) {
-    const double re = p.c[0] - p.c[2] * f.w2 + p.c[4] * f.w4;
-    const double im = p.c[1] - p.c[3] * f.w2;
-    return re * re + f.w2 * im * im;
-}
-
-double PowerRatio(const Transfer& h, const Frequency& f) {
-    return MagnitudeSquared(h.num, f) / MagnitudeSquared(h.den, f);
+// The network with C1, C2, R1 and R2 taken from values; Rs and RL stay as they are.
+Ratio TransferOf(const BuiltNetwork& network, const ElementValues& values) {
+    BuiltNetwork built = network;
+    built.C1 = values[Index(ElementKind::C1)];
+    built.C2 = values[Index(ElementKind::C2)];
+    built.R1 = values[Index(ElementKind::R1)];
+    built.R2 = values[Index(ElementKind::R2)];
+    return TransferFunction(built);
 }
 
 double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
@@ -168,7 +97,7 @@ struct Run {
     std::vector<double> largest{};       // the largest |error| in dB of each build
 
     // The power ratio of the built network to the target at frequency i, normalised at 1 kHz.
-    double normalisedRatio(const Transfer& h, std::size_t i, double referenceRatio) const {
+    double normalisedRatio(const Ratio& h, std::size_t i, double referenceRatio) const {
         return PowerRatio(h, frequencies[i]) * targetInverse[i] / referenceRatio;
     }
 
@@ -193,7 +122,7 @@ struct Run {
             values[Index(ElementKind::C2)] *= drawer.factor(cTolerance);
             values[Index(ElementKind::R1)] *= drawer.factor(rTolerance);
             values[Index(ElementKind::R2)] *= drawer.factor(rTolerance);
-            const Transfer h = TransferOf(network, values);
+            const Ratio h = TransferOf(network, values);
             for (std::size_t k = 0; k < 5; ++k) {
                 num[k][b] = h.num.c[k];
                 den[k][b] = h.den.c[k];
@@ -321,11 +250,7 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     run.nominal[Index(ElementKind::R1)] = network.R1;
     run.nominal[Index(ElementKind::R2)] = network.R2;
 
-    const CircuitRow& row = Row(network.circuit);
-    Transfer target;
-    target.num.c[0] = target.den.c[0] = 1;
-    for (std::size_t i = 0; i < row.targetZeros.count; ++i) target.num = target.num * Polynomial{{1, row.targetZeros.us[i]}};
-    for (std::size_t i = 0; i < row.targetPoles.count; ++i) target.den = target.den * Polynomial{{1, row.targetPoles.us[i]}};
+    const Ratio target = TargetFunction(network.circuit);
 
     const int n = settings.frequencies;
     const double step = std::log(kErrorBandHighHz / kErrorBandLowHz) / (n - 1);
@@ -346,7 +271,7 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     if (cancel.load()) return std::nullopt;
 
     ToleranceResult result;
-    const Transfer nominal = TransferOf(network, run.nominal);
+    const Ratio nominal = TransferOf(network, run.nominal);
     const double nominalReference = PowerRatio(nominal, run.reference) * run.referenceTargetInverse;
     result.band.resize(static_cast<std::size_t>(n));
     for (std::size_t f = 0; f < result.band.size(); ++f) {

@@ -42,18 +42,6 @@ constexpr SeriesKind kPairSeries[] = {SeriesKind::E6, SeriesKind::E12, SeriesKin
 
 bool IsCapacitor(ElementKind element) { return element == ElementKind::C1 || element == ElementKind::C2; }
 
-double ValueOf(const riaa::BuiltNetwork& network, ElementKind element) {
-    switch (element) {
-        case ElementKind::C1: return network.C1;
-        case ElementKind::C2: return network.C2;
-        case ElementKind::R1: return network.R1;
-        case ElementKind::R2: return network.R2;
-        case ElementKind::RL: return network.RL.value_or(0);
-        case ElementKind::Rs: return network.Rs.value_or(0);
-    }
-    return 0;
-}
-
 // One part as the as-built fields read it: "27.4k", "3.3n".
 QString PartText(double value, ElementKind element, const riaa::NumberLocale& locale) {
     const riaa::PartPair single{value, 0, value, 0};
@@ -330,7 +318,7 @@ void PartsPage::ShowNetworks(const std::optional<riaa::BuiltNetwork>& asBuilt,
 
 void PartsPage::refreshPairButtons() {
     for (PairRow& row : pairRows_) {
-        const bool present = calculated_ && ValueOf(*calculated_, row.element) > 0;
+        const bool present = calculated_ && riaa::ElementValue(*calculated_, row.element) > 0;
         row.button->setEnabled(present);
         row.caption->setEnabled(present);
     }
@@ -388,7 +376,7 @@ void PartsPage::TblPartsClick(int row) {
 
 void PartsPage::BtnPairClick(ElementKind element) {
     if (!calculated_) return;
-    const double target = ValueOf(*calculated_, element);
+    const double target = riaa::ElementValue(*calculated_, element);
     const bool capacitor = IsCapacitor(element);
     const SeriesKind kind = kPairSeries[(capacitor ? CmbBxPairCSeries : CmbBxPairRSeries)->currentIndex()];
     const riaa::PartSeries series =
