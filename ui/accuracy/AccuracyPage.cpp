@@ -23,6 +23,7 @@
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "Hints.h"
+#include "PageControls.h"
 
 namespace {
 
@@ -31,7 +32,6 @@ using riaa::ElementKind;
 const QString kArial = QStringLiteral("Arial");
 const QString kMicrofarads = QStringLiteral("\u00B5F");
 const QString kOhms = QStringLiteral("\u03A9");
-const QColor kResultText(0, 255, 255);
 const QColor kBadField(255, 150, 150);
 const QColor kMessageText(176, 0, 0);
 
@@ -65,66 +65,6 @@ QString JoinTimeConstants(const std::vector<double>& values, const riaa::NumberL
     for (double us : values) texts << QString::fromStdString(riaa::RenderNumber(us, kTimeConstant, locale));
     // A semicolon, since the comma may be the decimal separator.
     return texts.join(QStringLiteral("; "));
-}
-
-// The hint as tooltip and status-bar text, and its long part as what a screen reader says about the control.
-void GiveHint(QWidget* control, const QString& hint) {
-    SetHint(control, hint);
-    SetShowHint(control, true);
-    control->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
-}
-
-QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at) {
-    QLabel* title = MakePlainLabel(page, name, text, PixelFont(kArial, 11, true));
-    title->adjustSize();
-    title->move(at);
-    // Over the frame's top edge, hiding the line beneath it.
-    title->setAutoFillBackground(true);
-    return title;
-}
-
-QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at, int pixelSize = 12) {
-    QLabel* label = MakePlainLabel(page, name, text, PixelFont(kArial, pixelSize));
-    label->adjustSize();
-    label->move(at);
-    return label;
-}
-
-QLabel* MakeResultField(QWidget* page, const char* name, const QRect& geometry, const QString& accessibleName,
-                        const QString& hint) {
-    auto* field = Named(new QLabel(page), name);
-    field->setTextFormat(Qt::PlainText);
-    field->setGeometry(geometry);
-    field->setFont(PixelFont(kArial, 12));
-    field->setAlignment(Qt::AlignCenter);
-    field->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    field->setLineWidth(1);
-    field->setAutoFillBackground(true);
-    QPalette colours = field->palette();
-    colours.setColor(QPalette::Window, Qt::black);
-    colours.setColor(QPalette::WindowText, kResultText);
-    field->setPalette(colours);
-    field->setAccessibleName(accessibleName);
-    GiveHint(field, hint);
-    return field;
-}
-
-QPushButton* MakeButton(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
-                        const QString& hint) {
-    auto* button = Named(new QPushButton(caption, page), name);
-    button->setGeometry(geometry);
-    button->setAccessibleName(caption);
-    GiveHint(button, hint);
-    return button;
-}
-
-QCheckBox* MakeInCircuitBox(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
-                            const QString& hint) {
-    auto* box = Named(new QCheckBox(caption, page), name);
-    box->setGeometry(geometry);
-    box->setAccessibleName(caption);
-    GiveHint(box, hint);
-    return box;
 }
 
 }  // namespace
@@ -218,10 +158,10 @@ void AccuracyPage::buildAsBuiltFrame() {
     LabelTotalRL = row(ElementKind::RL).total;
     normalFieldColour_ = EdtC1->palette().color(QPalette::Base);
 
-    ChckBxRsInCircuit = MakeInCircuitBox(
+    ChckBxRsInCircuit = MakeCheckBox(
         this, "ChckBxRsInCircuit", QStringLiteral("Rs in circuit"), {20, 172, 110, 17},
         QStringLiteral("Rs in circuit| Check to drive the network through Rs, as the previous stage does."));
-    ChckBxRLInCircuit = MakeInCircuitBox(
+    ChckBxRLInCircuit = MakeCheckBox(
         this, "ChckBxRLInCircuit", QStringLiteral("RL in circuit"), {140, 172, 110, 17},
         QStringLiteral("RL in circuit| Check to load the network's output with RL, as the following stage does."));
     // Clicks only: the program's own setChecked on a refill is no edit.
@@ -254,8 +194,7 @@ AccuracyPage::ElementRow AccuracyPage::makeElementRow(ElementKind element, const
     row.caption = MakeCaption(this, captionName, caption, {20, top + 3});
     row.field = Named(new QLineEdit(this), fieldName);
     row.field->setGeometry(42, top, 146, 21);
-    row.field->setAccessibleName(caption + QStringLiteral(" as built"));
-    GiveHint(row.field, hint);
+    WithHint(row.field, caption + QStringLiteral(" as built"), hint);
     row.unit = MakeCaption(this, unitName, IsCapacitor(element) ? kMicrofarads : kOhms, {191, top + 3});
     row.total = MakePlainLabel(this, totalName, QString(), PixelFont(kArial, 12));
     row.total->setGeometry(208, top + 3, 70, 15);

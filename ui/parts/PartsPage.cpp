@@ -15,7 +15,7 @@
 #include "Fonts.h"
 #include "Hints.h"
 #include "PairSearch.h"
-#include "PartsControls.h"
+#include "PageControls.h"
 #include "SameNetwork.h"
 #include "ToleranceRunner.h"
 

@@ -1,9 +1,11 @@
-#include "PartsControls.h"
+#include "PageControls.h"
 
 #include <QColor>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 
 #include "Controls.h"
 #include "Fonts.h"
@@ -22,8 +24,8 @@ QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPo
     return title;
 }
 
-QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at) {
-    QLabel* label = MakePlainLabel(page, name, text, PixelFont(kArial, 12));
+QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at, int pixelSize) {
+    QLabel* label = MakePlainLabel(page, name, text, PixelFont(kArial, pixelSize));
     label->adjustSize();
     label->move(at);
     return label;
@@ -57,4 +59,18 @@ QComboBox* MakeChoice(QWidget* page, const char* name, const QStringList& items,
     box->setCurrentIndex(current);
     box->setGeometry(geometry);
     return WithHint(box, accessibleName, hint);
+}
+
+QPushButton* MakeButton(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint) {
+    auto* button = Named(new QPushButton(caption, page), name);
+    button->setGeometry(geometry);
+    return WithHint(button, caption, hint);
+}
+
+QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint) {
+    auto* box = Named(new QCheckBox(caption, page), name);
+    box->setGeometry(geometry);
+    return WithHint(box, caption, hint);
 }

@@ -1,4 +1,5 @@
-// The parts page's controls made one way: frame titles, captions, result fields and choices, each with its hint.
+// The controls of the accuracy and parts pages made one way: frame titles, captions, result fields, buttons and
+// choices, each with its hint.
 #pragma once
 
 #include <QPoint>
@@ -8,8 +9,10 @@
 
 #include "Hints.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 // The hint as tooltip and status-bar text, and its long part as what a screen reader says about the control.
@@ -24,11 +27,16 @@ Control* WithHint(Control* control, const QString& accessibleName, const QString
 
 // Arial 11 px bold, written over the frame's top edge at `at`.
 QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at);
-// Arial 12 px, sized to its text.
-QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at);
+// Arial, 12 px unless told otherwise, sized to its text.
+QLabel* MakeCaption(QWidget* page, const char* name, const QString& text, QPoint at, int pixelSize = 12);
 // Results in aqua on black, as the circuit page shows them.
 void PaintAsResult(QWidget* control);
 QLabel* MakeResultField(QWidget* page, const char* name, const QRect& geometry, const QString& accessibleName,
+                        const QString& hint);
+// A push button or a check box named by its caption.
+QPushButton* MakeButton(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint);
+QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
                         const QString& hint);
 // A drop-down list of fixed items.
 QComboBox* MakeChoice(QWidget* page, const char* name, const QStringList& items, int current, const QRect& geometry,
