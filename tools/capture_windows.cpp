@@ -1,8 +1,12 @@
 // Saves pictures of the real windows as PNG files, for the README and for review: circuit-page.png,
-// graph-page.png (all three curves drawn), splash.png, about.png, and icon-32.png and icon-256.png (the
+// graph-page.png (all three curves drawn), accuracy-page.png and parts-page.png (circuit 4 with Rs, RL and
+// rounding, its tolerance run finished), splash.png, about.png, and icon-32.png and icon-256.png (the
 // icon as the package installs it; the build renders the package's own copies with tools/render_icons).
 // Usage: capture_windows OUTPUT_FOLDER   (runs under the offscreen platform unless a display is set)
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QRadioButton>
 #include <QDir>
 #include <QPixmap>
 #include <QPushButton>
@@ -14,6 +18,7 @@
 #include "Fonts.h"
 #include "GraphPage.h"
 #include "KAQ2_RIAA.h"
+#include "RadioGroup.h"
 #include "Resources.h"
 #include "Splash.h"
 
@@ -48,6 +53,20 @@ int main(int argc, char* argv[]) {
     }
     QApplication::processEvents();
     saved = window.grab().save(path("graph-page.png")) && saved;
+
+    // A network as a designer would leave it: every option on, so the pages have errors to show.
+    window.Calculations1Click();
+    window.LMDRadioGroupCircuits->button(4)->click();
+    for (QCheckBox* option : {window.ChckBxRs, window.ChckBxRL, window.ChkBxStdR}) option->click();
+    window.Accuracy1Click();
+    // The tolerance run works in the background; give it time to hand its band to the plot.
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    saved = window.grab().save(path("accuracy-page.png")) && saved;
+    window.Parts1Click();
+    QApplication::processEvents();
+    saved = window.grab().save(path("parts-page.png")) && saved;
 
     TAboutBox about;
     saved = about.grab().save(path("about.png")) && saved;
