@@ -20,31 +20,37 @@ ErrorPlotView::ErrorPlotView(const riaa::NumberLocale& locale, QWidget* parent) 
 
 void ErrorPlotView::setData(ErrorPlotData data) {
     data_ = std::move(data);
-    redraw();
+    invalidate();
 }
 
-void ErrorPlotView::redraw() {
-    picture_ = drawErrorPlot(width(), height(), data_, locale_, devicePixelRatioF());
+void ErrorPlotView::invalidate() {
+    pictureStale_ = true;
     update();
+}
+
+const QImage& ErrorPlotView::picture() const {
+    // Also drawn anew after a move to a screen of another pixel ratio.
+    if (pictureStale_ || (!picture_.isNull() && picture_.devicePixelRatio() != devicePixelRatioF())) {
+        picture_ = drawErrorPlot(width(), height(), data_, locale_, devicePixelRatioF());
+        pictureStale_ = false;
+    }
+    return picture_;
 }
 
 void ErrorPlotView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Drawn anew rather than stretched: the labels and lines keep their size as the plot grows.
-    redraw();
+    invalidate();
 }
 
 void ErrorPlotView::paintEvent(QPaintEvent*) {
-    // Moved to a screen of another pixel ratio since the last drawing.
-    if (!picture_.isNull() && picture_.devicePixelRatio() != devicePixelRatioF()) {
-        picture_ = drawErrorPlot(width(), height(), data_, locale_, devicePixelRatioF());
-    }
     QPainter painter(this);
-    if (picture_.isNull()) {
+    const QImage& image = picture();
+    if (image.isNull()) {
         painter.fillRect(rect(), palette().window());
         return;
     }
-    painter.drawImage(QPointF(0, 0), picture_);
+    painter.drawImage(QPointF(0, 0), image);
 }
 
 void ErrorPlotView::mouseMoveEvent(QMouseEvent* event) {

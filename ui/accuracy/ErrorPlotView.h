@@ -11,10 +11,12 @@ class ErrorPlotView : public QWidget {
 public:
     explicit ErrorPlotView(const riaa::NumberLocale& locale, QWidget* parent = nullptr);
 
-    // Shows new data, drawn at once at the surface's current size.
+    // Shows new data. The picture is drawn when it is next painted or read, so a calculation made
+    // while another page is shown costs no drawing.
     void setData(ErrorPlotData data);
     const ErrorPlotData& data() const { return data_; }
-    const QImage& picture() const { return picture_; }
+    // The picture at the surface's current size and pixel ratio.
+    const QImage& picture() const;
 
 signals:
     // Every move over the surface, in its own logical pixels.
@@ -26,9 +28,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    void redraw();
+    void invalidate();
 
     riaa::NumberLocale locale_;
     ErrorPlotData data_;
-    QImage picture_;
+    mutable QImage picture_;
+    mutable bool pictureStale_ = true;
 };
