@@ -111,6 +111,7 @@ DesignOutcome RunDesign(const DesignRequest& request) {
         settings.distribution =
             request.tolerance->normal ? riaa::ToleranceDistribution::Normal : riaa::ToleranceDistribution::Uniform;
         settings.builds = request.tolerance->builds;
+        settings.band = false;  // the command line reports percentiles only
         const std::atomic<bool> neverCancelled{false};
         outcome.tolerance = riaa::RunTolerance(outcome.network, settings, neverCancelled);
     }

@@ -157,8 +157,10 @@ struct Run {
                 highest[b] = highest[b] > ratio ? highest[b] : ratio;
                 lowest[b] = lowest[b] < ratio ? lowest[b] : ratio;
             }
-            std::copy_n(ratios.begin(), count,
-                        errors.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(builds)) + first);
+            if (!errors.empty()) {
+                std::copy_n(ratios.begin(), count,
+                            errors.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(builds)) + first);
+            }
         }
         for (std::size_t b = 0; b < count; ++b) {
             largest[static_cast<std::size_t>(first) + b] = std::max(Decibels(highest[b]), -Decibels(lowest[b]));
@@ -262,7 +264,7 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     run.reference = MakeFrequency(1000);
     run.referenceTargetInverse = 1 / PowerRatio(target, run.reference);
     run.builds = settings.builds;
-    run.errors.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(run.builds));
+    if (settings.band) run.errors.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(run.builds));
     run.largest.resize(static_cast<std::size_t>(run.builds));
 
     const unsigned threads = settings.threads != 0 ? settings.threads : std::max(1u, std::thread::hardware_concurrency());
@@ -273,21 +275,21 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     ToleranceResult result;
     const Ratio nominal = TransferOf(network, run.nominal);
     const double nominalReference = PowerRatio(nominal, run.reference) * run.referenceTargetInverse;
-    result.band.resize(static_cast<std::size_t>(n));
-    for (std::size_t f = 0; f < result.band.size(); ++f) {
-        ToleranceBandPoint& point = result.band[f];
-        point.hz = run.frequencies[f].hz;
-        point.nominalDb = Decibels(run.normalisedRatio(nominal, f, nominalReference));
-        result.nominalLargestErrorDb = std::max(result.nominalLargestErrorDb, std::fabs(point.nominalDb));
+    for (std::size_t f = 0; f < run.frequencies.size(); ++f) {
+        const double nominalDb = Decibels(run.normalisedRatio(nominal, f, nominalReference));
+        result.nominalLargestErrorDb = std::max(result.nominalLargestErrorDb, std::fabs(nominalDb));
+        if (settings.band) result.band.push_back({run.frequencies[f].hz, nominalDb, 0, 0});
     }
-    RunShared(n, threads, cancel, [&](int f) {
-        const float* begin = run.errors.data() + static_cast<std::size_t>(f) * static_cast<std::size_t>(run.builds);
-        const float* end = begin + run.builds;
-        ToleranceBandPoint& point = result.band[static_cast<std::size_t>(f)];
-        const auto n = static_cast<std::size_t>(run.builds);
-        point.lowerDb = Decibels(RankedValue(begin, end, RankOf(kBandLow, n), std::less<>()));
-        point.upperDb = Decibels(RankedValue(begin, end, n - 1 - RankOf(kBandHigh, n), std::greater<>()));
-    });
+    if (settings.band) {
+        RunShared(n, threads, cancel, [&](int f) {
+            const float* begin = run.errors.data() + static_cast<std::size_t>(f) * static_cast<std::size_t>(run.builds);
+            const float* end = begin + run.builds;
+            ToleranceBandPoint& point = result.band[static_cast<std::size_t>(f)];
+            const auto n = static_cast<std::size_t>(run.builds);
+            point.lowerDb = Decibels(RankedValue(begin, end, RankOf(kBandLow, n), std::less<>()));
+            point.upperDb = Decibels(RankedValue(begin, end, n - 1 - RankOf(kBandHigh, n), std::greater<>()));
+        });
+    }
     if (cancel.load()) return std::nullopt;
 
     result.p50Db = Percentile(run.largest, 0.50);

@@ -23,6 +23,9 @@ struct ToleranceSettings {
     int frequencies = 200;  // log-spaced from 20 Hz to 20 kHz, both ends included
     std::uint64_t seed = 0x4D6972656C756E64;
     unsigned threads = 2;  // 0: as many as the machine has
+    // The 95 % band per frequency. A run that wants only the percentiles leaves it out and with it
+    // the table of every build's error at every frequency.
+    bool band = true;
 };
 
 // Tolerances beyond this are refused: a normal draw could then make a part negative.
@@ -41,7 +44,7 @@ struct ToleranceResult {
     double p50Db = 0;
     double p95Db = 0;
     double p99Db = 0;
-    std::vector<ToleranceBandPoint> band;  // the 95 % band, one point per frequency
+    std::vector<ToleranceBandPoint> band;  // the 95 % band, one point per frequency; empty when not asked for
 };
 
 // Builds the network settings.builds times with every part drawn within its tolerance. The figures

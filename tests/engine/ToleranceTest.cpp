@@ -56,6 +56,17 @@ TEST(Tolerance, SameSeedSameFiguresOnAnyNumberOfThreads) {
     }
 }
 
+TEST(Tolerance, PercentilesAloneMatchTheFullRun) {
+    ToleranceSettings settings;
+    settings.builds = 3000;
+    const ToleranceResult full = RunFinished(RoundedRiaa(), settings);
+    settings.band = false;
+    const ToleranceResult alone = RunFinished(RoundedRiaa(), settings);
+    EXPECT_TRUE(alone.band.empty());
+    EXPECT_EQ(std::vector<double>({alone.p50Db, alone.p95Db, alone.p99Db, alone.nominalLargestErrorDb}),
+              std::vector<double>({full.p50Db, full.p95Db, full.p99Db, full.nominalLargestErrorDb}));
+}
+
 TEST(Tolerance, WithoutToleranceEveryBuildIsTheNominalOne) {
     ToleranceSettings settings;
     settings.resistorPercent = settings.capacitorPercent = 0;
