@@ -7,6 +7,7 @@
 #include "AccuracyPage.h"
 #include "ErrorPlot.h"
 #include "Fonts.h"
+#include "WidgetBenchmarkMain.h"
 
 namespace {
 
@@ -54,14 +55,4 @@ void DrawPlot(benchmark::State& state) {
 BENCHMARK(EditAndRepaint)->Args({634, 373})->Args({1920, 1040})->Unit(benchmark::kMicrosecond);
 BENCHMARK(DrawPlot)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv) {
-    // Under the same platform as the tests, so that no display is needed.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    InstallFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

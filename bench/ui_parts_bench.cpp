@@ -11,6 +11,7 @@
 #include "PartsPage.h"
 #include "RadioGroup.h"
 #include "ToleranceRunner.h"
+#include "WidgetBenchmarkMain.h"
 
 namespace {
 
@@ -77,14 +78,4 @@ BENCHMARK(EditWithRunInFlight)->Unit(benchmark::kMicrosecond);
 BENCHMARK(EditToFigures)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PartsPageShare)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv) {
-    // Under the same platform as the tests, so that no display is needed.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    InstallFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }
