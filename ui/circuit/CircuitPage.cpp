@@ -19,6 +19,7 @@
 #include "Fonts.h"
 #include "Hints.h"
 #include "KAQ2_RIAA.h"
+#include "PageControls.h"
 #include "RadioGroup.h"
 #include "ReadoutAccessible.h"
 #include "SchematicView.h"
@@ -40,25 +41,6 @@ QLabel* MakeLabel(QWidget* page, const char* name, const QString& text, QPoint a
     label->adjustSize();
     label->move(at);
     return label;
-}
-
-// A frame's title over its top edge hides the line beneath it.
-QLabel* MakeFrameTitle(QWidget* page, const char* name, const QString& text, QPoint at) {
-    QLabel* title = MakeLabel(page, name, text, at, PixelFont(QStringLiteral("Arial"), 11, true));
-    title->setAutoFillBackground(true);
-    return title;
-}
-
-QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
-                        const QString& hint) {
-    auto* box = Named(new QCheckBox(caption, page), name);
-    box->setGeometry(geometry);
-    SetHint(box, hint);
-    SetShowHint(box, true);
-    // What a screen reader says: the caption, then the text the status bar would show.
-    box->setAccessibleName(caption.trimmed());
-    box->setAccessibleDescription(SplitHint(hint).longPart.trimmed());
-    return box;
 }
 
 template <class Handler>

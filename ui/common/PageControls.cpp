@@ -72,5 +72,6 @@ QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption,
                         const QString& hint) {
     auto* box = Named(new QCheckBox(caption, page), name);
     box->setGeometry(geometry);
-    return WithHint(box, caption, hint);
+    // Some captions keep trailing blanks for their layout; a screen reader needs only the words.
+    return WithHint(box, caption.trimmed(), hint);
 }
