@@ -1,0 +1,49 @@
+// The active stages: non-inverting, inverting and two-stage equalisation, designed for a curve and evaluated as built.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "BuiltNetwork.h"
+#include "Rational.h"
+
+namespace riaa {
+
+// What the designer asks of an active stage.
+struct ActiveStageRequest {
+    DesignKind stage = DesignKind::NonInverting;  // not Passive
+    NetworkForm form = NetworkForm::A;
+    double gain1kHzDb = 35;
+    // The scale: R0 (non-inverting, two stages) or Rin (inverting) in Ω, or else C1 in µF.
+    bool scaleByC1 = false;
+    double scale = 1000;
+    std::optional<double> c0;  // µF, in series with R0 or Rin where given
+    HighFrequencyZero highFrequencyZero = HighFrequencyZero::Pole;
+    double r3 = 1000;           // Ω: the correction low-pass (Pole) and the two-stage low-pass
+    std::optional<double> rl;   // Ω: the next stage's input; the two-stage divider and the IEC coupling
+    OpAmp opAmp;
+    CurveChoice curve;
+    double realisedShelfUs = 15'915;  // the shelf for a curve that has none
+};
+
+// Every element of the stage, in circuit, with the request's kind, form, op-amp and curve. Throws
+// EngineError with a message for the user for a gain, scale or combination that cannot be built.
+BuiltNetwork DesignActiveStage(const ActiveStageRequest& request);
+
+// Vout/Vin of the stage as built, with the op-amp's finite gain where it is not ideal, the
+// correction or two-stage low-pass, the IEC coupling high-pass and the cartridge where present
+// (in front of an inverting stage the cartridge and its load drive Rin).
+Ratio ActiveStageTransfer(const BuiltNetwork& network);
+
+// The stage's figures beside the accuracy report.
+struct StageFigures {
+    double gainDcDb = 0;              // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
+    std::optional<double> extraZeroHz;  // the non-inverting stage's second zero, where it has one
+};
+StageFigures ActiveStageFigures(const BuiltNetwork& network);
+
+// The stage's netlist lines from node "in" to node "out" (the op-amp as a voltage-controlled
+// source: a gain of 1e9 ideal, else the single-pole model as a source, an RC and a buffer).
+std::string ActiveStageNetlist(const BuiltNetwork& network);
+
+}  // namespace riaa

@@ -1,0 +1,44 @@
+// The replay curves as data: RIAA, the curves before it and the options any curve may take.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "BuiltNetwork.h"
+#include "Rational.h"
+
+namespace riaa {
+
+struct ReplayCurve {
+    std::string_view name;
+    std::array<std::string_view, 3> otherNames;  // empty entries unused
+    std::string_view usedFor;                    // where and when it was used
+    double shelfUs;                              // the bass shelf; 0 where the curve has none
+    double turnoverUs;                           // the zero
+    double trebleUs;                             // the treble pole; 0 where the curve has none
+};
+
+inline constexpr double kIecAmendmentUs = 7950;
+inline constexpr double kZero3_18Us = 3.18;
+// Where an active stage puts the shelf of a curve that has none: 10 Hz.
+inline constexpr double kRealisedShelfUs = 15915;
+
+// Row 0 is RIAA, the default.
+std::span<const ReplayCurve> ReplayCurves();
+const ReplayCurve& CurveRow(const CurveChoice& choice);
+
+// The row whose name or other name is this text, in any letter case; empty when none is.
+std::optional<std::size_t> FindCurve(std::string_view name);
+
+// The replay response with its options as a ratio in s (its scale is arbitrary: every use
+// normalises at 1 kHz). A curve without a shelf rises towards 0 Hz: a pole at the origin.
+Ratio CurveFunction(const CurveChoice& choice);
+// The level at hz against 1 kHz, in dB.
+double CurveLevelDb(const CurveChoice& choice, double hz);
+// |H| at 0 Hz (without a shelf, or with the IEC option: at 20 Hz) over |H| at 1 kHz, as a ratio.
+double CurveLowToMidRatio(const CurveChoice& choice);
+
+}  // namespace riaa
