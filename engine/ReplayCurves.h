@@ -36,7 +36,8 @@ const ReplayCurve& CurveRow(const CurveChoice& choice);
 std::optional<std::size_t> FindCurve(std::string_view name);
 
 // The replay response with its options as a ratio in s (its scale is arbitrary: every use
-// normalises at 1 kHz). A curve without a shelf rises towards 0 Hz: a pole at the origin.
+// normalises at 1 kHz). A curve without a shelf rises towards 0 Hz: a pole at the origin, which
+// the IEC option's s cancels.
 Ratio CurveFunction(const CurveChoice& choice);
 // The level at hz against 1 kHz, in dB. At 0 Hz a curve without a shelf is at +∞ and one with the
 // IEC option at −∞; with both, the two cancel and the level is finite.
