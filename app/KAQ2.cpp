@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-#include "About1.h"
-#include "AppIcon.h"
-#include "AppStyle.h"
-#include "AppTitle.h"
-#include "Fonts.h"
+#include "windows/About1.h"
+#include "windows/AppIcon.h"
+#include "common/AppStyle.h"
+#include "common/AppTitle.h"
+#include "common/Fonts.h"
 #include "KAQ2_RIAA.h"
-#include "Resources.h"
-#include "Splash.h"
+#include "windows/Resources.h"
+#include "windows/Splash.h"
 
 namespace {
 

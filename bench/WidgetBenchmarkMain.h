@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include "Fonts.h"
+#include "common/Fonts.h"
 
 inline int RunWidgetBenchmarks(int argc, char** argv) {
     // The same platform as the tests, so that no display is needed; a caller may name another.

@@ -2,7 +2,7 @@
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
-#include "ResponseGraph.h"
+#include "graph/ResponseGraph.h"
 
 namespace {
 

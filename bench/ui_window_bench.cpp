@@ -6,9 +6,10 @@
 #include <QCheckBox>
 #include <sys/resource.h>
 
-#include "AppStyle.h"
-#include "Fonts.h"
+#include "common/AppStyle.h"
+#include "common/Fonts.h"
 #include "KAQ2_RIAA.h"
+#include "circuit/CircuitPage.h"
 
 namespace {
 
@@ -29,11 +30,11 @@ void BM_CalculateP(benchmark::State& bench) {
     TRiaaForm window;
     window.show();
     // Every correction and the rounding on, without a warning box.
-    window.ChckBxRs->setChecked(true);
-    window.ChckBxRL->setChecked(true);
-    window.ChkBxStdR->setChecked(true);
+    window.CircuitPage->ChckBxRs->setChecked(true);
+    window.CircuitPage->ChckBxRL->setChecked(true);
+    window.CircuitPage->ChkBxStdR->setChecked(true);
     QApplication::processEvents();
-    for (auto _ : bench) window.CalculateP();
+    for (auto _ : bench) window.CircuitPage->CalculateP();
 }
 BENCHMARK(BM_CalculateP)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

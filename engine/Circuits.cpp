@@ -64,4 +64,15 @@ double C1ForElement(CircuitKind circuit, ElementKind element, double value) {
     return value;
 }
 
+std::string DesignCaption(const BuiltNetwork& network) {
+    const std::string form = std::string(", form ") + static_cast<char>('A' + static_cast<int>(network.form));
+    switch (network.kind) {
+        case DesignKind::Passive: return std::string(Row(network.circuit).caption);
+        case DesignKind::NonInverting: return "Non-inverting stage" + form;
+        case DesignKind::Inverting: return "Inverting stage" + form;
+        case DesignKind::TwoStage: return "Two stages";
+    }
+    return {};
+}
+
 }  // namespace riaa

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
+#include <string>
+
+#include "BuiltNetwork.h"
 #include "Kinds.h"
 
 namespace riaa {
@@ -70,5 +73,9 @@ std::array<double, kElementCount> DeriveFromC1(CircuitKind circuit, double c1);
 // The C1 that makes the circuit's relations reproduce this value of C1, C2, R1 or R2. An element
 // the circuit lacks is taken as the one it has (C2 as C1, R2 as R1).
 double C1ForElement(CircuitKind circuit, ElementKind element, double value);
+
+// What a design is, for a heading: the circuit's caption, or the stage and its feedback network
+// ("Non-inverting stage, form A").
+std::string DesignCaption(const BuiltNetwork& network);
 
 }  // namespace riaa

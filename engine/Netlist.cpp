@@ -64,16 +64,6 @@ struct NetlistWriter {
     }
 };
 
-std::string DesignCaption(const BuiltNetwork& network) {
-    switch (network.kind) {
-        case DesignKind::Passive: return std::string(Row(network.circuit).caption);
-        case DesignKind::NonInverting: return "Non-inverting stage";
-        case DesignKind::Inverting: return "Inverting stage";
-        case DesignKind::TwoStage: return "Two stages";
-    }
-    return {};
-}
-
 // "* C1 = 0.01 uF, R1 = 318000 ohm": every element of the design but the source and load resistors.
 std::string ValuesComment(const BuiltNetwork& network) {
     std::string text;

@@ -12,15 +12,16 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "About1.h"
-#include "AppIcon.h"
-#include "AppStyle.h"
-#include "Fonts.h"
-#include "GraphPage.h"
+#include "windows/About1.h"
+#include "windows/AppIcon.h"
+#include "common/AppStyle.h"
+#include "common/Fonts.h"
+#include "graph/GraphPage.h"
 #include "KAQ2_RIAA.h"
-#include "RadioGroup.h"
-#include "Resources.h"
-#include "Splash.h"
+#include "circuit/CircuitPage.h"
+#include "circuit/RadioGroup.h"
+#include "windows/Resources.h"
+#include "windows/Splash.h"
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -56,8 +57,8 @@ int main(int argc, char* argv[]) {
 
     // A network as a designer would leave it: every option on, so the pages have errors to show.
     window.Calculations1Click();
-    window.LMDRadioGroupCircuits->button(4)->click();
-    for (QCheckBox* option : {window.ChckBxRs, window.ChckBxRL, window.ChkBxStdR}) option->click();
+    window.CircuitPage->LMDRadioGroupCircuits->button(4)->click();
+    for (QCheckBox* option : {window.CircuitPage->ChckBxRs, window.CircuitPage->ChckBxRL, window.CircuitPage->ChkBxStdR}) option->click();
     window.Accuracy1Click();
     // The tolerance run works in the background; give it time to hand its band to the plot.
     QElapsedTimer settling;

@@ -4,7 +4,7 @@
 #include <QFontMetricsF>
 #include <cstdio>
 
-#include "Fonts.h"
+#include "common/Fonts.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

@@ -10,7 +10,7 @@
 #include <QSvgGenerator>
 #include <cstdio>
 
-#include "AppIcon.h"
+#include "windows/AppIcon.h"
 
 namespace {
 

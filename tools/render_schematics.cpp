@@ -1,6 +1,6 @@
 // Renders every schematic page with its overlays off and on into PNG files, for looking at the drawings.
-#include "Fonts.h"
-#include "SchematicView.h"
+#include "common/Fonts.h"
+#include "circuit/SchematicView.h"
 
 #include <QApplication>
 #include <QDir>

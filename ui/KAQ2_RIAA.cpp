@@ -1,6 +1,7 @@
 #include "KAQ2_RIAA.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QDialog>
 #include <QLocale>
 #include <QMenuBar>
@@ -10,14 +11,16 @@
 #include <chrono>
 #include <thread>
 
-#include "AccuracyPage.h"
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "GraphPage.h"
-#include "HintRouter.h"
-#include "Hints.h"
-#include "PartsPage.h"
-#include "ValueListModel.h"
+#include "accuracy/AccuracyPage.h"
+#include "circuit/CircuitPage.h"
+#include "common/ErrorReport.h"
+#include "common/Fonts.h"
+#include "graph/GraphPage.h"
+#include "common/HintRouter.h"
+#include "common/Hints.h"
+#include "parts/PartsPage.h"
+#include "session/DesignSession.h"
+#include "circuit/ValueListModel.h"
 
 namespace {
 
@@ -64,24 +67,21 @@ TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
       resistorList_(riaa::MakeResistorList()),
       capacitorList_(riaa::MakeCapacitorList()) {
     buildFrame();
-    buildCircuitPage();
-    GraphPage1 = new GraphPage(locale_, Notebook1);
-    GraphPage1->setObjectName(QStringLiteral("GraphPage1"));
-    Notebook1->addWidget(GraphPage1);
-    AccuracyPage1 = new AccuracyPage(locale_, Notebook1);
-    Notebook1->addWidget(AccuracyPage1);
-    buildPartsPage();
+    buildPages();
     Notebook1->setCurrentIndex(0);
     FormCreate();
 }
 
 TRiaaForm::~TRiaaForm() {
-    // The pages read the value lists through their models to the last; they must go before the lists,
-    // which as members would otherwise be destroyed first.
+    // The pages read the value lists through their models to the last, and the session through its
+    // signals; they must go before the lists, which as members would otherwise be destroyed first.
     delete Notebook1;
+    delete session_;
     delete resistorModel_;
     delete capacitorModel_;
 }
+
+bool TRiaaForm::pauseInProgress() { return CircuitPage::pauseInProgress(); }
 
 void TRiaaForm::buildFrame() {
     setObjectName(QStringLiteral("RiaaForm"));
@@ -152,7 +152,7 @@ void TRiaaForm::FormCreate() {
     capacitorModel_->announceRewrittenEntries();
 
     RunGuarded(this, [this] { GraphPage1->SpdBtnInvRIAAEqClick(); });
-    RunGuarded(this, [this] { CalculateP(); });
+    RunGuarded(this, [this] { CircuitPage->CalculateP(); });
 
     if (options_.holdSplash) {
         HoldUntil(HoldEndMilliseconds(startMs), clock, options_.sleep ? options_.sleep : MillisecondSleep(SleepThread));
@@ -181,16 +181,31 @@ void TRiaaForm::Accuracy1Click() { Notebook1->setCurrentWidget(AccuracyPage1); }
 
 void TRiaaForm::Parts1Click() { Notebook1->setCurrentWidget(PartsPage1); }
 
-void TRiaaForm::buildPartsPage() {
-    PartsPage1 = new PartsPage(locale_, resistorList_, Notebook1);
+// Every page but the graph's works on the one design in the session, which they observe; none of
+// them knows another. Built before FormCreate, whose first calculation they must see.
+void TRiaaForm::buildPages() {
+    session_ = new DesignSession(locale_, resistorList_);
+    CircuitPage = new class CircuitPage(state_, resistorList_, capacitorList_, resistorModel_, capacitorModel_, locale_,
+                                        options_.typingPauseMs, *session_, Notebook1);
+    Notebook1->addWidget(CircuitPage);
+    GraphPage1 = new GraphPage(locale_, Notebook1);
+    GraphPage1->setObjectName(QStringLiteral("GraphPage1"));
+    Notebook1->addWidget(GraphPage1);
+    AccuracyPage1 = new AccuracyPage(*session_, Notebook1);
+    Notebook1->addWidget(AccuracyPage1);
+    PartsPage1 = new PartsPage(*session_, Notebook1);
     Notebook1->addWidget(PartsPage1);
-    // The Accuracy page's evaluation feeds the parts page, which writes back only through the
-    // Accuracy page's own methods. Built before FormCreate, whose first calculation it must see.
-    connect(AccuracyPage1, &AccuracyPage::builtNetworkChanged, PartsPage1, [this] {
-        PartsPage1->ShowNetworks(AccuracyPage1->builtNetwork(), AccuracyPage1->calculatedNetwork());
-    });
-    connect(PartsPage1, &PartsPage::asBuiltTextsChosen, AccuracyPage1, &AccuracyPage::setAsBuiltTexts);
-    connect(PartsPage1, &PartsPage::toleranceBandChanged, AccuracyPage1, &AccuracyPage::setToleranceBand);
+}
+
+void TRiaaForm::FormShow() { CircuitPage->FormShow(); }
+
+void TRiaaForm::keyPressEvent(QKeyEvent* event) {
+    // Only a character key delivered to the window itself, not one a control passed on.
+    const QWidget* focus = QApplication::focusWidget();
+    if (!event->text().isEmpty() && (focus == nullptr || focus == this)) {
+        RunGuarded(this, [this] { CircuitPage->FormKeyPress(); });
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TRiaaForm::About1Click() {

@@ -10,10 +10,11 @@
 #include <QStackedWidget>
 #include <QtTest>
 
-#include "AppStyle.h"
-#include "Fonts.h"
+#include "common/AppStyle.h"
+#include "common/Fonts.h"
 #include "KAQ2_RIAA.h"
-#include "RadioGroup.h"
+#include "circuit/CircuitPage.h"
+#include "circuit/RadioGroup.h"
 
 namespace {
 
@@ -169,14 +170,14 @@ private slots:
         QFETCH(QString, value);
         TRiaaForm window;
         window.show();
-        if (element != 0) Click(window.RdGrpElement->button(element));
+        if (element != 0) Click(window.CircuitPage->RdGrpElement->button(element));
         auto* widget = window.findChild<QWidget*>(control);
         QVERIFY(widget != nullptr);
         QTEST(NameOf(widget), "name");
         QTEST(Face(widget)->text(QAccessible::Description), "description");
         if (!value.isNull()) QCOMPARE(Face(widget)->text(QAccessible::Value), value);
         if (auto* box = qobject_cast<QComboBox*>(widget)) {
-            QCOMPARE(LabelOf(box), window.RdGrpElement->itemText(element));
+            QCOMPARE(LabelOf(box), window.CircuitPage->RdGrpElement->itemText(element));
             QTEST(NameOf(box->lineEdit()), "name");
         }
     }
@@ -184,10 +185,10 @@ private slots:
     void radioButtonsAreNamedAndDescribed() {
         TRiaaForm window;
         for (int i = 0; i < 6; ++i) {
-            QCOMPARE(NameOf(window.RdGrpElement->button(i)), window.RdGrpElement->itemText(i));
-            QVERIFY(!Face(window.RdGrpElement->button(i))->text(QAccessible::Description).isEmpty());
-            QCOMPARE(NameOf(window.LMDRadioGroupCircuits->button(i)), window.LMDRadioGroupCircuits->itemText(i));
-            QCOMPARE(Face(window.LMDRadioGroupCircuits->button(i))->text(QAccessible::Description),
+            QCOMPARE(NameOf(window.CircuitPage->RdGrpElement->button(i)), window.CircuitPage->RdGrpElement->itemText(i));
+            QVERIFY(!Face(window.CircuitPage->RdGrpElement->button(i))->text(QAccessible::Description).isEmpty());
+            QCOMPARE(NameOf(window.CircuitPage->LMDRadioGroupCircuits->button(i)), window.CircuitPage->LMDRadioGroupCircuits->itemText(i));
+            QCOMPARE(Face(window.CircuitPage->LMDRadioGroupCircuits->button(i))->text(QAccessible::Description),
                      QStringLiteral("Select Circuit Type"));
         }
     }
@@ -195,11 +196,11 @@ private slots:
     void resultValueFollowsTheCalculation() {
         TRiaaForm window;
         window.show();
-        QCOMPARE(Face(window.LblR1)->text(QAccessible::Value), QStringLiteral("318 k"));
-        Click(window.ChckBxRs);
-        QCOMPARE(Face(window.LblR1)->text(QAccessible::Value), QStringLiteral("317 k"));
-        QCOMPARE(Face(window.LblR4)->text(QAccessible::Value), QStringLiteral("1 k"));
-        QCOMPARE(Face(window.LblR4)->text(QAccessible::Name), QStringLiteral("Rs result"));
+        QCOMPARE(Face(window.CircuitPage->LblR1)->text(QAccessible::Value), QStringLiteral("318 k"));
+        Click(window.CircuitPage->ChckBxRs);
+        QCOMPARE(Face(window.CircuitPage->LblR1)->text(QAccessible::Value), QStringLiteral("317 k"));
+        QCOMPARE(Face(window.CircuitPage->LblR4)->text(QAccessible::Value), QStringLiteral("1 k"));
+        QCOMPARE(Face(window.CircuitPage->LblR4)->text(QAccessible::Name), QStringLiteral("Rs result"));
     }
 
     // The circuit page's order is the layout's: value box, options from the bottom up, element, circuit.
@@ -220,8 +221,8 @@ private slots:
         QFETCH(int, element);
         TRiaaForm window;
         ShowActive(window);
-        if (circuit != 0) Click(window.LMDRadioGroupCircuits->button(circuit));
-        if (element != 0) Click(window.RdGrpElement->button(element));
+        if (circuit != 0) Click(window.CircuitPage->LMDRadioGroupCircuits->button(circuit));
+        if (element != 0) Click(window.CircuitPage->RdGrpElement->button(element));
         QTEST(Described(TabChain(window.CircuitPage)), "order");
     }
 
@@ -245,20 +246,20 @@ private slots:
     void arrowKeysChooseWithinARadioGroup() {
         TRiaaForm window;
         ShowActive(window);
-        window.RdGrpElement->button(0)->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(window.RdGrpElement->button(0), Qt::Key_Down);
-        QCOMPARE(window.RdGrpElement->itemIndex(), 1);
-        QCOMPARE(window.LabelPre->text(), QStringLiteral("C2"));
+        window.CircuitPage->RdGrpElement->button(0)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window.CircuitPage->RdGrpElement->button(0), Qt::Key_Down);
+        QCOMPARE(window.CircuitPage->RdGrpElement->itemIndex(), 1);
+        QCOMPARE(window.CircuitPage->LabelPre->text(), QStringLiteral("C2"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-        QCOMPARE(window.RdGrpElement->itemIndex(), 3);
-        QCOMPARE(window.LabelPre->text(), QStringLiteral("R2"));
-        QVERIFY(window.CmbBxR->isVisible());
+        QCOMPARE(window.CircuitPage->RdGrpElement->itemIndex(), 3);
+        QCOMPARE(window.CircuitPage->LabelPre->text(), QStringLiteral("R2"));
+        QVERIFY(window.CircuitPage->CmbBxR->isVisible());
         // The group is left by one Tab from the chosen item.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), window.LMDRadioGroupCircuits->button(0));
+        QCOMPARE(QApplication::focusWidget(), window.CircuitPage->LMDRadioGroupCircuits->button(0));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QCOMPARE(window.LMDRadioGroupCircuits->itemIndex(), 1);
-        QCOMPARE(window.RdGrpElement->itemIndex(), 0);
+        QCOMPARE(window.CircuitPage->LMDRadioGroupCircuits->itemIndex(), 1);
+        QCOMPARE(window.CircuitPage->RdGrpElement->itemIndex(), 0);
     }
 
     void pagesSwitchFromTheKeyboard_data() {

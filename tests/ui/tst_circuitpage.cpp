@@ -9,13 +9,14 @@
 
 #include <functional>
 
-#include "AppStyle.h"
+#include "common/AppStyle.h"
 #include "Formats.h"
-#include "Fonts.h"
+#include "common/Fonts.h"
 #include "KAQ2_RIAA.h"
+#include "circuit/CircuitPage.h"
 #include "ModalBoxWatcher.h"
-#include "RadioGroup.h"
-#include "SchematicView.h"
+#include "circuit/RadioGroup.h"
+#include "circuit/SchematicView.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void ReplaceText(QComboBox* box, const QString& text) {
 void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2)); }
 
 QStringList FieldTexts(const TRiaaForm& w) {
-    return {w.LblC1->text(), w.LblC2->text(), w.LblR1->text(), w.LblR2->text(), w.LblR3->text(), w.LblR4->text()};
+    return {w.CircuitPage->LblC1->text(), w.CircuitPage->LblC2->text(), w.CircuitPage->LblR1->text(), w.CircuitPage->LblR2->text(), w.CircuitPage->LblR3->text(), w.CircuitPage->LblR4->text()};
 }
 
 QColor TextColour(const QLabel* field) { return field->palette().color(QPalette::WindowText); }
@@ -83,16 +84,16 @@ private slots:
         TRiaaForm w;
         w.show();
         QCOMPARE(FieldTexts(w), QStringList({".01 " + kMicro, "", "318 k", "", "", ""}));
-        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral("0.01"));
-        QCOMPARE(w.LabelPre->text(), QStringLiteral("C1"));
-        QCOMPARE(w.LabelSufix->text(), kMicro);
-        QCOMPARE(w.LabelElement->text(), QStringLiteral(" Capacitor"));
-        QVERIFY(w.CmbBxC->isVisible());
-        QCOMPARE(TextColour(w.LblC1), QColor(0, 255, 255));
+        QCOMPARE(w.CircuitPage->CmbBxC->currentText(), QStringLiteral("0.01"));
+        QCOMPARE(w.CircuitPage->LabelPre->text(), QStringLiteral("C1"));
+        QCOMPARE(w.CircuitPage->LabelSufix->text(), kMicro);
+        QCOMPARE(w.CircuitPage->LabelElement->text(), QStringLiteral(" Capacitor"));
+        QVERIFY(w.CircuitPage->CmbBxC->isVisible());
+        QCOMPARE(TextColour(w.CircuitPage->LblC1), QColor(0, 255, 255));
         // Typing goes to the box the user sees.
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY2(w.CmbBxC->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == w.CmbBxC,
+        QVERIFY2(w.CircuitPage->CmbBxC->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == w.CircuitPage->CmbBxC,
                  QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
     }
 
@@ -118,50 +119,50 @@ private slots:
         QFETCH(QString, suffix);
         TRiaaForm w;
         w.show();
-        if (circuit != 0) Click(w.LMDRadioGroupCircuits->button(circuit));
-        if (standard) Click(w.ChkBxStdR);
-        Click(w.RdGrpElement->button(element));
+        if (circuit != 0) Click(w.CircuitPage->LMDRadioGroupCircuits->button(circuit));
+        if (standard) Click(w.CircuitPage->ChkBxStdR);
+        Click(w.CircuitPage->RdGrpElement->button(element));
         const bool capacitor = element < 2;
-        QCOMPARE(w.CmbBxC->isVisible(), capacitor);
-        QCOMPARE(w.CmbBxR->isVisible(), !capacitor);
-        QTEST((capacitor ? w.CmbBxC : w.CmbBxR)->currentText(), "editor");
-        QCOMPARE(w.LabelSufix->text(), suffix);
-        QCOMPARE(w.LabelElement->text(), capacitor ? QStringLiteral(" Capacitor") : QStringLiteral(" Resistor"));
-        QCOMPARE(w.LabelPre->text(), w.RdGrpElement->itemText(element));
+        QCOMPARE(w.CircuitPage->CmbBxC->isVisible(), capacitor);
+        QCOMPARE(w.CircuitPage->CmbBxR->isVisible(), !capacitor);
+        QTEST((capacitor ? w.CircuitPage->CmbBxC : w.CircuitPage->CmbBxR)->currentText(), "editor");
+        QCOMPARE(w.CircuitPage->LabelSufix->text(), suffix);
+        QCOMPARE(w.CircuitPage->LabelElement->text(), capacitor ? QStringLiteral(" Capacitor") : QStringLiteral(" Resistor"));
+        QCOMPARE(w.CircuitPage->LabelPre->text(), w.CircuitPage->RdGrpElement->itemText(element));
     }
 
     void typedResistorIsExpandedInsertedAndStored() {
         TRiaaForm w;
         w.show();
-        Click(w.LMDRadioGroupCircuits->button(2));
-        Click(w.RdGrpElement->button(3));
+        Click(w.CircuitPage->LMDRadioGroupCircuits->button(2));
+        Click(w.CircuitPage->RdGrpElement->button(3));
         const std::size_t before = w.resistorList().size();
-        ReplaceText(w.CmbBxR, QStringLiteral("12.5k"));
-        QCOMPARE(w.CmbBxR->currentText(), QStringLiteral("12500"));
+        ReplaceText(w.CircuitPage->CmbBxR, QStringLiteral("12.5k"));
+        QCOMPARE(w.CircuitPage->CmbBxR->currentText(), QStringLiteral("12500"));
         QCOMPARE(w.resistorList().size(), before + 1);  // one entry: the burst was one calculation
         const auto& texts = w.resistorList().texts();
         const auto at = std::find(texts.begin(), texts.end(), "12500") - texts.begin();
         QCOMPARE(QString::fromStdString(texts[at - 1]), QStringLiteral("12400"));
         QCOMPARE(QString::fromStdString(texts[at + 1]), QStringLiteral("12600"));
-        QCOMPARE(w.CmbBxR->itemText(int(at)), QStringLiteral("12500"));
+        QCOMPARE(w.CircuitPage->CmbBxR->itemText(int(at)), QStringLiteral("12500"));
         QVERIFY(qAbs(w.networkState().CircuitC1[2] - 0.02544) < 1e-12);
-        QCOMPARE(w.LblR2->text(), QStringLiteral("12.5 k"));
+        QCOMPARE(w.CircuitPage->LblR2->text(), QStringLiteral("12.5 k"));
         QVERIFY(!TRiaaForm::pauseInProgress());
     }
 
     void pickedCapacitorIsStored() {
         TRiaaForm w;
         w.show();
-        QCOMPARE(w.CmbBxC->currentIndex(), 28);
+        QCOMPARE(w.CircuitPage->CmbBxC->currentIndex(), 28);
         ModalBoxWatcher watcher;
         // Each arrow key picks the next entry; the first starts the wait, the rest land inside it.
-        QTimer::singleShot(50, w.CmbBxC, [&w] {
-            for (int i = 0; i < 4; ++i) QTest::keyClick(w.CmbBxC, Qt::Key_Down);
+        QTimer::singleShot(50, w.CircuitPage->CmbBxC, [&w] {
+            for (int i = 0; i < 4; ++i) QTest::keyClick(w.CircuitPage->CmbBxC, Qt::Key_Down);
         });
-        QTest::keyClick(w.CmbBxC, Qt::Key_Down);
+        QTest::keyClick(w.CircuitPage->CmbBxC, Qt::Key_Down);
         QCOMPARE(w.networkState().CircuitC1[0], 0.047);
-        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".047"));
-        QCOMPARE(w.LblC1->text(), ".047 " + kMicro);
+        QCOMPARE(w.CircuitPage->CmbBxC->currentText(), QStringLiteral(".047"));
+        QCOMPARE(w.CircuitPage->LblC1->text(), ".047 " + kMicro);
         for (const SeenBox& box : watcher.boxes()) qWarning() << box.title << box.text;
         QVERIFY(watcher.boxes().isEmpty());
     }
@@ -173,8 +174,8 @@ private slots:
             w->show();
             w->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(w));
-            if (resistor) Click(w->RdGrpElement->button(2));
-            QComboBox* box = resistor ? w->CmbBxR : w->CmbBxC;
+            if (resistor) Click(w->CircuitPage->RdGrpElement->button(2));
+            QComboBox* box = resistor ? w->CircuitPage->CmbBxR : w->CircuitPage->CmbBxC;
             box->setFocus();
             // Edited text makes the box look it up in its list when it loses the focus; a zero-like
             // text starts no wait.
@@ -188,8 +189,8 @@ private slots:
     void zeroLikeTextStartsNothing() {
         TRiaaForm w;
         w.show();
-        w.CmbBxC->lineEdit()->selectAll();
-        QTest::keyClicks(w.CmbBxC->lineEdit(), QStringLiteral("0.0"));
+        w.CircuitPage->CmbBxC->lineEdit()->selectAll();
+        QTest::keyClicks(w.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("0.0"));
         QVERIFY(!TRiaaForm::pauseInProgress());
         QCOMPARE(w.networkState().CircuitC1[0], 0.01);
     }
@@ -197,16 +198,16 @@ private slots:
     void checkBoxesCorrectAndRound() {
         TRiaaForm w;
         w.show();
-        Click(w.ChckBxRs);
+        Click(w.CircuitPage->ChckBxRs);
         QCOMPARE(FieldTexts(w), QStringList({".01 " + kMicro, "", "317 k", "", "", "1 k"}));
-        Click(w.ChckBxRL);
-        QCOMPARE(w.LblR3->text(), QStringLiteral("1 M"));
-        QCOMPARE(w.LblR1->text(), QStringLiteral("465.3 k"));
-        Click(w.ChckBxRs);
-        QCOMPARE(w.LblR1->text(), QStringLiteral("466.3 k"));
-        QCOMPARE(w.LblR4->text(), QString());
-        Click(w.ChkBxStdR);
-        QCOMPARE(w.LblR1->text(), QStringLiteral("464 k"));
+        Click(w.CircuitPage->ChckBxRL);
+        QCOMPARE(w.CircuitPage->LblR3->text(), QStringLiteral("1 M"));
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("465.3 k"));
+        Click(w.CircuitPage->ChckBxRs);
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("466.3 k"));
+        QCOMPARE(w.CircuitPage->LblR4->text(), QString());
+        Click(w.CircuitPage->ChkBxStdR);
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("464 k"));
     }
 
     void typedValuesReachTheirFields_data() {
@@ -242,13 +243,13 @@ private slots:
         TRiaaForm w;
         w.show();
         ModalBoxWatcher watcher;
-        if (circuit != 0) Click(w.LMDRadioGroupCircuits->button(circuit));
-        if (options.contains("RL")) Click(w.ChckBxRL);
-        if (options.contains("Rs")) Click(w.ChckBxRs);
-        Click(w.RdGrpElement->button(element));
-        ReplaceText(element < 2 ? w.CmbBxC : w.CmbBxR, typed);
+        if (circuit != 0) Click(w.CircuitPage->LMDRadioGroupCircuits->button(circuit));
+        if (options.contains("RL")) Click(w.CircuitPage->ChckBxRL);
+        if (options.contains("Rs")) Click(w.CircuitPage->ChckBxRs);
+        Click(w.CircuitPage->RdGrpElement->button(element));
+        ReplaceText(element < 2 ? w.CircuitPage->CmbBxC : w.CircuitPage->CmbBxR, typed);
         QTEST(FieldTexts(w), "fields");
-        for (const QLabel* field : {w.LblC1, w.LblC2, w.LblR1, w.LblR2, w.LblR3, w.LblR4}) {
+        for (const QLabel* field : {w.CircuitPage->LblC1, w.CircuitPage->LblC2, w.CircuitPage->LblR1, w.CircuitPage->LblR2, w.CircuitPage->LblR3, w.CircuitPage->LblR4}) {
             QCOMPARE(TextColour(field), alert ? QColor(255, 0, 0) : QColor(0, 255, 255));
         }
         QCOMPARE(watcher.boxes().size(), alert ? 1 : 0);
@@ -260,7 +261,7 @@ private slots:
         const auto overlaysShown = [&w](const char* prefix) {
             int shown = 0;
             for (char page = 'a'; page <= 'f'; ++page) {
-                auto* overlay = w.Notebook2->findChild<SchematicOverlay*>(QLatin1String(prefix) + QChar(page));
+                auto* overlay = w.CircuitPage->Notebook2->findChild<SchematicOverlay*>(QLatin1String(prefix) + QChar(page));
                 if (overlay == nullptr) return -1;
                 shown += overlay->isVisible() ? 1 : 0;
             }
@@ -268,13 +269,13 @@ private slots:
         };
         QCOMPARE(overlaysShown("ImageRs"), 0);
         QCOMPARE(overlaysShown("ImageRL"), 0);
-        Click(w.ChckBxRs);
+        Click(w.CircuitPage->ChckBxRs);
         QCOMPARE(overlaysShown("ImageRs"), 6);
         QCOMPARE(overlaysShown("ImageRL"), 0);
-        Click(w.ChckBxRL);
-        Click(w.ChkBxStdR);
+        Click(w.CircuitPage->ChckBxRL);
+        Click(w.CircuitPage->ChkBxStdR);
         QCOMPARE(overlaysShown("ImageRL"), 6);
-        Click(w.ChckBxRs);
+        Click(w.CircuitPage->ChckBxRs);
         QCOMPARE(overlaysShown("ImageRs"), 0);
         QCOMPARE(overlaysShown("ImageRL"), 6);
     }
@@ -283,11 +284,11 @@ private slots:
         TRiaaForm w;
         w.show();
         ModalBoxWatcher watcher;
-        Click(w.RdGrpElement->button(4));
-        ReplaceText(w.CmbBxR, QStringLiteral("100000"));
+        Click(w.CircuitPage->RdGrpElement->button(4));
+        ReplaceText(w.CircuitPage->CmbBxR, QStringLiteral("100000"));
         QCOMPARE(w.networkState().RL, 100000.0);
         QVERIFY(watcher.boxes().isEmpty());
-        Click(w.ChckBxRL);
+        Click(w.CircuitPage->ChckBxRL);
         QCOMPARE(watcher.boxes().size(), 1);
         const SeenBox& box = watcher.boxes().first();
         QCOMPARE(box.title, QStringLiteral("Error"));
@@ -295,34 +296,34 @@ private slots:
         QCOMPARE(box.buttons, QStringList{QStringLiteral("OK")});
         QCOMPARE(box.text, QStringLiteral("The load resistance, RL, is too low in value for\nthe rest of the  circuit "
                                           "to work. To include RL's value,\nincrease C1 or C2's value."));
-        for (const QLabel* field : {w.LblC1, w.LblC2, w.LblR1, w.LblR2, w.LblR3, w.LblR4}) {
+        for (const QLabel* field : {w.CircuitPage->LblC1, w.CircuitPage->LblC2, w.CircuitPage->LblR1, w.CircuitPage->LblR2, w.CircuitPage->LblR3, w.CircuitPage->LblR4}) {
             QCOMPARE(TextColour(field), QColor(255, 0, 0));
         }
-        QCOMPARE(w.LblR1->text(), QStringLiteral("-1"));
-        Click(w.ChkBxStdR);
-        QCOMPARE(w.LblR1->text(), QStringLiteral("10"));
-        QCOMPARE(TextColour(w.LblR1), QColor(255, 0, 0));
-        Click(w.ChckBxRL);
-        QCOMPARE(TextColour(w.LblR1), QColor(0, 255, 255));
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("-1"));
+        Click(w.CircuitPage->ChkBxStdR);
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("10"));
+        QCOMPARE(TextColour(w.CircuitPage->LblR1), QColor(255, 0, 0));
+        Click(w.CircuitPage->ChckBxRL);
+        QCOMPARE(TextColour(w.CircuitPage->LblR1), QColor(0, 255, 255));
         QCOMPARE(watcher.boxes().size(), 2);  // the rounding click recalculated too
     }
 
     void eachCircuitKeepsItsC1() {
         TRiaaForm w;
         w.show();
-        Click(w.LMDRadioGroupCircuits->button(2));
-        w.CmbBxC->lineEdit()->selectAll();
-        TypeDuringWait(w.CmbBxC->lineEdit(), QStringLiteral("0.047"));
-        QCOMPARE(w.LblR2->text(), QStringLiteral("6766"));
-        Click(w.RdGrpElement->button(2));
-        Click(w.LMDRadioGroupCircuits->button(0));
-        QCOMPARE(w.RdGrpElement->itemIndex(), 0);
-        QVERIFY(w.CmbBxC->isVisible());
-        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".01"));
-        QCOMPARE(w.LblR1->text(), QStringLiteral("318 k"));
-        Click(w.LMDRadioGroupCircuits->button(2));
-        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".047"));
-        QCOMPARE(w.Notebook2->currentCircuit(), 2);
+        Click(w.CircuitPage->LMDRadioGroupCircuits->button(2));
+        w.CircuitPage->CmbBxC->lineEdit()->selectAll();
+        TypeDuringWait(w.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("0.047"));
+        QCOMPARE(w.CircuitPage->LblR2->text(), QStringLiteral("6766"));
+        Click(w.CircuitPage->RdGrpElement->button(2));
+        Click(w.CircuitPage->LMDRadioGroupCircuits->button(0));
+        QCOMPARE(w.CircuitPage->RdGrpElement->itemIndex(), 0);
+        QVERIFY(w.CircuitPage->CmbBxC->isVisible());
+        QCOMPARE(w.CircuitPage->CmbBxC->currentText(), QStringLiteral(".01"));
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("318 k"));
+        Click(w.CircuitPage->LMDRadioGroupCircuits->button(2));
+        QCOMPARE(w.CircuitPage->CmbBxC->currentText(), QStringLiteral(".047"));
+        QCOMPARE(w.CircuitPage->Notebook2->currentCircuit(), 2);
     }
 
     void refusedTextsChangeNothing_data() {
@@ -344,11 +345,11 @@ private slots:
         TRiaaForm w;
         w.show();
         ModalBoxWatcher watcher;
-        if (resistor) Click(w.RdGrpElement->button(2));
+        if (resistor) Click(w.CircuitPage->RdGrpElement->button(2));
         const QStringList fields = FieldTexts(w);
         const std::size_t capacitors = w.capacitorList().size();
         const std::size_t resistors = w.resistorList().size();
-        ReplaceText(resistor ? w.CmbBxR : w.CmbBxC, typed);
+        ReplaceText(resistor ? w.CircuitPage->CmbBxR : w.CircuitPage->CmbBxC, typed);
         QCOMPARE(watcher.boxes().size(), 1);
         QCOMPARE(watcher.boxes().first().title, QStringLiteral("Mirelund"));
         QTEST(watcher.boxes().first().text, "message");
@@ -358,8 +359,8 @@ private slots:
         QCOMPARE(w.networkState().CircuitC1[0], 0.01);
         QVERIFY(!TRiaaForm::pauseInProgress());
         // The circuit still calculates.
-        Click(w.ChckBxRs);
-        QCOMPARE(w.LblR1->text(), QStringLiteral("317 k"));
+        Click(w.CircuitPage->ChckBxRs);
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("317 k"));
     }
 
     void clicksDuringTheWaitTakeEffectAtOnce() {
@@ -367,16 +368,16 @@ private slots:
         w.show();
         QString seenDuringWait;
         QTimer::singleShot(100, &w, [&] {
-            Click(w.ChckBxRs);
-            seenDuringWait = w.LblR4->text();
+            Click(w.CircuitPage->ChckBxRs);
+            seenDuringWait = w.CircuitPage->LblR4->text();
             QVERIFY(TRiaaForm::pauseInProgress());
         });
-        w.CmbBxC->lineEdit()->selectAll();
-        QTest::keyClicks(w.CmbBxC->lineEdit(), QStringLiteral("0.02"));
+        w.CircuitPage->CmbBxC->lineEdit()->selectAll();
+        QTest::keyClicks(w.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("0.02"));
         QCOMPARE(seenDuringWait, QStringLiteral("1 k"));
         // That click's calculation wrote the stored C1 back into the box, and the wait ends with that text.
-        QCOMPARE(w.CmbBxC->currentText(), QStringLiteral(".01"));
-        QCOMPARE(w.LblR1->text(), QStringLiteral("317 k"));
+        QCOMPARE(w.CircuitPage->CmbBxC->currentText(), QStringLiteral(".01"));
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("317 k"));
     }
 
     // A settled value of 4700 in R1's box, focused, as the user left it after typing.
@@ -398,24 +399,24 @@ private slots:
         TRiaaForm w;
         ShowActive(w);
         ModalBoxWatcher watcher;
-        Click(w.RdGrpElement->button(2));
-        w.CmbBxR->setFocus();
-        ReplaceText(w.CmbBxR, QStringLiteral("4700"));
-        QCOMPARE(w.CmbBxR->currentText(), QStringLiteral("4700"));
-        const int shown = w.CmbBxR->findText(QStringLiteral("4700"));
-        QVERIFY(shown > 0 && shown != w.CmbBxR->currentIndex());
-        QVERIFY(w.CmbBxR->hasFocus());
+        Click(w.CircuitPage->RdGrpElement->button(2));
+        w.CircuitPage->CmbBxR->setFocus();
+        ReplaceText(w.CircuitPage->CmbBxR, QStringLiteral("4700"));
+        QCOMPARE(w.CircuitPage->CmbBxR->currentText(), QStringLiteral("4700"));
+        const int shown = w.CircuitPage->CmbBxR->findText(QStringLiteral("4700"));
+        QVERIFY(shown > 0 && shown != w.CircuitPage->CmbBxR->currentIndex());
+        QVERIFY(w.CircuitPage->CmbBxR->hasFocus());
 
         QPoint entryAt;
-        if (action.startsWith("pick")) entryAt = OpenDropDownAt(w.CmbBxR, action == "pick" ? shown + 2 : shown);
+        if (action.startsWith("pick")) entryAt = OpenDropDownAt(w.CircuitPage->CmbBxR, action == "pick" ? shown + 2 : shown);
         const bool started = StartsAWait([&] {
-            if (action == "type") QTest::keyClick(w.CmbBxR, Qt::Key_0);
-            if (action.startsWith("pick")) QTest::mouseClick(w.CmbBxR->view()->viewport(), Qt::LeftButton, {}, entryAt);
-            if (action == "down") QTest::keyClick(w.CmbBxR, Qt::Key_Down);
-            if (action == "enter") QTest::keyClick(w.CmbBxR, Qt::Key_Return);
-            if (action == "tab") QTest::keyClick(w.CmbBxR, Qt::Key_Tab);
-            if (action == "check") Click(w.ChckBxRL);
-            if (action == "element") Click(w.RdGrpElement->button(3));
+            if (action == "type") QTest::keyClick(w.CircuitPage->CmbBxR, Qt::Key_0);
+            if (action.startsWith("pick")) QTest::mouseClick(w.CircuitPage->CmbBxR->view()->viewport(), Qt::LeftButton, {}, entryAt);
+            if (action == "down") QTest::keyClick(w.CircuitPage->CmbBxR, Qt::Key_Down);
+            if (action == "enter") QTest::keyClick(w.CircuitPage->CmbBxR, Qt::Key_Return);
+            if (action == "tab") QTest::keyClick(w.CircuitPage->CmbBxR, Qt::Key_Tab);
+            if (action == "check") Click(w.CircuitPage->ChckBxRL);
+            if (action == "element") Click(w.CircuitPage->RdGrpElement->button(3));
         });
         QCOMPARE(started, entry);
         QTRY_VERIFY(!TRiaaForm::pauseInProgress());
@@ -426,55 +427,55 @@ private slots:
     void clickRightAfterATypedValueTakesEffectAtOnce() {
         TRiaaForm w;
         ShowActive(w);
-        Click(w.RdGrpElement->button(2));
-        w.CmbBxR->setFocus();
-        ReplaceText(w.CmbBxR, QStringLiteral("4700"));
+        Click(w.CircuitPage->RdGrpElement->button(2));
+        w.CircuitPage->CmbBxR->setFocus();
+        ReplaceText(w.CircuitPage->CmbBxR, QStringLiteral("4700"));
         QElapsedTimer clock;
         clock.start();
-        Click(w.ChckBxRL);
+        Click(w.CircuitPage->ChckBxRL);
         QVERIFY2(clock.elapsed() < 350, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(w.LblR3->text(), QStringLiteral("1 M"));
-        QVERIFY(w.ChckBxRL->hasFocus());
+        QCOMPARE(w.CircuitPage->LblR3->text(), QStringLiteral("1 M"));
+        QVERIFY(w.CircuitPage->ChckBxRL->hasFocus());
     }
 
     void typedValueThatOverflowsRsGivesOneBox() {
         TRiaaForm w;
         ShowActive(w);
-        Click(w.ChckBxRs);
-        Click(w.RdGrpElement->button(5));
-        w.CmbBxR->setFocus();
+        Click(w.CircuitPage->ChckBxRs);
+        Click(w.CircuitPage->RdGrpElement->button(5));
+        w.CircuitPage->CmbBxR->setFocus();
         ModalBoxWatcher watcher;
-        ReplaceText(w.CmbBxR, QStringLiteral("400000"));
+        ReplaceText(w.CircuitPage->CmbBxR, QStringLiteral("400000"));
         QCOMPARE(watcher.boxes().size(), 1);
         QCOMPARE(watcher.boxes().first().title, QStringLiteral("Error"));
         // Long enough for a second wait and its calculation, had one started when the box closed.
         QTest::qWait(1200);
         QCOMPARE(watcher.boxes().size(), 1);
         QCOMPARE(w.networkState().Rs, 400000.0);
-        QCOMPARE(w.LblR1->text(), QStringLiteral("-82000"));
-        QCOMPARE(TextColour(w.LblR1), QColor(255, 0, 0));
+        QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("-82000"));
+        QCOMPARE(TextColour(w.CircuitPage->LblR1), QColor(255, 0, 0));
     }
 
     void keyOnTheWindowReselectsTheCircuit() {
         TRiaaForm w;
         w.show();
-        Click(w.LMDRadioGroupCircuits->button(1));
-        Click(w.RdGrpElement->button(2));
+        Click(w.CircuitPage->LMDRadioGroupCircuits->button(1));
+        Click(w.CircuitPage->RdGrpElement->button(2));
         w.setFocus();
         QTest::keyClick(&w, Qt::Key_A);
-        QCOMPARE(w.RdGrpElement->itemIndex(), 0);
-        QVERIFY(w.CmbBxC->isVisible());
+        QCOMPARE(w.CircuitPage->RdGrpElement->itemIndex(), 0);
+        QVERIFY(w.CircuitPage->CmbBxC->isVisible());
     }
 
     void clickOnTheSelectedItemDoesNothing() {
         TRiaaForm w;
         w.show();
-        Click(w.RdGrpElement->button(2));
-        w.CmbBxR->setEditText(QStringLiteral("edited"));
-        Click(w.RdGrpElement->button(2));
-        QCOMPARE(w.CmbBxR->currentText(), QStringLiteral("edited"));
-        Click(w.LMDRadioGroupCircuits->button(0));
-        QCOMPARE(w.RdGrpElement->itemIndex(), 2);
+        Click(w.CircuitPage->RdGrpElement->button(2));
+        w.CircuitPage->CmbBxR->setEditText(QStringLiteral("edited"));
+        Click(w.CircuitPage->RdGrpElement->button(2));
+        QCOMPARE(w.CircuitPage->CmbBxR->currentText(), QStringLiteral("edited"));
+        Click(w.CircuitPage->LMDRadioGroupCircuits->button(0));
+        QCOMPARE(w.CircuitPage->RdGrpElement->itemIndex(), 2);
     }
 };
 

@@ -17,13 +17,13 @@
 #include <memory>
 #include <utility>
 
-#include "Fonts.h"
-#include "GraphImage.h"
-#include "GraphPage.h"
-#include "Hints.h"
+#include "common/Fonts.h"
+#include "graph/GraphImage.h"
+#include "graph/GraphPage.h"
+#include "common/Hints.h"
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
-#include "ResponseGraph.h"
+#include "graph/ResponseGraph.h"
 #include "RiaaResponse.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include "Fonts.h"
-#include "JpegDecoder.h"
-#include "Resources.h"
+#include "common/Fonts.h"
+#include "windows/JpegDecoder.h"
+#include "windows/Resources.h"
 
 namespace {
 

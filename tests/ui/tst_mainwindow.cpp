@@ -16,18 +16,19 @@
 #include <deque>
 #include <stdexcept>
 
-#include "About1.h"
-#include "AppStyle.h"
-#include "AppTitle.h"
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "HintRouter.h"
-#include "Hints.h"
+#include "windows/About1.h"
+#include "common/AppStyle.h"
+#include "common/AppTitle.h"
+#include "common/ErrorReport.h"
+#include "common/Fonts.h"
+#include "common/HintRouter.h"
+#include "common/Hints.h"
 #include "KAQ2_RIAA.h"
-#include "GraphImage.h"
-#include "GraphPage.h"
+#include "circuit/CircuitPage.h"
+#include "graph/GraphImage.h"
+#include "graph/GraphPage.h"
 #include "ModalBoxWatcher.h"
-#include "RadioGroup.h"
+#include "circuit/RadioGroup.h"
 
 namespace {
 
@@ -91,9 +92,9 @@ private slots:
         if (window == "about") main.About1->trigger();
         if (window == "warning") {
             // C1 = 10 µF leaves R1 = 318 ohm, less than Rs.
-            main.CmbBxC->lineEdit()->selectAll();
-            QTest::keyClicks(main.CmbBxC->lineEdit(), QStringLiteral("10"));
-            main.ChckBxRs->click();
+            main.CircuitPage->CmbBxC->lineEdit()->selectAll();
+            QTest::keyClicks(main.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("10"));
+            main.CircuitPage->ChckBxRs->click();
         }
         if (window == "report") RunGuarded(&main, [] { throw std::runtime_error("refused"); });
         QFETCH(QString, title);
@@ -117,8 +118,8 @@ private slots:
 
     void fontsAreTheLiberationFaces() {
         TRiaaForm window;
-        QCOMPARE(QFontInfo(window.LblC1->font()).family(), QStringLiteral("Liberation Sans"));
-        QCOMPARE(QFontInfo(window.LblC1->font()).pixelSize(), 12);
+        QCOMPARE(QFontInfo(window.CircuitPage->LblC1->font()).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(QFontInfo(window.CircuitPage->LblC1->font()).pixelSize(), 12);
         QCOMPARE(QFontInfo(window.font()).family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(QFontInfo(PixelFont(QStringLiteral("Times New Roman"), 20)).family(), QStringLiteral("Liberation Serif"));
     }
@@ -135,7 +136,7 @@ private slots:
             QVERIFY(action->menu() == nullptr);
             QVERIFY(action->shortcut().isEmpty());
         }
-        window.LblR1->setText(QStringLiteral("marker"));
+        window.CircuitPage->LblR1->setText(QStringLiteral("marker"));
         for (int round = 0; round < 3; ++round) {
             window.Graph1->trigger();
             QCOMPARE(window.Notebook1->currentIndex(), 1);
@@ -144,7 +145,7 @@ private slots:
             window.Calculations1->trigger();
             QCOMPARE(window.Notebook1->currentIndex(), 0);
         }
-        QCOMPARE(window.LblR1->text(), QStringLiteral("marker"));  // no calculation ran
+        QCOMPARE(window.CircuitPage->LblR1->text(), QStringLiteral("marker"));  // no calculation ran
     }
 
     void holdEndsThreeWholeSecondsOn_data() {
@@ -196,12 +197,12 @@ private slots:
         StartupOptions options;
         options.locale = riaa::NumberLocale{decimal.toStdString(), decimal == "," ? "." : ","};
         TRiaaForm window(options);
-        QCOMPARE(window.CmbBxC->itemText(28), entry28);
-        QCOMPARE(window.CmbBxR->itemText(1), resistorEntry1);
-        QCOMPARE(window.CmbBxR->itemText(192), QStringLiteral("100"));
-        QCOMPARE(window.CmbBxC->currentText(), decimal == "," ? QStringLiteral(",01") : QStringLiteral(".01"));
+        QCOMPARE(window.CircuitPage->CmbBxC->itemText(28), entry28);
+        QCOMPARE(window.CircuitPage->CmbBxR->itemText(1), resistorEntry1);
+        QCOMPARE(window.CircuitPage->CmbBxR->itemText(192), QStringLiteral("100"));
+        QCOMPARE(window.CircuitPage->CmbBxC->currentText(), decimal == "," ? QStringLiteral(",01") : QStringLiteral(".01"));
         window.show();
-        QCOMPARE(window.CmbBxC->currentText(), entry28);
+        QCOMPARE(window.CircuitPage->CmbBxC->currentText(), entry28);
     }
 
     void hintsSplitAtTheFirstBar_data() {
@@ -232,14 +233,14 @@ private slots:
         const QString rsLong =
             " Resistance Rs represents the output resistance or impedance of the previous stage.";
         const QList<Case> cases{
-            {window.CmbBxC->lineEdit(), "Enter or choose a value Capacitor C1.", "Capacitor C1"},
-            {window.CmbBxR, "Enter or increment the value for R3 if needed.", "Resistor R3 "},
-            {window.ChkBxStdR,
+            {window.CircuitPage->CmbBxC->lineEdit(), "Enter or choose a value Capacitor C1.", "Capacitor C1"},
+            {window.CircuitPage->CmbBxR, "Enter or increment the value for R3 if needed.", "Resistor R3 "},
+            {window.CircuitPage->ChkBxStdR,
              " Check to limit resistor selection and calculations to common 1% and 5% values exclusively.", ""},
-            {window.ChckBxRs, rsLong, "Include Resistance Rs"},
-            {window.LMDRadioGroupCircuits->button(3), "Select Circuit Type", "Select Circuit Type"},
-            {window.RdGrpElement->button(1), "", ""},
-            {window.LblC1, "", ""},
+            {window.CircuitPage->ChckBxRs, rsLong, "Include Resistance Rs"},
+            {window.CircuitPage->LMDRadioGroupCircuits->button(3), "Select Circuit Type", "Select Circuit Type"},
+            {window.CircuitPage->RdGrpElement->button(1), "", ""},
+            {window.CircuitPage->LblC1, "", ""},
             {window.CircuitPage, "", ""},
         };
         for (const Case& c : cases) {
@@ -253,12 +254,12 @@ private slots:
     void statusBarChangesOnlyWithTheHint() {
         TRiaaForm window;
         QSignalSpy spy(window.hintRouter(), &HintRouter::hintChanged);
-        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits->button(0));
-        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits->button(5));
-        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits);
+        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(0));
+        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(5));
+        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits);
         QCOMPARE(spy.count(), 1);
         window.StatusBar1->showMessage(QStringLiteral("written elsewhere"));
-        window.hintRouter()->pointerOver(window.LMDRadioGroupCircuits->button(2));
+        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(2));
         QCOMPARE(window.StatusBar1->currentMessage(), QStringLiteral("written elsewhere"));
         window.hintRouter()->pointerOver(window.CircuitPage);
         QCOMPARE(window.StatusBar1->currentMessage(), QString());

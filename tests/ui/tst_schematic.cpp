@@ -1,7 +1,7 @@
 // Tests of the schematic area: pixels of the rendered pages, the overlay switches and the drawings' data.
-#include "Fonts.h"
-#include "SchematicPages.h"
-#include "SchematicView.h"
+#include "common/Fonts.h"
+#include "circuit/SchematicPages.h"
+#include "circuit/SchematicView.h"
 
 #include <QImage>
 #include <QPainter>

@@ -13,15 +13,16 @@
 #include <cmath>
 #include <random>
 
-#include "About1.h"
-#include "AppStyle.h"
-#include "Fonts.h"
-#include "GraphImage.h"
-#include "GraphPage.h"
+#include "windows/About1.h"
+#include "common/AppStyle.h"
+#include "common/Fonts.h"
+#include "graph/GraphImage.h"
+#include "graph/GraphPage.h"
 #include "KAQ2_RIAA.h"
+#include "circuit/CircuitPage.h"
 #include "ModalBoxWatcher.h"
-#include "RadioGroup.h"
-#include "Resources.h"
+#include "circuit/RadioGroup.h"
+#include "windows/Resources.h"
 
 namespace {
 
@@ -205,9 +206,9 @@ private:
 
         // The six fields hold what the engine gives for the circuit, options and values shown.
         riaa::NetworkState state = w.networkState();
-        const auto circuit = static_cast<riaa::CircuitKind>(w.LMDRadioGroupCircuits->itemIndex());
-        const riaa::CalculationOptions options{w.ChckBxRL->isChecked(), w.ChckBxRs->isChecked(),
-                                               w.ChkBxStdR->isChecked()};
+        const auto circuit = static_cast<riaa::CircuitKind>(w.CircuitPage->LMDRadioGroupCircuits->itemIndex());
+        const riaa::CalculationOptions options{w.CircuitPage->ChckBxRL->isChecked(), w.CircuitPage->ChckBxRs->isChecked(),
+                                               w.CircuitPage->ChkBxStdR->isChecked()};
         riaa::CalculationResult expected;
         try {
             expected = riaa::CalculateNetwork(state, circuit, options, w.resistorList(), w.numberLocale());
@@ -216,7 +217,7 @@ private:
         }
         if (static_cast<int>(circuit) <= 3) QVERIFY2(state.C2 == 0, context);
         if (static_cast<int>(circuit) <= 1) QVERIFY2(state.R2 == 0, context);
-        const QList<QLabel*> fields{w.LblC1, w.LblC2, w.LblR1, w.LblR2, w.LblR3, w.LblR4};
+        const QList<QLabel*> fields{w.CircuitPage->LblC1, w.CircuitPage->LblC2, w.CircuitPage->LblR1, w.CircuitPage->LblR2, w.CircuitPage->LblR3, w.CircuitPage->LblR4};
         for (int i = 0; i < fields.size(); ++i) {
             QVERIFY2(fields[i]->text() == QString::fromStdString(expected.texts[std::size_t(i)]),
                      qPrintable(where + QStringLiteral(": field %1 shows '%2'").arg(i).arg(fields[i]->text())));

@@ -9,13 +9,13 @@
 #include <QtTest>
 #include <set>
 
-#include "About1.h"
-#include "AppIcon.h"
-#include "Custcolp.h"
-#include "Fonts.h"
-#include "Frame3D.h"
-#include "Resources.h"
-#include "Splash.h"
+#include "windows/About1.h"
+#include "windows/AppIcon.h"
+#include "windows/Custcolp.h"
+#include "common/Fonts.h"
+#include "windows/Frame3D.h"
+#include "windows/Resources.h"
+#include "windows/Splash.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
-#include "AccuracyPage.h"
+#include "accuracy/AccuracyPage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -15,17 +17,18 @@
 #include <charconv>
 #include <cmath>
 
-#include "Bevel.h"
-#include "Circuits.h"
-#include "Controls.h"
-#include "ErrorPlot.h"
-#include "ErrorPlotView.h"
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "Hints.h"
+#include "common/Bevel.h"
+#include "common/Controls.h"
+#include "accuracy/ErrorPlot.h"
+#include "accuracy/ErrorPlotView.h"
+#include "common/ErrorReport.h"
+#include "common/Fonts.h"
+#include "common/Hints.h"
 #include "Netlist.h"
-#include "PageControls.h"
-#include "PartSums.h"
+#include "common/PageControls.h"
+#include "Circuits.h"
+#include "ReplayCurves.h"
+#include "session/DesignSession.h"
 
 namespace {
 
@@ -37,29 +40,13 @@ const QString kOhms = QStringLiteral("\u03A9");
 const QColor kBadField(255, 150, 150);
 const QColor kMessageText(176, 0, 0);
 
-const QRect kPlotBoxDesign(288, 140, 336, 226);
-const QRect kPlotDesign(289, 141, 334, 224);
+const QRect kPlotBoxDesign(288, 228, 336, 138);
+const QRect kPlotDesign(289, 229, 334, 136);
 
 constexpr riaa::Pattern kTimeConstant{2, 0, true, false};
 
 using riaa::Index;
-
-bool CircuitHas(riaa::CircuitKind circuit, ElementKind element) { return riaa::HasElement(riaa::Row(circuit), element); }
-
 using riaa::IsCapacitor;
-
-// The shortest text that reads back as the same double, in the locale's decimal separator and
-// without grouping, which the parser would not take.
-QString ExactText(double value, const riaa::NumberLocale& locale) {
-    std::array<char, 400> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
-    if (error != std::errc()) return QString::number(value, 'g', 17);
-    std::string text(buffer.data(), end);
-    if (const std::size_t point = text.find('.'); point != std::string::npos) {
-        text.replace(point, 1, locale.decimalSeparator);
-    }
-    return QString::fromStdString(text);
-}
 
 QString JoinTimeConstants(const std::vector<double>& values, const riaa::NumberLocale& locale) {
     if (values.empty()) return QStringLiteral("none");
@@ -71,9 +58,9 @@ QString JoinTimeConstants(const std::vector<double>& values, const riaa::NumberL
 
 }  // namespace
 
-AccuracyPage::AccuracyPage(const riaa::NumberLocale& locale, QWidget* parent)
+AccuracyPage::AccuracyPage(DesignSession& session, QWidget* parent)
     : QWidget(parent),
-      locale_(locale),
+      session_(session),
       saveFileDialog_([](QWidget* owner, const QString& caption, const QString& suggested, const QString& filter) {
           return QFileDialog::getSaveFileName(owner, caption, suggested, filter);
       }) {
@@ -84,10 +71,11 @@ AccuracyPage::AccuracyPage(const riaa::NumberLocale& locale, QWidget* parent)
     buildAsBuiltFrame();
     buildNetlistFrame();
     buildReadoutFrame();
+    buildTargetFrame();
 
     BevelPlot = Named(new Bevel(Bevel::Shape::LoweredBox, this), "BevelPlot");
     BevelPlot->setGeometry(kPlotBoxDesign);
-    ImageError = Named(new ErrorPlotView(locale_, this), "ImageError");
+    ImageError = Named(new ErrorPlotView(session_.locale(), this), "ImageError");
     ImageError->setGeometry(kPlotDesign);
     ImageError->setAccessibleName(QStringLiteral("Error against frequency"));
     // The hint is the pointer readout, shown in the status bar alone.
@@ -95,9 +83,8 @@ AccuracyPage::AccuracyPage(const riaa::NumberLocale& locale, QWidget* parent)
     connect(ImageError, &ErrorPlotView::pointerMoved, this, [this](int x, int y) { ImageErrorMouseMove(x, y); });
 
     resize(kDesignWidth, kDesignHeight);
-    // Until the first calculation the page is as empty as in the alert state, though without its notice.
-    showAlert();
-    showValuesSource();
+    connect(&session_, &DesignSession::changed, this, [this] { sessionChanged(); });
+    render();
 }
 
 AccuracyPage::~AccuracyPage() {
@@ -109,6 +96,10 @@ void AccuracyPage::buildAsBuiltFrame() {
     BevelAsBuilt = Named(new Bevel(Bevel::Shape::EtchedFrame, this), "BevelAsBuilt");
     BevelAsBuilt->setGeometry(11, 10, 270, 218);
     LabelAsBuilt = MakeFrameTitle(this, "LabelAsBuilt", QStringLiteral(" As built"), {17, 4});
+    // Which design the page shows, on the frame's edge beside its title.
+    LabelDesign = MakeFrameTitle(this, "LabelDesign", QString(), {90, 4});
+    LabelDesign->setFont(PixelFont(kArial, 11));
+    LabelDesign->setAccessibleName(QStringLiteral("Design shown"));
 
     const QString capacitorHint =
         QStringLiteral("%1 as built| Capacitor %1 as it goes into the circuit, in \u00B5F; n and p read as nF "
@@ -133,32 +124,30 @@ void AccuracyPage::buildAsBuiltFrame() {
         QStringLiteral("RL as built| Load resistance RL of the following stage, in ohms; it counts while "
                        "\"RL in circuit\" is checked."));
 
-    const auto row = [this](ElementKind element) -> const ElementRow& { return rows_[Index(element)]; };
-    LabelC1 = row(ElementKind::C1).caption;
-    LabelC2 = row(ElementKind::C2).caption;
-    LabelR1 = row(ElementKind::R1).caption;
-    LabelR2 = row(ElementKind::R2).caption;
-    LabelRs = row(ElementKind::Rs).caption;
-    LabelRL = row(ElementKind::RL).caption;
-    EdtC1 = row(ElementKind::C1).field;
-    EdtC2 = row(ElementKind::C2).field;
-    EdtR1 = row(ElementKind::R1).field;
-    EdtR2 = row(ElementKind::R2).field;
-    EdtRs = row(ElementKind::Rs).field;
-    EdtRL = row(ElementKind::RL).field;
-    LabelUnitC1 = row(ElementKind::C1).unit;
-    LabelUnitC2 = row(ElementKind::C2).unit;
-    LabelUnitR1 = row(ElementKind::R1).unit;
-    LabelUnitR2 = row(ElementKind::R2).unit;
-    LabelUnitRs = row(ElementKind::Rs).unit;
-    LabelUnitRL = row(ElementKind::RL).unit;
-    LabelTotalC1 = row(ElementKind::C1).total;
-    LabelTotalC2 = row(ElementKind::C2).total;
-    LabelTotalR1 = row(ElementKind::R1).total;
-    LabelTotalR2 = row(ElementKind::R2).total;
-    LabelTotalRs = row(ElementKind::Rs).total;
-    LabelTotalRL = row(ElementKind::RL).total;
-    normalFieldColour_ = EdtC1->palette().color(QPalette::Base);
+    // The elements around an op-amp, placed by placeRows where an active stage has them.
+    const struct {
+        ElementKind element;
+        const char* names[4];
+        const char* what;
+    } stageRows[] = {
+        {ElementKind::R0, {"LabelR0", "EdtR0", "LabelUnitR0", "LabelTotalR0"}, "from the stage's \u2212 input to ground"},
+        {ElementKind::C0, {"LabelC0", "EdtC0", "LabelUnitC0", "LabelTotalC0"}, "in series with R0 or Rin"},
+        {ElementKind::R3, {"LabelR3", "EdtR3", "LabelUnitR3", "LabelTotalR3"}, "of the low-pass after the stage"},
+        {ElementKind::C3, {"LabelC3", "EdtC3", "LabelUnitC3", "LabelTotalC3"}, "of the low-pass after the stage"},
+        {ElementKind::Rin, {"LabelRin", "EdtRin", "LabelUnitRin", "LabelTotalRin"}, "into the inverting stage"},
+        {ElementKind::Cout, {"LabelCout", "EdtCout", "LabelUnitCout", "LabelTotalCout"},
+         "coupling the stage into RL: the IEC high-pass"},
+    };
+    for (const auto& row : stageRows) {
+        const QString name = QString::fromLatin1(riaa::ElementName(row.element).data(),
+                                                 static_cast<qsizetype>(riaa::ElementName(row.element).size()));
+        const QString hint = (IsCapacitor(row.element) ? capacitorHint : resistorHint).arg(name);
+        rows_[Index(row.element)] = makeElementRow(row.element, row.names[0], row.names[1], row.names[2], row.names[3],
+                                                   26, name, hint + QStringLiteral(" It sits ") +
+                                                                 QString::fromUtf8(row.what) + QLatin1Char('.'));
+    }
+
+    normalFieldColour_ = rows_[Index(ElementKind::C1)].field->palette().color(QPalette::Base);
 
     ChckBxRsInCircuit = MakeCheckBox(
         this, "ChckBxRsInCircuit", QStringLiteral("Rs in circuit"), {20, 172, 110, 17},
@@ -167,9 +156,10 @@ void AccuracyPage::buildAsBuiltFrame() {
         this, "ChckBxRLInCircuit", QStringLiteral("RL in circuit"), {140, 172, 110, 17},
         QStringLiteral("RL in circuit| Check to load the network's output with RL, as the following stage does."));
     // Clicks only: the program's own setChecked on a refill is no edit.
-    for (QCheckBox* box : {ChckBxRsInCircuit, ChckBxRLInCircuit}) {
-        connect(box, &QCheckBox::clicked, this, [this] { AsBuiltChange(); });
-    }
+    connect(ChckBxRsInCircuit, &QCheckBox::clicked, this,
+            [this](bool checked) { session_.setInCircuit(ElementKind::Rs, checked); });
+    connect(ChckBxRLInCircuit, &QCheckBox::clicked, this,
+            [this](bool checked) { session_.setInCircuit(ElementKind::RL, checked); });
 
     BtnFromCircuit = MakeButton(
         this, "BtnFromCircuit", QStringLiteral("From circuit page"), {20, 196, 120, 24},
@@ -202,8 +192,53 @@ AccuracyPage::ElementRow AccuracyPage::makeElementRow(ElementKind element, const
     row.total->setGeometry(208, top + 3, 70, 15);
     row.total->setAccessibleName(caption + QStringLiteral(" total"));
     // Typing only; a refill from the program is no edit.
-    connect(row.field, &QLineEdit::textEdited, this, [this] { AsBuiltChange(); });
+    connect(row.field, &QLineEdit::textEdited, this, [this, element] { AsBuiltChange(element); });
     return row;
+}
+
+void AccuracyPage::placeRows() {
+    const std::optional<SessionDesign>& design = session_.design();
+    const bool active = design && design->calculated.kind != riaa::DesignKind::Passive;
+    const auto place = [](ElementRow& row, int top, int height, bool shown) {
+        row.caption->move(20, top + (height - 15) / 2);
+        row.field->setGeometry(42, top, 146, height);
+        row.unit->move(191, top + (height - 15) / 2);
+        row.total->setGeometry(208, top + (height - 15) / 2, 70, 15);
+        for (QWidget* control : {static_cast<QWidget*>(row.caption), static_cast<QWidget*>(row.field),
+                                 static_cast<QWidget*>(row.unit), static_cast<QWidget*>(row.total)}) {
+            control->setVisible(shown);
+        }
+    };
+    if (!active) {
+        // The passive networks' rows where they always were; the stage's elements are not theirs.
+        constexpr std::array kPassive{ElementKind::C1, ElementKind::C2, ElementKind::R1,
+                                      ElementKind::R2, ElementKind::Rs, ElementKind::RL};
+        for (std::size_t i = 0; i < kPassive.size(); ++i) place(rows_[Index(kPassive[i])], 26 + 24 * static_cast<int>(i), 21, true);
+        for (const ElementKind e : riaa::kAllElements) {
+            if (std::find(kPassive.begin(), kPassive.end(), e) == kPassive.end()) place(rows_[Index(e)], 26, 21, false);
+        }
+        ChckBxRsInCircuit->show();
+        ChckBxRLInCircuit->show();
+        BtnFromCircuit->setText(QStringLiteral("From circuit page"));
+        BtnFromCircuit->setGeometry(20, 196, 120, 24);
+        LabelValuesSource->move(148, 200);
+        return;
+    }
+    // A stage's elements from its input to its output, as many as it has, closer together.
+    constexpr std::array kStageOrder{ElementKind::Rin, ElementKind::R0, ElementKind::C0, ElementKind::R1,
+                                     ElementKind::C1,  ElementKind::R2, ElementKind::C2, ElementKind::R3,
+                                     ElementKind::C3,  ElementKind::RL, ElementKind::Cout, ElementKind::Rs};
+    int top = 24;
+    for (const ElementKind e : kStageOrder) {
+        const bool offered = design->fields[Index(e)];
+        place(rows_[Index(e)], offered ? top : 24, 18, offered);
+        if (offered) top += 18;
+    }
+    ChckBxRsInCircuit->hide();
+    ChckBxRLInCircuit->hide();
+    BtnFromCircuit->setText(QStringLiteral("From stage page"));
+    BtnFromCircuit->setGeometry(20, 205, 120, 20);
+    LabelValuesSource->move(148, 208);
 }
 
 void AccuracyPage::buildNetlistFrame() {
@@ -253,6 +288,100 @@ void AccuracyPage::buildReadoutFrame() {
     LblZerosTarget = MakeResultField(
         this, "LblZerosTarget", {502, 108, 114, 19}, QStringLiteral("Target zeros"),
         QStringLiteral("Target zeros| Time constants of the zeros the circuit aims at, in \u00B5s."));
+    LblGainDc = MakeResultField(this, "LblGainDc", {502, 48, 114, 19}, QStringLiteral("Gain at DC"),
+                                QStringLiteral("Gain at DC| An active stage's gain at 0 Hz, or at 20 Hz where a "
+                                               "capacitor blocks DC; its extra zero, where it has one."));
+}
+
+void AccuracyPage::buildTargetFrame() {
+    BevelTarget = Named(new Bevel(Bevel::Shape::EtchedFrame, this), "BevelTarget");
+    BevelTarget->setGeometry(288, 140, 336, 82);
+    LabelTarget = MakeFrameTitle(this, "LabelTarget", QStringLiteral(" Target and source"), {294, 134});
+
+    LabelCurve = MakeCaption(this, "LabelCurve", QStringLiteral("Curve"), {297, 158});
+    QStringList names;
+    for (const riaa::ReplayCurve& curve : riaa::ReplayCurves()) {
+        names << QString::fromUtf8(curve.name.data(), static_cast<qsizetype>(curve.name.size()));
+    }
+    CmbBxCurve = MakeChoice(this, "CmbBxCurve", names, 0, {336, 154, 146, 22}, QStringLiteral("Replay curve"),
+                            QStringLiteral("Replay curve| The curve the design is measured against: RIAA, or one of the "
+                                           "curves records were cut with before it. Active stages are designed for it."));
+    // A pick from the list only: the program's own setCurrentIndex is no edit.
+    connect(CmbBxCurve, &QComboBox::activated, this, [this] { CurveChange(); });
+    ChckBxIec = MakeCheckBox(this, "ChckBxIec", QStringLiteral("IEC"), {490, 157, 48, 17},
+                             QStringLiteral("IEC amendment| Add the IEC's subsonic high-pass of 7950 \u00B5s to the curve."));
+    ChckBxZero318 = MakeCheckBox(this, "ChckBxZero318", QStringLiteral("3.18 \u00B5s"), {542, 157, 76, 17},
+                                 QStringLiteral("3.18 \u00B5s zero| Add a zero at 3.18 \u00B5s (50 kHz) to the curve."));
+    for (QCheckBox* box : {ChckBxIec, ChckBxZero318}) {
+        connect(box, &QCheckBox::clicked, this, [this] { CurveChange(); });
+    }
+
+    ChckBxCartridge = MakeCheckBox(
+        this, "ChckBxCartridge", QStringLiteral("Cartridge"), {297, 181, 74, 17},
+        QStringLiteral("Cartridge| Drive the input from a moving-magnet cartridge, with its inductance and resistance "
+                       "against the load of the input, instead of an ideal source."));
+    connect(ChckBxCartridge, &QCheckBox::clicked, this, [this] { CartridgeChange(); });
+    const struct {
+        const char* caption;
+        const char* captionName;
+        const char* fieldName;
+        const char* text;
+        int x;
+        const char* hint;
+    } cartridge[] = {
+        {"L", "LabelCartL", "EdtCartL", "500", 374, "Cartridge inductance| The cartridge's inductance L, in mH."},
+        {"Rc", "LabelCartRc", "EdtCartRc", "1k", 434, "Cartridge resistance| The cartridge's resistance Rc, in ohms."},
+        {"RL", "LabelCartRL", "EdtCartRL", "47k", 494,
+         "Input resistance| The load resistance RL of the input the cartridge drives, in ohms."},
+        {"CL", "LabelCartCL", "EdtCartCL", "200", 556,
+         "Input capacitance| The load capacitance CL of the input, cable included, in pF."},
+    };
+    for (std::size_t i = 0; i < std::size(cartridge); ++i) {
+        const auto& c = cartridge[i];
+        cartridgeCaptions_[i] = MakeCaption(this, c.captionName, QString::fromUtf8(c.caption), {c.x, 182});
+        const int captionWidth = cartridgeCaptions_[i]->width() + 2;
+        cartridgeFields_[i] = Named(new QLineEdit(QString::fromUtf8(c.text), this), c.fieldName);
+        cartridgeFields_[i]->setGeometry(c.x + captionWidth, 179, 58 - captionWidth, 20);
+        WithHint(cartridgeFields_[i], SplitHint(QString::fromUtf8(c.hint)).shortPart.trimmed(), QString::fromUtf8(c.hint));
+        connect(cartridgeFields_[i], &QLineEdit::textEdited, this, [this] { CartridgeChange(); });
+    }
+    LblSourceFigures = MakeResultField(
+        this, "LblSourceFigures", {297, 202, 319, 19}, QStringLiteral("Cartridge figures"),
+        QStringLiteral("Cartridge figures| The electrical resonance of the cartridge against its load, its Q, and "
+                       "the level the cartridge and its load give at 10 and 20 kHz against 1 kHz."));
+}
+
+void AccuracyPage::CurveChange() {
+    riaa::CurveChoice curve;
+    curve.curve = static_cast<std::size_t>(std::max(0, CmbBxCurve->currentIndex()));
+    curve.iecAmendment = ChckBxIec->isChecked();
+    curve.zero3_18us = ChckBxZero318->isChecked();
+    session_.setCurve(curve);
+}
+
+void AccuracyPage::CartridgeChange() {
+    std::array<QString, 4> texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = cartridgeFields_[i]->text();
+    session_.setCartridgeTexts(ChckBxCartridge->isChecked(), texts);
+}
+
+void AccuracyPage::renderTarget() {
+    const riaa::CurveChoice& curve = session_.curve();
+    CmbBxCurve->setCurrentIndex(static_cast<int>(curve.curve));
+    ChckBxIec->setChecked(curve.iecAmendment);
+    ChckBxZero318->setChecked(curve.zero3_18us);
+    const bool cartridge = ChckBxCartridge->isChecked();
+    const std::array<QString, 4>& problems = session_.cartridgeProblems();
+    for (std::size_t i = 0; i < cartridgeFields_.size(); ++i) {
+        cartridgeFields_[i]->setEnabled(cartridge);
+        cartridgeCaptions_[i]->setEnabled(cartridge);
+        markField(cartridgeFields_[i], cartridge && !problems[i].isEmpty());
+    }
+    const std::optional<SessionDesign>& design = session_.design();
+    LabelDesign->setText(design ? QStringLiteral(" ") + QString::fromStdString(riaa::DesignCaption(design->calculated)) + QStringLiteral(" ")
+                                : QString());
+    LabelDesign->adjustSize();
+    LabelDesign->move(281 - LabelDesign->width(), 4);
 }
 
 void AccuracyPage::resizeEvent(QResizeEvent* event) {
@@ -273,107 +402,51 @@ void AccuracyPage::placeGrowingControls() {
     ImageError->setGeometry(grown(kPlotDesign));
 }
 
-void AccuracyPage::ShowCalculation(const riaa::NetworkState& state, riaa::CircuitKind circuit,
-                                   const riaa::CalculationOptions& options, bool alert) {
-    calculation_ = Calculation{state, circuit, options, alert};
-    fillFields(*calculation_);
+bool AccuracyPage::event(QEvent* event) {
+    // Shown again, in a window on screen or not: what changed meanwhile is drawn now.
+    if (event->type() == QEvent::ShowToParent && stale_) render();
+    return QWidget::event(event);
 }
 
-void AccuracyPage::BtnFromCircuitClick() {
-    if (calculation_) fillFields(*calculation_);
+void AccuracyPage::sessionChanged() {
+    stale_ = true;
+    if (isVisibleTo(window())) render();
 }
 
-void AccuracyPage::fillFields(const Calculation& calculation) {
-    circuit_ = calculation.circuit;
-    const riaa::NetworkState& state = calculation.state;
-    const std::array<double, riaa::kElementCount> values{state.C1, state.C2, state.R1, state.R2, state.RL, state.Rs};
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const ElementKind element = static_cast<ElementKind>(i);
-        const bool present = CircuitHas(circuit_, element);
-        rows_[i].field->setEnabled(present);
-        rows_[i].field->setText(present ? ExactText(values[i], locale_) : QString());
-        rows_[i].field->setCursorPosition(0);
-        rows_[i].total->clear();
-        markField(rows_[i].field, false);
-    }
-    ChckBxRsInCircuit->setChecked(calculation.options.IncludeRs);
-    ChckBxRLInCircuit->setChecked(calculation.options.IncludeRL);
-    valuesEdited_ = false;
-    showValuesSource();
-    showMessage(QString());
-    if (calculation.alert) {
-        showAlert();
-        return;
-    }
-    evaluateFields();
+void AccuracyPage::render() {
+    stale_ = false;
+    placeRows();
+    renderFields();
+    renderReport();
+    renderTarget();
 }
 
-void AccuracyPage::AsBuiltChange() {
-    if (!calculation_) return;
-    valuesEdited_ = true;
-    showValuesSource();
-    evaluateFields();
+void AccuracyPage::BtnFromCircuitClick() { session_.restoreCalculated(); }
+
+void AccuracyPage::AsBuiltChange(ElementKind element) {
+    session_.setAsBuiltText(element, rows_[Index(element)].field->text());
 }
 
-bool AccuracyPage::elementInUse(ElementKind element) const {
-    if (element == ElementKind::Rs) return ChckBxRsInCircuit->isChecked();
-    if (element == ElementKind::RL) return ChckBxRLInCircuit->isChecked();
-    return CircuitHas(circuit_, element);
-}
-
-void AccuracyPage::evaluateFields() {
-    riaa::BuiltNetwork network;
-    network.circuit = circuit_;
-    QString firstProblem;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const ElementKind element = static_cast<ElementKind>(i);
-        ElementRow& row = rows_[i];
-        if (!elementInUse(element)) {
-            markField(row.field, false);
-            row.total->clear();
-            continue;
+void AccuracyPage::renderFields() {
+    for (const ElementKind element : riaa::kAllElements) {
+        if (Index(element) >= rows_.size()) continue;
+        ElementRow& row = rows_[Index(element)];
+        const AsBuiltField field = session_.field(element);
+        row.field->setEnabled(field.offered);
+        // The text the user is typing is left alone, cursor and all.
+        if (row.field->text() != field.text) {
+            row.field->setText(field.text);
+            row.field->setCursorPosition(0);
         }
-        const std::string text = row.field->text().toStdString();
-        double value = 0;
-        try {
-            value = IsCapacitor(element) ? riaa::ParseCapacitorSum(text, locale_) : riaa::ParseResistorSum(text, locale_);
-        } catch (const riaa::EngineError& error) {
-            markField(row.field, true);
-            row.total->clear();
-            if (firstProblem.isEmpty()) firstProblem = QString::fromUtf8(error.what());
-            continue;
-        }
-        markField(row.field, false);
-        // A plain number needs no total beside it; a sum or a suffix does.
-        bool plainNumber = true;
-        try {
-            riaa::ParseNumber(text, locale_);
-        } catch (const riaa::EngineError&) {
-            plainNumber = false;
-        }
-        const std::string total = IsCapacitor(element) ? riaa::FormatCapacitance(value, locale_)
-                                                       : riaa::FormatResistance(value, locale_);
-        QString totalText = QStringLiteral("= ") + QString::fromStdString(total);
-        if (!IsCapacitor(element)) totalText += totalText.back().isLetter() ? kOhms : QStringLiteral(" ") + kOhms;
-        row.total->setText(plainNumber ? QString() : totalText);
-        network.set(element, value);
+        markField(row.field, !field.problem.isEmpty());
+        row.total->setText(field.total);
     }
-    // What is on screen stays until the fields make a network again.
-    if (!firstProblem.isEmpty()) {
-        showMessage(firstProblem);
-        return;
-    }
-    try {
-        report_ = riaa::EvaluateAccuracy(network);
-    } catch (const riaa::EngineError& error) {
-        showMessage(QString::fromUtf8(error.what()));
-        return;
-    }
-    builtNetwork_ = network;
-    band_.reset();
-    showMessage(QString());
-    showReport();
-    emit builtNetworkChanged();
+    ChckBxRsInCircuit->setChecked(session_.field(ElementKind::Rs).inCircuit);
+    ChckBxRLInCircuit->setChecked(session_.field(ElementKind::RL).inCircuit);
+    LabelValuesSource->setText(session_.valuesEdited() ? QStringLiteral("Edited values")
+                                                       : QStringLiteral("Calculated values"));
+    LabelValuesSource->adjustSize();
+    LabelMessage->setText(session_.message());
 }
 
 void AccuracyPage::markField(QLineEdit* field, bool bad) {
@@ -385,64 +458,93 @@ void AccuracyPage::markField(QLineEdit* field, bool bad) {
     field->setPalette(colours);
 }
 
-void AccuracyPage::showReport() {
-    const riaa::AccuracyReport& report = *report_;
+void AccuracyPage::renderReport() {
+    const riaa::NumberLocale& locale = session_.locale();
+    const std::optional<riaa::AccuracyReport>& found = session_.report();
+    const bool shown = found.has_value();
+    BtnCopyNetlist->setEnabled(shown);
+    BtnSaveNetlist->setEnabled(shown);
+    ErrorPlotData data;
+    if (!shown) {
+        for (QLabel* field : {LblLargestError, LblLoss, LblPolesBuilt, LblPolesTarget, LblZerosBuilt, LblZerosTarget,
+                              LblGainDc, LblSourceFigures}) {
+            field->clear();
+        }
+        LblGainDc->hide();
+        LblSourceFigures->hide();
+        // Before the first calculation the plot is as empty as in the alert state, without its notice.
+        if (session_.design()) data.notice = QStringLiteral("This network cannot be built: R1 is negative");
+        ImageError->setData(std::move(data));
+        return;
+    }
+    const riaa::AccuracyReport& report = *found;
     if (std::fabs(report.largestErrorDb) < kExactErrorDb) {
         LblLargestError->setText(QStringLiteral("exact"));
     } else {
-        LblLargestError->setText(FormatErrorDb(report.largestErrorDb, locale_) + QStringLiteral(" at ") +
+        LblLargestError->setText(FormatErrorDb(report.largestErrorDb, locale) + QStringLiteral(" at ") +
                                  QString::fromStdString(riaa::RenderNumber(report.largestErrorHz,
-                                                                           riaa::patterns::Whole, locale_)) +
+                                                                           riaa::patterns::Whole, locale)) +
                                  QStringLiteral(" Hz"));
     }
-    // A passive network only loses; the page says by how much.
-    LblLoss->setText(QString::fromStdString(riaa::FormatDecibels(-report.lossAt1kHzDb, locale_)));
-    LblPolesBuilt->setText(JoinTimeConstants(report.realisedPolesUs, locale_));
-    LblPolesTarget->setText(JoinTimeConstants(report.targetPolesUs, locale_));
-    LblZerosBuilt->setText(JoinTimeConstants(report.realisedZerosUs, locale_));
-    LblZerosTarget->setText(JoinTimeConstants(report.targetZerosUs, locale_));
-    ErrorPlotData data;
-    data.curve = report.errorCurve;
-    data.band = band_;
-    ImageError->setData(std::move(data));
-    BtnCopyNetlist->setEnabled(true);
-    BtnSaveNetlist->setEnabled(true);
-}
-
-void AccuracyPage::showAlert() {
-    builtNetwork_.reset();
-    report_.reset();
-    for (QLabel* field : {LblLargestError, LblLoss, LblPolesBuilt, LblPolesTarget, LblZerosBuilt, LblZerosTarget}) {
-        field->clear();
+    // A passive network only loses, and the page says by how much; a stage gains.
+    const bool stage = report.gainDcDb.has_value();
+    LabelLoss->setText(stage ? QStringLiteral("Gain at 1 kHz") : QStringLiteral("Loss at 1 kHz"));
+    LblLoss->setText(QString::fromStdString(riaa::FormatDecibels(stage ? report.lossAt1kHzDb : -report.lossAt1kHzDb, locale)));
+    QString dc;
+    if (stage) {
+        dc = QStringLiteral("DC ") + QString::fromStdString(riaa::FormatDecibels(*report.gainDcDb, locale));
+        if (report.extraZeroHz) {
+            dc += QStringLiteral(", zero ") +
+                  QString::fromStdString(riaa::RenderNumber(*report.extraZeroHz / 1000, riaa::patterns::UpToTwo, locale)) +
+                  QStringLiteral(" kHz");
+        }
     }
-    ErrorPlotData data;
-    if (calculation_) data.notice = QStringLiteral("This network cannot be built: R1 is negative");
+    LblGainDc->setText(dc);
+    LblGainDc->setVisible(stage);
+    QString figures;
+    if (report.source) {
+        const riaa::SourceFigures& f = *report.source;
+        const auto db = [&](double value) { return FormatErrorDb(value, locale); };
+        figures = QStringLiteral("f0 %1 kHz   Q %2   %3 at 10 kHz   %4 at 20 kHz")
+                      .arg(QString::fromStdString(riaa::RenderNumber(f.resonanceHz / 1000, riaa::patterns::UpToTwoWithZero, locale)),
+                           QString::fromStdString(riaa::RenderNumber(f.resonanceQ, riaa::patterns::UpToTwoWithZero, locale)),
+                           db(f.level10kHzDb), db(f.level20kHzDb));
+    }
+    LblSourceFigures->setText(figures);
+    LblSourceFigures->setVisible(report.source.has_value());
+    LblPolesBuilt->setText(JoinTimeConstants(report.realisedPolesUs, locale));
+    LblPolesTarget->setText(JoinTimeConstants(report.targetPolesUs, locale));
+    LblZerosBuilt->setText(JoinTimeConstants(report.realisedZerosUs, locale));
+    LblZerosTarget->setText(JoinTimeConstants(report.targetZerosUs, locale));
+    data.curve = report.errorCurve;
+    if (const std::vector<riaa::ToleranceBandPoint>* points = session_.toleranceBand()) {
+        ErrorBand band;
+        for (const riaa::ToleranceBandPoint& point : *points) {
+            band.hz.push_back(point.hz);
+            band.lowDb.push_back(point.lowerDb);
+            band.highDb.push_back(point.upperDb);
+        }
+        data.band = std::move(band);
+    }
     ImageError->setData(std::move(data));
-    BtnCopyNetlist->setEnabled(false);
-    BtnSaveNetlist->setEnabled(false);
-    emit builtNetworkChanged();
-}
-
-void AccuracyPage::showMessage(const QString& message) { LabelMessage->setText(message); }
-
-void AccuracyPage::showValuesSource() {
-    LabelValuesSource->setText(valuesEdited_ ? QStringLiteral("Edited values") : QStringLiteral("Calculated values"));
-    LabelValuesSource->adjustSize();
 }
 
 void AccuracyPage::ImageErrorMouseMove(int x, int /*y*/) {
-    const QString readout = ErrorPointerReadout(x, ImageError->width(), ImageError->height(), ImageError->data(), locale_);
+    const QString readout =
+        ErrorPointerReadout(x, ImageError->width(), ImageError->height(), ImageError->data(), session_.locale());
     // Off the grid the hint keeps its last readout.
     if (!readout.isEmpty()) SetHint(ImageError, readout);
 }
 
 void AccuracyPage::BtnCopyNetlistClick() {
-    if (!builtNetwork_) return;
-    QGuiApplication::clipboard()->setText(QString::fromStdString(riaa::SpiceNetlist(*builtNetwork_)));
+    const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
+    if (!network) return;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(riaa::SpiceNetlist(*network)));
 }
 
 void AccuracyPage::BtnSaveNetlistClick() {
-    if (!builtNetwork_) return;
+    const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
+    if (!network) return;
     const QString suggested = QDir::home().filePath(QStringLiteral("network.cir"));
     QString path = saveFileDialog_(this, QStringLiteral("Save netlist"), suggested,
                                    QStringLiteral("SPICE netlists (*.cir);;All files (*)"));
@@ -451,43 +553,10 @@ void AccuracyPage::BtnSaveNetlistClick() {
 
     // Written beside the target and renamed over it, so that a failure leaves no partial file.
     QSaveFile file(path);
-    const QByteArray netlist = QByteArray::fromStdString(riaa::SpiceNetlist(*builtNetwork_));
+    const QByteArray netlist = QByteArray::fromStdString(riaa::SpiceNetlist(*network));
     const bool saved = file.open(QIODevice::WriteOnly) && file.write(netlist) == netlist.size() && file.commit();
     if (!saved) {
         ShowErrorBox(this, QStringLiteral("The netlist could not be saved to %1: %2")
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
-}
-
-std::optional<riaa::BuiltNetwork> AccuracyPage::calculatedNetwork() const {
-    if (!calculation_ || calculation_->alert) return std::nullopt;
-    riaa::NetworkState exact = calculation_->state;
-    if (calculation_->options.UseStandardResistor) {
-        // Parts are chosen for the value the relations ask for, not for one already rounded to the list.
-        riaa::CalculationOptions unrounded = calculation_->options;
-        unrounded.UseStandardResistor = false;
-        try {
-            riaa::CalculateNetwork(exact, calculation_->circuit, unrounded, riaa::ValueList{}, locale_);
-        } catch (const riaa::EngineError&) {
-            exact = calculation_->state;
-        }
-    }
-    return riaa::MakeBuiltNetwork(exact, calculation_->circuit, calculation_->options);
-}
-
-void AccuracyPage::setAsBuiltTexts(const std::map<ElementKind, QString>& texts) {
-    for (const auto& [element, text] : texts) {
-        QLineEdit* field = rows_[Index(element)].field;
-        field->setText(text);
-        field->setCursorPosition(0);
-    }
-    AsBuiltChange();
-}
-
-void AccuracyPage::setToleranceBand(const std::optional<ErrorBand>& band) {
-    band_ = band;
-    if (!report_) return;
-    ErrorPlotData data = ImageError->data();
-    data.band = band_;
-    ImageError->setData(std::move(data));
 }

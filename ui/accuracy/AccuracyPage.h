@@ -1,4 +1,4 @@
-// Page 2 of the main window: the network as built, its error against the target response, and its netlist.
+// Page 2 of the main window: the design as built, its error against the target response, and its netlist.
 #pragma once
 
 #include <QColor>
@@ -7,18 +7,14 @@
 #include <QWidget>
 #include <array>
 #include <functional>
-#include <map>
-#include <optional>
-#include <vector>
 
-#include "ErrorPlot.h"
-#include "Formats.h"
-#include "Network.h"
-#include "Response.h"
+#include "Kinds.h"
 
 class Bevel;
+class DesignSession;
 class ErrorPlotView;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -32,17 +28,16 @@ public:
     // Asks where to save: (parent, caption, suggested path, filter) -> path, empty when cancelled.
     using SaveFileDialog = std::function<QString(QWidget*, const QString&, const QString&, const QString&)>;
 
-    explicit AccuracyPage(const riaa::NumberLocale& locale, QWidget* parent = nullptr);
+    explicit AccuracyPage(DesignSession& session, QWidget* parent = nullptr);
     ~AccuracyPage() override;
 
-    // Takes what a calculation of the circuit page left: the fields show it, and "From circuit
-    // page" brings it back. `alert` is the circuit page's red state, whose R1 cannot be built.
-    void ShowCalculation(const riaa::NetworkState& state, riaa::CircuitKind circuit,
-                         const riaa::CalculationOptions& options, bool alert);
-
     void BtnFromCircuitClick();
-    // Any edit of a field or an "in circuit" box: the network is evaluated from the fields.
-    void AsBuiltChange();
+    // A pick of a curve or a click on one of its options.
+    void CurveChange();
+    // A click on "Cartridge" or an edit of one of its fields.
+    void CartridgeChange();
+    // An edit of a field: the session evaluates the fields.
+    void AsBuiltChange(riaa::ElementKind element);
     void BtnCopyNetlistClick();
     void BtnSaveNetlistClick();
     void ImageErrorMouseMove(int x, int y);
@@ -50,50 +45,10 @@ public:
     // Tests answer the file dialog themselves.
     void setSaveFileDialog(SaveFileDialog dialog) { saveFileDialog_ = std::move(dialog); }
 
-    // The last evaluation that succeeded, which the readout, plot and netlist show; empty before the
-    // first calculation and in the alert state.
-    const std::optional<riaa::BuiltNetwork>& builtNetwork() const { return builtNetwork_; }
-    const std::optional<riaa::AccuracyReport>& report() const { return report_; }
-    bool valuesEdited() const { return valuesEdited_; }
-
-    // The network as the last calculation of the circuit page left it, its resistors before any
-    // rounding to the list; empty before the first calculation and in the alert state.
-    std::optional<riaa::BuiltNetwork> calculatedNetwork() const;
-    // Puts texts into the as-built fields as if they were typed there, and evaluates them.
-    void setAsBuiltTexts(const std::map<riaa::ElementKind, QString>& texts);
-    // A spread of builds drawn behind the curve. It belongs to the network on show, so every
-    // evaluation drops it.
-    void setToleranceBand(const std::optional<ErrorBand>& band);
-    const std::optional<ErrorBand>& toleranceBand() const { return band_; }
-
-    Bevel* BevelAsBuilt = nullptr;
-    QLabel* LabelAsBuilt = nullptr;
-    QLabel* LabelC1 = nullptr;
-    QLabel* LabelC2 = nullptr;
-    QLabel* LabelR1 = nullptr;
-    QLabel* LabelR2 = nullptr;
-    QLabel* LabelRs = nullptr;
-    QLabel* LabelRL = nullptr;
-    QLineEdit* EdtC1 = nullptr;
-    QLineEdit* EdtC2 = nullptr;
-    QLineEdit* EdtR1 = nullptr;
-    QLineEdit* EdtR2 = nullptr;
-    QLineEdit* EdtRs = nullptr;
-    QLineEdit* EdtRL = nullptr;
-    QLabel* LabelUnitC1 = nullptr;
-    QLabel* LabelUnitC2 = nullptr;
-    QLabel* LabelUnitR1 = nullptr;
-    QLabel* LabelUnitR2 = nullptr;
-    QLabel* LabelUnitRs = nullptr;
-    QLabel* LabelUnitRL = nullptr;
-    QLabel* LabelTotalC1 = nullptr;
-    QLabel* LabelTotalC2 = nullptr;
-    QLabel* LabelTotalR1 = nullptr;
-    QLabel* LabelTotalR2 = nullptr;
-    QLabel* LabelTotalRs = nullptr;
-    QLabel* LabelTotalRL = nullptr;
     QCheckBox* ChckBxRsInCircuit = nullptr;
     QCheckBox* ChckBxRLInCircuit = nullptr;
+    Bevel* BevelAsBuilt = nullptr;
+    QLabel* LabelAsBuilt = nullptr;
     QPushButton* BtnFromCircuit = nullptr;
     QLabel* LabelValuesSource = nullptr;
     QLabel* LabelMessage = nullptr;
@@ -117,16 +72,25 @@ public:
     QLabel* LblPolesTarget = nullptr;
     QLabel* LblZerosBuilt = nullptr;
     QLabel* LblZerosTarget = nullptr;
+    QLabel* LblGainDc = nullptr;
+
+    // The curve the design is measured against and what drives its input.
+    Bevel* BevelTarget = nullptr;
+    QLabel* LabelTarget = nullptr;
+    QLabel* LabelDesign = nullptr;
+    QLabel* LabelCurve = nullptr;
+    QComboBox* CmbBxCurve = nullptr;
+    QCheckBox* ChckBxIec = nullptr;
+    QCheckBox* ChckBxZero318 = nullptr;
+    QCheckBox* ChckBxCartridge = nullptr;
+    QLabel* LblSourceFigures = nullptr;
 
     Bevel* BevelPlot = nullptr;
     ErrorPlotView* ImageError = nullptr;
 
-signals:
-    // After each evaluation that gave a network, and when the alert state takes it away.
-    void builtNetworkChanged();
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     // One row of the " As built" frame, indexed by ElementKind.
@@ -136,38 +100,30 @@ private:
         QLabel* unit = nullptr;
         QLabel* total = nullptr;
     };
-    // A calculation as the circuit page handed it over.
-    struct Calculation {
-        riaa::NetworkState state;
-        riaa::CircuitKind circuit = riaa::CircuitKind::LowPass50Hz;
-        riaa::CalculationOptions options;
-        bool alert = false;
-    };
 
     void buildAsBuiltFrame();
     void buildNetlistFrame();
     void buildReadoutFrame();
+    void buildTargetFrame();
     ElementRow makeElementRow(riaa::ElementKind element, const char* captionName, const char* fieldName,
                               const char* unitName, const char* totalName, int top, const QString& caption,
                               const QString& hint);
-    void fillFields(const Calculation& calculation);
-    void evaluateFields();
-    bool elementInUse(riaa::ElementKind element) const;
+    // Draws what the session holds now, or on the next showing while the page is hidden.
+    void sessionChanged();
+    void render();
+    void renderFields();
+    void renderReport();
+    void renderTarget();
+    void placeRows();
     void markField(QLineEdit* field, bool bad);
-    void showReport();
-    void showAlert();
-    void showMessage(const QString& message);
-    void showValuesSource();
     void placeGrowingControls();
 
-    riaa::NumberLocale locale_;
-    std::array<ElementRow, riaa::kElementCount> rows_{};
-    std::optional<Calculation> calculation_;
-    riaa::CircuitKind circuit_ = riaa::CircuitKind::LowPass50Hz;
-    bool valuesEdited_ = false;
-    std::optional<riaa::BuiltNetwork> builtNetwork_;
-    std::optional<riaa::AccuracyReport> report_;
-    std::optional<ErrorBand> band_;
+    DesignSession& session_;
+    std::array<ElementRow, riaa::kPartCount> rows_{};
+    // L, Rc, RL and CL of the cartridge, each a caption and a field.
+    std::array<QLabel*, 4> cartridgeCaptions_{};
+    std::array<QLineEdit*, 4> cartridgeFields_{};
+    bool stale_ = true;
     SaveFileDialog saveFileDialog_;
     QColor normalFieldColour_;
 };

@@ -1,4 +1,4 @@
-#include "ErrorPlot.h"
+#include "accuracy/ErrorPlot.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Fonts.h"
+#include "common/Fonts.h"
 
 namespace {
 
@@ -35,19 +35,10 @@ constexpr double kRoomForSubDecadeLabels = 80;
 
 // Scales up to 0.05 dB halve to three decimals (0.025); the others need fewer.
 constexpr riaa::Pattern kScaleLabel{3, 0, true, false};
-constexpr riaa::Pattern kSmallError{4, 0, true, false};
 
 // Lines at device-pixel centres, so that a one-pixel line covers one row of pixels and stays sharp
 // at any ratio.
 double Snap(double logical, qreal ratio) { return (std::floor(logical * ratio) + 0.5) / ratio; }
-
-// A plus sign on positive values, except those that round to a shown zero.
-QString SignedText(double value, const std::string& rendered) {
-    const bool showsZero = std::none_of(rendered.begin(), rendered.end(), [](char c) { return c >= '1' && c <= '9'; });
-    QString text = QString::fromStdString(rendered);
-    if (value > 0 && !showsZero) text.prepend(QLatin1Char('+'));
-    return text;
-}
 
 QString ScaleLabel(double db, const riaa::NumberLocale& locale) {
     if (db == 0) return QStringLiteral("0 dB");
@@ -225,11 +216,6 @@ QImage drawErrorPlot(int width, int height, const ErrorPlotData& data, const ria
         painter.drawText(room, flags, data.notice);
     }
     return image;
-}
-
-QString FormatErrorDb(double db, const riaa::NumberLocale& locale) {
-    if (std::fabs(db) >= 1) return SignedText(db, riaa::FormatDecibels(db, locale));
-    return SignedText(db, riaa::RenderNumber(db, kSmallError, locale) + " dB");
 }
 
 QString ErrorPointerReadout(int x, int width, int height, const ErrorPlotData& data,

@@ -9,6 +9,7 @@
 
 #include "Formats.h"
 #include "Response.h"
+#include "common/ErrorTexts.h"
 
 // A spread of the error drawn behind the curve, such as the one part tolerances give; the three
 // vectors run in step, with frequencies ascending.
@@ -26,9 +27,6 @@ struct ErrorPlotData {
 
 // The half-heights the dB axis may take; the plot uses the smallest that holds curve and band.
 inline constexpr double kErrorScalesDb[] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20};
-
-// Errors below this everywhere read as "exact".
-inline constexpr double kExactErrorDb = 0.0005;
 
 // The smallest scale of kErrorScalesDb holding every finite value of curve and band; 20 dB when
 // none does (the plot then clips), 0.01 dB for an empty plot.
@@ -49,9 +47,6 @@ std::optional<double> ErrorAt(const std::vector<riaa::ErrorPoint>& curve, double
 // below one gives a null image.
 QImage drawErrorPlot(int width, int height, const ErrorPlotData& data, const riaa::NumberLocale& locale,
                      qreal devicePixelRatio = 1.0);
-
-// A signed error for the user: "+0.0066 dB", "-1.38 dB", "0 dB".
-QString FormatErrorDb(double db, const riaa::NumberLocale& locale);
 
 // The status-bar hint for the pointer at column x of a picture of width x height:
 // "| " frequency " Hz    " error. Empty off the grid's columns; without a curve the frequency alone.

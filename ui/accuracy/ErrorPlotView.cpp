@@ -1,4 +1,4 @@
-#include "ErrorPlotView.h"
+#include "accuracy/ErrorPlotView.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "ErrorPlot.h"
+#include "accuracy/ErrorPlot.h"
 
 class ErrorPlotView : public QWidget {
     Q_OBJECT

@@ -1,4 +1,5 @@
-// The circuit page of TRiaaForm: its layout and every handler, from typed text to the six result fields.
+#include "circuit/CircuitPage.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,19 +13,18 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-#include "AccuracyPage.h"
-#include "Bevel.h"
-#include "Controls.h"
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "Hints.h"
-#include "KAQ2_RIAA.h"
-#include "PageControls.h"
-#include "RadioGroup.h"
-#include "ReadoutAccessible.h"
-#include "SchematicView.h"
-#include "ValueBoxEntries.h"
-#include "ValueListModel.h"
+#include "common/Bevel.h"
+#include "common/Controls.h"
+#include "common/ErrorReport.h"
+#include "common/Fonts.h"
+#include "common/Hints.h"
+#include "common/PageControls.h"
+#include "circuit/RadioGroup.h"
+#include "common/ReadoutAccessible.h"
+#include "session/DesignSession.h"
+#include "circuit/SchematicView.h"
+#include "common/ValueBoxEntries.h"
+#include "circuit/ValueListModel.h"
 
 namespace {
 
@@ -84,10 +84,26 @@ QLabel* MakeResultField(QWidget* page, const char* name, const QString& element,
 
 }  // namespace
 
-void TRiaaForm::buildCircuitPage() {
-    CircuitPage = Named(new QWidget(Notebook1), "CircuitPage");
-    QWidget* page = CircuitPage;
-    page->setAutoFillBackground(true);
+CircuitPage::CircuitPage(riaa::NetworkState& state, const riaa::ValueList& resistors,
+                         const riaa::ValueList& capacitors, ValueListModel* resistorModel,
+                         ValueListModel* capacitorModel, const riaa::NumberLocale& locale, int typingPauseMs,
+                         DesignSession& session, QWidget* parent)
+    : QWidget(parent),
+      state_(state),
+      resistorList_(resistors),
+      capacitorList_(capacitors),
+      resistorModel_(resistorModel),
+      capacitorModel_(capacitorModel),
+      locale_(locale),
+      typingPauseMs_(typingPauseMs),
+      session_(session) {
+    setObjectName(QStringLiteral("CircuitPage"));
+    setAutoFillBackground(true);
+    buildControls(resistorModel, capacitorModel);
+}
+
+void CircuitPage::buildControls(ValueListModel* resistorModel, ValueListModel* capacitorModel) {
+    QWidget* page = this;
     const QFont smallBold = PixelFont(QStringLiteral("Arial"), 11, true);
     const QFont pageFont = PixelFont(QStringLiteral("Arial"), 12);
 
@@ -119,10 +135,10 @@ void TRiaaForm::buildCircuitPage() {
     LabelElement = MakeFrameTitle(page, "LabelElement", QStringLiteral("  Capacitor "), {18, 211});
     LabelPre = MakeLabel(page, "LabelPre", QStringLiteral("C1"), {43, 235}, pageFont);
     // Typing and picking from the list only; focus changes and Enter are no entries.
-    CmbBxR = MakeValueBox(page, "CmbBxR", resistorModel_, smallBold, QStringLiteral("1000000"),
+    CmbBxR = MakeValueBox(page, "CmbBxR", resistorModel, smallBold, QStringLiteral("1000000"),
                           QStringLiteral("Resistor R3 |Enter or increment the value for R3 if needed."),
                           [this] { RunGuarded(this, [this] { CmbBxRChange(); }); });
-    CmbBxC = MakeValueBox(page, "CmbBxC", capacitorModel_, PixelFont(QStringLiteral("Arial"), 12, true),
+    CmbBxC = MakeValueBox(page, "CmbBxC", capacitorModel, PixelFont(QStringLiteral("Arial"), 12, true),
                           QStringLiteral("0.01"), QStringLiteral("Capacitor C1|Enter or choose a value Capacitor C1."),
                           [this] { RunGuarded(this, [this] { CmbBxCChange(); }); });
     LabelSufix = MakeLabel(page, "LabelSufix", QStringLiteral("\u00B5F"), {172, 234}, pageFont);
@@ -181,6 +197,7 @@ void TRiaaForm::buildCircuitPage() {
     }
     for (qsizetype i = 1; i < tabOrder.size(); ++i) QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
+
     // User actions only: setting a text, a check or a selection from the program raises none of these.
     connect(RdGrpElement, &RadioGroup::itemChosen, this, [this] { RunGuarded(this, [this] { RdGrpElementClick(); }); });
     connect(LMDRadioGroupCircuits, &RadioGroup::itemChosen, this,
@@ -188,19 +205,17 @@ void TRiaaForm::buildCircuitPage() {
     for (QCheckBox* box : {ChckBxRL, ChckBxRs, ChkBxStdR}) {
         connect(box, &QCheckBox::clicked, this, [this] { RunGuarded(this, [this] { ChckBxRLClick(); }); });
     }
-
-    Notebook1->addWidget(page);
 }
 
-riaa::CircuitKind TRiaaForm::currentCircuit() const {
+riaa::CircuitKind CircuitPage::currentCircuit() const {
     return static_cast<riaa::CircuitKind>(LMDRadioGroupCircuits->itemIndex());
 }
 
-riaa::ElementKind TRiaaForm::currentElement() const { return static_cast<riaa::ElementKind>(RdGrpElement->itemIndex()); }
+riaa::ElementKind CircuitPage::currentElement() const { return static_cast<riaa::ElementKind>(RdGrpElement->itemIndex()); }
 
-QList<QLabel*> TRiaaForm::resultFields() const { return {LblC1, LblC2, LblR1, LblR2, LblR3, LblR4}; }
+QList<QLabel*> CircuitPage::resultFields() const { return {LblC1, LblC2, LblR1, LblR2, LblR3, LblR4}; }
 
-void TRiaaForm::colourResultFields(const QColor& colour) {
+void CircuitPage::colourResultFields(const QColor& colour) {
     for (QLabel* field : resultFields()) {
         QPalette colours = field->palette();
         colours.setColor(QPalette::WindowText, colour);
@@ -208,7 +223,7 @@ void TRiaaForm::colourResultFields(const QColor& colour) {
     }
 }
 
-void TRiaaForm::CalculateP() {
+void CircuitPage::CalculateP() {
     const riaa::CalculationOptions options{ChckBxRL->isChecked(), ChckBxRs->isChecked(), ChkBxStdR->isChecked()};
     // Calculated before anything is shown, so that a calculation that fails leaves the fields as they were.
     const riaa::CalculationResult result =
@@ -224,10 +239,10 @@ void TRiaaForm::CalculateP() {
     const QList<QLabel*> fields = resultFields();
     for (int i = 0; i < fields.size(); ++i) fields[i]->setText(ToQString(result.texts[static_cast<std::size_t>(i)]));
     RdGrpElementClick();
-    AccuracyPage1->ShowCalculation(state_, currentCircuit(), options, result.alert);
+    session_.setPassiveCalculation(state_, currentCircuit(), options, result.alert);
 }
 
-void TRiaaForm::RdGrpElementClick() {
+void CircuitPage::RdGrpElementClick() {
     const riaa::ElementKind element = currentElement();
     LabelPre->setText(RdGrpElement->itemText(RdGrpElement->itemIndex()));
     LabelPre->adjustSize();
@@ -263,10 +278,10 @@ void TRiaaForm::RdGrpElementClick() {
     }
 }
 
-void TRiaaForm::CmbBxCChange() {
+void CircuitPage::CmbBxCChange() {
     if (riaa::IsZeroLikeText(ToStdString(CmbBxC->currentText())) || pauseInProgress_) return;
-    QPointer<TRiaaForm> alive(this);
-    PauseWithMessages(options_.typingPauseMs);
+    QPointer<CircuitPage> alive(this);
+    PauseWithMessages(typingPauseMs_);
     if (!alive) return;
 
     // Read anew: the user may have typed on during the wait.
@@ -282,10 +297,10 @@ void TRiaaForm::CmbBxCChange() {
     CalculateP();
 }
 
-void TRiaaForm::CmbBxRChange() {
+void CircuitPage::CmbBxRChange() {
     if (riaa::IsZeroLikeText(ToStdString(CmbBxR->currentText())) || pauseInProgress_) return;
-    QPointer<TRiaaForm> alive(this);
-    PauseWithMessages(options_.typingPauseMs);
+    QPointer<CircuitPage> alive(this);
+    PauseWithMessages(typingPauseMs_);
     if (!alive) return;
 
     const std::string text = riaa::ExpandMultiplierSuffix(ToStdString(CmbBxR->currentText()), locale_);
@@ -301,32 +316,23 @@ void TRiaaForm::CmbBxRChange() {
     CalculateP();
 }
 
-void TRiaaForm::ChckBxRLClick() {
+void CircuitPage::ChckBxRLClick() {
     Notebook2->setRsOverlaysVisible(ChckBxRs->isChecked());
     Notebook2->setRLOverlaysVisible(ChckBxRL->isChecked());
     RdGrpElementClick();
     CalculateP();
 }
 
-void TRiaaForm::LMDRadioGroupCircuitsChange() {
+void CircuitPage::LMDRadioGroupCircuitsChange() {
     Notebook2->showCircuit(LMDRadioGroupCircuits->itemIndex());
     RdGrpElement->setItemIndex(0);
     RdGrpElementClick();
     CalculateP();
 }
 
-void TRiaaForm::FormKeyPress() { LMDRadioGroupCircuitsChange(); }
+void CircuitPage::FormKeyPress() { LMDRadioGroupCircuitsChange(); }
 
-void TRiaaForm::keyPressEvent(QKeyEvent* event) {
-    // Only a character key delivered to the window itself, not one a control passed on.
-    const QWidget* focus = QApplication::focusWidget();
-    if (!event->text().isEmpty() && (focus == nullptr || focus == this)) {
-        RunGuarded(this, [this] { FormKeyPress(); });
-    }
-    QMainWindow::keyPressEvent(event);
-}
-
-void TRiaaForm::PauseWithMessages(int milliseconds) {
+void CircuitPage::PauseWithMessages(int milliseconds) {
     if (pauseInProgress_) return;
     pauseInProgress_ = true;
     // Cleared whatever happens during the wait, even if the window goes away.
@@ -343,7 +349,7 @@ void TRiaaForm::PauseWithMessages(int milliseconds) {
     if (!QCoreApplication::closingDown()) loop.exec();
 }
 
-void TRiaaForm::FormShow() {
+void CircuitPage::FormShow() {
     // Selecting from the program raises no change event, so no calculation follows.
     if (capacitorList_.size() <= static_cast<std::size_t>(kFirstCapacitorEntry)) return;
     CmbBxC->setCurrentIndex(kFirstCapacitorEntry);

@@ -1,11 +1,11 @@
-#include "RadioGroup.h"
+#include "circuit/RadioGroup.h"
 
 #include <QButtonGroup>
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
 
-#include "Fonts.h"
+#include "common/Fonts.h"
 
 namespace {
 constexpr int kTitleHeight = 14;  // the title's band over the top edge

@@ -1,4 +1,4 @@
-#include "SchematicPages.h"
+#include "circuit/SchematicPages.h"
 
 #include <utility>
 

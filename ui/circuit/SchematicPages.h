@@ -1,7 +1,7 @@
 // The six schematic pages as data: each page's layers, in painting order, built from the schematic symbols.
 #pragma once
 
-#include "SchematicPrimitives.h"
+#include "common/SchematicPrimitives.h"
 
 #include <QRectF>
 #include <QString>

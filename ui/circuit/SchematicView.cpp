@@ -1,6 +1,6 @@
-#include "SchematicView.h"
+#include "circuit/SchematicView.h"
 
-#include "SchematicPages.h"
+#include "circuit/SchematicPages.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "ValueListModel.h"
+#include "circuit/ValueListModel.h"
 
 ValueListModel::ValueListModel(riaa::ValueList& list, QObject* parent) : QAbstractListModel(parent), list_(list) {}
 

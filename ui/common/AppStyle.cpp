@@ -1,4 +1,4 @@
-#include "AppStyle.h"
+#include "common/AppStyle.h"
 
 #include <QApplication>
 #include <QProxyStyle>

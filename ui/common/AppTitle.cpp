@@ -1,4 +1,4 @@
-#include "AppTitle.h"
+#include "common/AppTitle.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "AutoSizeLabel.h"
+#include "common/AutoSizeLabel.h"
 
 #include <QFontMetrics>
 #include <QLabel>

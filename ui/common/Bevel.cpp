@@ -1,4 +1,4 @@
-#include "Bevel.h"
+#include "common/Bevel.h"
 
 #include <QPainter>
 

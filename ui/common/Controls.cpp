@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "common/Controls.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "ErrorReport.h"
+#include "common/ErrorReport.h"
 
 #include <QMessageBox>
 

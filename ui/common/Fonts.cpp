@@ -1,4 +1,4 @@
-#include "Fonts.h"
+#include "common/Fonts.h"
 
 void InstallFontSubstitutions() {
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));

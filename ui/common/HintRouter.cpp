@@ -1,4 +1,4 @@
-#include "HintRouter.h"
+#include "common/HintRouter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -8,7 +8,7 @@
 #include <QToolTip>
 #include <QWidget>
 
-#include "Hints.h"
+#include "common/Hints.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Hints.h"
+#include "common/Hints.h"
 
 #include <QVariant>
 #include <QWidget>

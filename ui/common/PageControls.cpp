@@ -1,4 +1,4 @@
-#include "PageControls.h"
+#include "common/PageControls.h"
 
 #include <QColor>
 #include <QCheckBox>
@@ -7,8 +7,8 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "Controls.h"
-#include "Fonts.h"
+#include "common/Controls.h"
+#include "common/Fonts.h"
 
 namespace {
 const QString kArial = QStringLiteral("Arial");

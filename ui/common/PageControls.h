@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "Hints.h"
+#include "common/Hints.h"
 
 class QCheckBox;
 class QComboBox;

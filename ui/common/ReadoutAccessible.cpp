@@ -1,11 +1,11 @@
-#include "ReadoutAccessible.h"
+#include "common/ReadoutAccessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLabel>
 #include <QVariant>
 
-#include "Hints.h"
+#include "common/Hints.h"
 
 namespace {
 

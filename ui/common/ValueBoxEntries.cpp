@@ -1,4 +1,4 @@
-#include "ValueBoxEntries.h"
+#include "common/ValueBoxEntries.h"
 
 #include <QComboBox>
 #include <QLineEdit>

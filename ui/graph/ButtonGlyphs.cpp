@@ -1,4 +1,4 @@
-#include "ButtonGlyphs.h"
+#include "graph/ButtonGlyphs.h"
 
 #include <QPixmap>
 #include <cmath>

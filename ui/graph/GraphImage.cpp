@@ -1,4 +1,4 @@
-#include "GraphImage.h"
+#include "graph/GraphImage.h"
 
 #include <QMouseEvent>
 #include <QPainter>

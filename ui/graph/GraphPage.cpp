@@ -1,4 +1,4 @@
-#include "GraphPage.h"
+#include "graph/GraphPage.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -9,14 +9,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ButtonGlyphs.h"
-#include "Controls.h"
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "GraphImage.h"
-#include "Hints.h"
-#include "ReadoutAccessible.h"
-#include "ResponseGraph.h"
+#include "graph/ButtonGlyphs.h"
+#include "common/Controls.h"
+#include "common/ErrorReport.h"
+#include "common/Fonts.h"
+#include "graph/GraphImage.h"
+#include "common/Hints.h"
+#include "common/ReadoutAccessible.h"
+#include "graph/ResponseGraph.h"
 #include "RiaaResponse.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ResponseGraph.h"
+#include "graph/ResponseGraph.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,7 @@
-#include "PartsPage.h"
+#include "parts/PartsPage.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,13 +11,14 @@
 #include <QTableWidget>
 #include <cmath>
 
-#include "Bevel.h"
-#include "Controls.h"
-#include "Fonts.h"
-#include "Hints.h"
+#include "common/Bevel.h"
+#include "common/Controls.h"
+#include "common/Fonts.h"
+#include "common/Hints.h"
 #include "PairSearch.h"
-#include "PageControls.h"
-#include "ToleranceRunner.h"
+#include "common/PageControls.h"
+#include "common/ErrorTexts.h"
+#include "session/DesignSession.h"
 
 namespace {
 
@@ -74,8 +76,7 @@ QStringList PairSeriesNames() {
 
 }  // namespace
 
-PartsPage::PartsPage(const riaa::NumberLocale& locale, const riaa::ValueList& resistors, QWidget* parent)
-    : QWidget(parent), locale_(locale), resistors_(resistors), runner_(new ToleranceRunner(this)) {
+PartsPage::PartsPage(DesignSession& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName(QStringLiteral("PartsPage"));
     setFont(PixelFont(kArial, 12));
     setAutoFillBackground(true);
@@ -85,19 +86,14 @@ PartsPage::PartsPage(const riaa::NumberLocale& locale, const riaa::ValueList& re
     buildPairsFrame();
     buildToleranceFrame();
 
-    connect(runner_, &ToleranceRunner::finished, this, [this](const riaa::ToleranceResult& result) {
-        showToleranceResult(result);
-    });
-    connect(runner_, &ToleranceRunner::failed, this, [this](const QString& message) { showToleranceFailure(message); });
-
     resize(kDesignWidth, kDesignHeight);
-    ShowNetworks(std::nullopt, std::nullopt);
+    connect(&session_, &DesignSession::changed, this, [this] { sessionChanged(); });
+    render();
 }
 
 PartsPage::~PartsPage() {
     // Controls may still signal while they go (a focused field losing focus): not to this page any more.
     for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
-    // The runner joins its threads in its own destructor, a child's, which runs after this one.
 }
 
 void PartsPage::buildPartsFrame() {
@@ -171,22 +167,6 @@ void PartsPage::buildPairsFrame() {
                                QStringLiteral("R1"));
     pairRows_[3] = makePairRow(ElementKind::R2, "LabelPairR2", "BtnPairR2", "LblPairR2", "LblPairErrorR2", 339,
                                QStringLiteral("R2"));
-    LabelPairC1 = pairRows_[0].caption;
-    LabelPairC2 = pairRows_[1].caption;
-    LabelPairR1 = pairRows_[2].caption;
-    LabelPairR2 = pairRows_[3].caption;
-    BtnPairC1 = pairRows_[0].button;
-    BtnPairC2 = pairRows_[1].button;
-    BtnPairR1 = pairRows_[2].button;
-    BtnPairR2 = pairRows_[3].button;
-    LblPairC1 = pairRows_[0].pair;
-    LblPairC2 = pairRows_[1].pair;
-    LblPairR1 = pairRows_[2].pair;
-    LblPairR2 = pairRows_[3].pair;
-    LblPairErrorC1 = pairRows_[0].error;
-    LblPairErrorC2 = pairRows_[1].error;
-    LblPairErrorR1 = pairRows_[2].error;
-    LblPairErrorR2 = pairRows_[3].error;
 }
 
 PartsPage::PairRow PartsPage::makePairRow(ElementKind element, const char* captionName, const char* buttonName,
@@ -295,39 +275,43 @@ std::optional<SeriesKind> PartsPage::capacitorSeries() const {
     }
 }
 
-void PartsPage::ShowNetworks(const std::optional<riaa::BuiltNetwork>& asBuilt,
-                             const std::optional<riaa::BuiltNetwork>& calculated) {
-    const bool calculationChanged = calculated.has_value() != calculated_.has_value() ||
-                                    (calculated && *calculated != *calculated_);
-    asBuilt_ = asBuilt;
-    calculated_ = calculated;
-    // A pair answers the calculation it was found for.
-    if (calculationChanged) {
+bool PartsPage::event(QEvent* event) {
+    // Shown again, in a window on screen or not: what changed meanwhile is drawn now.
+    if (event->type() == QEvent::ShowToParent && stale_) render();
+    return QWidget::event(event);
+}
+
+void PartsPage::sessionChanged() {
+    stale_ = true;
+    if (isVisibleTo(window())) render();
+}
+
+void PartsPage::render() {
+    stale_ = false;
+    renderPairs();
+    renderTable();
+    renderTolerance();
+}
+
+void PartsPage::renderPairs() {
+    const std::optional<riaa::BuiltNetwork> calculated = session_.calculatedNetwork();
+    if (calculated != pairsFoundFor_) {
         for (PairRow& row : pairRows_) {
             row.pair->clear();
             row.error->clear();
         }
+        pairsFoundFor_ = calculated;
     }
-    refreshPairButtons();
-    refreshTable();
-    // The Accuracy page drops its band with each evaluation; the run puts it back.
-    bandShown_ = false;
-    startToleranceRun();
-}
-
-void PartsPage::refreshPairButtons() {
     for (PairRow& row : pairRows_) {
-        const bool present = calculated_ && calculated_->value(row.element) > 0;
+        const bool present = calculated && calculated->value(row.element) > 0;
         row.button->setEnabled(present);
         row.caption->setEnabled(present);
     }
 }
 
-void PartsPage::refreshTable() {
-    seriesRows_.clear();
-    if (asBuilt_ && calculated_) {
-        seriesRows_ = MakeSeriesTable(*calculated_, *asBuilt_, capacitorSeries(), resistors_);
-    }
+void PartsPage::renderTable() {
+    const riaa::NumberLocale& locale = session_.locale();
+    seriesRows_ = session_.seriesTable(capacitorSeries());
     const auto cell = [this](int row, int column, const QString& text) {
         auto* item = new QTableWidgetItem(text);
         item->setTextAlignment(column == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
@@ -341,162 +325,92 @@ void PartsPage::refreshTable() {
         }
         const SeriesTableRow& entry = seriesRows_[static_cast<std::size_t>(row)];
         cell(row, 0, QStringLiteral(" ") + QString::fromStdString(entry.series));
-        cell(row, 1, PartText(entry.network.value(ElementKind::R1), ElementKind::R1, locale_));
-        cell(row, 2, entry.network.has(ElementKind::R2) ? PartText(entry.network.value(ElementKind::R2), ElementKind::R2, locale_) : QString());
-        cell(row, 3, entry.largestErrorDb ? SignedErrorText(*entry.largestErrorDb, locale_)
-                                             : QStringLiteral("cannot build"));
+        cell(row, 1, PartText(entry.network.value(ElementKind::R1), ElementKind::R1, locale));
+        cell(row, 2, entry.network.has(ElementKind::R2) ? PartText(entry.network.value(ElementKind::R2), ElementKind::R2, locale)
+                                                         : QString());
+        cell(row, 3, entry.largestErrorDb ? SignedErrorText(*entry.largestErrorDb, locale)
+                                          : QStringLiteral("cannot build"));
     }
     TblParts->setEnabled(!seriesRows_.empty());
 
     QString caps;
     if (!seriesRows_.empty()) {
         const riaa::BuiltNetwork& built = seriesRows_.front().network;
-        caps = QStringLiteral("C1 ") + PartText(built.value(ElementKind::C1), ElementKind::C1, locale_);
+        caps = QStringLiteral("C1 ") + PartText(built.value(ElementKind::C1), ElementKind::C1, locale);
         if (built.has(ElementKind::C2)) {
-            caps += QStringLiteral(", C2 ") + PartText(built.value(ElementKind::C2), ElementKind::C2, locale_);
+            caps += QStringLiteral(", C2 ") + PartText(built.value(ElementKind::C2), ElementKind::C2, locale);
         }
     }
     LblCapsUsed->setText(caps);
 }
 
-void PartsPage::CmbBxCapSeriesChange() { refreshTable(); }
+void PartsPage::CmbBxCapSeriesChange() { renderTable(); }
 
 void PartsPage::TblPartsClick(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= seriesRows_.size()) return;
     const riaa::BuiltNetwork& built = seriesRows_[static_cast<std::size_t>(row)].network;
-    AsBuiltTexts texts;
+    std::map<ElementKind, QString> texts;
     // "exact" leaves the capacitors as the fields have them.
     const bool capacitors = capacitorSeries().has_value();
     for (const ElementKind e : riaa::kAllElements) {
         if (!built.has(e) || e == ElementKind::Rs || e == ElementKind::RL) continue;
-        if (!IsCapacitor(e) || capacitors) texts[e] = PartText(built.value(e), e, locale_);
+        if (!IsCapacitor(e) || capacitors) texts[e] = PartText(built.value(e), e, session_.locale());
     }
-    emit asBuiltTextsChosen(texts);
+    session_.setAsBuiltTexts(texts);
 }
 
 void PartsPage::BtnPairClick(ElementKind element) {
-    if (!calculated_) return;
-    const double target = calculated_->value(element);
+    const std::optional<riaa::BuiltNetwork> calculated = session_.calculatedNetwork();
+    if (!calculated) return;
+    const riaa::NumberLocale& locale = session_.locale();
+    const double target = calculated->value(element);
     const bool capacitor = IsCapacitor(element);
     const SeriesKind kind = kPairSeries[(capacitor ? CmbBxPairCSeries : CmbBxPairRSeries)->currentIndex()];
     const riaa::PartSeries series =
         riaa::MakePartSeries(kind, capacitor ? riaa::kCapacitorRange : riaa::kResistorRange);
     const std::optional<riaa::PartPair> pair = riaa::FindBestPair(target, series);
     if (!pair) return;
-    const QString text = QString::fromStdString(capacitor ? riaa::CapacitorPairText(*pair, locale_)
-                                                          : riaa::ResistorPairText(*pair, locale_));
+    const QString text = QString::fromStdString(capacitor ? riaa::CapacitorPairText(*pair, locale)
+                                                          : riaa::ResistorPairText(*pair, locale));
     for (PairRow& row : pairRows_) {
         if (row.element != element) continue;
         row.pair->setText(text);
-        row.error->setText(PercentText(pair->errorPercent, locale_));
+        row.error->setText(PercentText(pair->errorPercent, locale));
     }
-    emit asBuiltTextsChosen({{element, text}});
+    session_.setAsBuiltText(element, text);
 }
 
-std::optional<double> PartsPage::readTolerance(QLineEdit* field, QString& problem) {
-    std::optional<double> percent;
-    try {
-        const double value = riaa::ParseNumber(field->text().trimmed().toStdString(), locale_);
-        if (value >= 0 && value <= riaa::kLargestTolerancePercent) {
-            percent = value;
-        } else if (problem.isEmpty()) {
-            problem = QStringLiteral("The tolerance must be between 0 % and %1 %")
-                          .arg(QString::fromStdString(
-                              riaa::RenderNumber(riaa::kLargestTolerancePercent, riaa::patterns::UpToTwo, locale_)));
-        }
-    } catch (const riaa::EngineError& error) {
-        if (problem.isEmpty()) problem = QString::fromUtf8(error.what());
+void PartsPage::ToleranceChange() {
+    session_.setToleranceTexts(EdtTolR->text(), EdtTolC->text(), QStringLiteral("0"),
+                               static_cast<riaa::ToleranceDistribution>(distributionGroup_->checkedId()));
+}
+
+void PartsPage::renderTolerance() {
+    const riaa::NumberLocale& locale = session_.locale();
+    const std::array<bool, 3>& bad = session_.badToleranceFields();
+    markField(EdtTolR, bad[0]);
+    markField(EdtTolC, bad[1]);
+    const ToleranceView view = session_.tolerance();
+    const auto builds = [&](int count) {
+        return QString::fromStdString(riaa::RenderNumber(count, riaa::patterns::GroupedWhole, locale));
+    };
+    QString status;
+    switch (view.status) {
+        case ToleranceStatus::None: break;
+        case ToleranceStatus::Running: status = QStringLiteral("Running %1 builds\u2026").arg(builds(view.builds)); break;
+        case ToleranceStatus::Done: status = QStringLiteral("%1 builds, the same each time").arg(builds(view.builds)); break;
+        case ToleranceStatus::NotRun: status = QStringLiteral("Not run: see below"); break;
     }
-    markField(field, !percent);
-    return percent;
-}
-
-std::optional<riaa::ToleranceSettings> PartsPage::toleranceSettings() {
-    QString problem;
-    const std::optional<double> resistors = readTolerance(EdtTolR, problem);
-    const std::optional<double> capacitors = readTolerance(EdtTolC, problem);
-    LabelToleranceMessage->setText(problem);
-    if (!resistors || !capacitors) return std::nullopt;
-    riaa::ToleranceSettings settings;
-    settings.resistorPercent = *resistors;
-    settings.capacitorPercent = *capacitors;
-    settings.distribution = static_cast<riaa::ToleranceDistribution>(distributionGroup_->checkedId());
-    return settings;
-}
-
-void PartsPage::ToleranceChange() { startToleranceRun(); }
-
-void PartsPage::startToleranceRun() {
-    const std::optional<riaa::ToleranceSettings> settings = toleranceSettings();
-    const bool resultFits = asBuilt_ && resultNetwork_ && *asBuilt_ == *resultNetwork_;
-    if (!asBuilt_ || !settings) {
-        runner_->cancel();
-        runNetwork_.reset();
-        // Bad text loses nothing: the figures stay while they still belong to the network on show.
-        if (!resultFits) clearToleranceFigures();
-        LabelToleranceStatus->setText(asBuilt_ ? QStringLiteral("Not run: see below") : QString());
+    LabelToleranceStatus->setText(status);
+    LabelToleranceMessage->setText(view.message);
+    const std::array<QLabel*, 4> fields{LblNominal, LblP50, LblP95, LblP99};
+    if (view.figures == nullptr) {
+        for (QLabel* field : fields) field->clear();
         return;
     }
-    if (resultFits && *settings == resultSettings_) {
-        runner_->cancel();
-        runNetwork_.reset();
-        showToleranceResult(*toleranceResult_);
-        return;
-    }
-    if (runner_->running() && runNetwork_ && *asBuilt_ == *runNetwork_ && *settings == runSettings_) {
-        return;
-    }
-    if (bandShown_) {
-        emit toleranceBandChanged(std::nullopt);
-        bandShown_ = false;
-    }
-    clearToleranceFigures();
-    runNetwork_ = asBuilt_;
-    runSettings_ = *settings;
-    runner_->start(*asBuilt_, *settings);
-    LabelToleranceStatus->setText(
-        QStringLiteral("Running %1 builds\u2026")
-            .arg(QString::fromStdString(riaa::RenderNumber(settings->builds, riaa::patterns::GroupedWhole, locale_))));
-}
-
-void PartsPage::showToleranceResult(const riaa::ToleranceResult& result) {
-    if (runNetwork_) {
-        resultNetwork_ = runNetwork_;
-        resultSettings_ = runSettings_;
-        toleranceResult_ = result;
-        runNetwork_.reset();
-    }
-    LblNominal->setText(MagnitudeText(result.nominalLargestErrorDb, locale_));
-    LblP50->setText(MagnitudeText(result.p50Db, locale_));
-    LblP95->setText(MagnitudeText(result.p95Db, locale_));
-    LblP99->setText(MagnitudeText(result.p99Db, locale_));
-    LabelToleranceStatus->setText(
-        QStringLiteral("%1 builds, the same each time")
-            .arg(QString::fromStdString(
-                riaa::RenderNumber(resultSettings_.builds, riaa::patterns::GroupedWhole, locale_))));
-    ErrorBand band;
-    band.hz.reserve(result.band.size());
-    band.lowDb.reserve(result.band.size());
-    band.highDb.reserve(result.band.size());
-    for (const riaa::ToleranceBandPoint& point : result.band) {
-        band.hz.push_back(point.hz);
-        band.lowDb.push_back(point.lowerDb);
-        band.highDb.push_back(point.upperDb);
-    }
-    bandShown_ = true;
-    emit toleranceBandChanged(band);
-    emit toleranceShown();
-}
-
-void PartsPage::showToleranceFailure(const QString& message) {
-    runNetwork_.reset();
-    clearToleranceFigures();
-    LabelToleranceStatus->setText(QStringLiteral("Not run: see below"));
-    LabelToleranceMessage->setText(message);
-}
-
-void PartsPage::clearToleranceFigures() {
-    for (QLabel* field : {LblNominal, LblP50, LblP95, LblP99}) field->clear();
+    const riaa::ToleranceResult& result = *view.figures;
+    const std::array<double, 4> figures{result.nominalLargestErrorDb, result.p50Db, result.p95Db, result.p99Db};
+    for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->setText(MagnitudeText(figures[i], locale));
 }
 
 void PartsPage::markField(QLineEdit* field, bool bad) {

@@ -1,24 +1,19 @@
-// Page 3 of the main window: which parts to buy: standard series, part pairs and a tolerance run of the network as built.
+// Page 3 of the main window: which parts to buy: standard series, part pairs and a tolerance run of the design as built.
 #pragma once
 
 #include <QColor>
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <map>
 #include <optional>
 #include <vector>
 
-#include "ErrorPlot.h"
-#include "Formats.h"
-#include "Network.h"
+#include "BuiltNetwork.h"
 #include "PartSeries.h"
-#include "Response.h"
-#include "SeriesTable.h"
-#include "Tolerance.h"
-#include "ValueLists.h"
+#include "session/SeriesTable.h"
 
 class Bevel;
+class DesignSession;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
@@ -26,10 +21,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
-class ToleranceRunner;
-
-// Texts for the as-built fields, by element.
-using AsBuiltTexts = std::map<riaa::ElementKind, QString>;
 
 class PartsPage : public QWidget {
     Q_OBJECT
@@ -37,14 +28,8 @@ public:
     static constexpr int kDesignWidth = 634;
     static constexpr int kDesignHeight = 373;
 
-    // `resistors` is the window's resistor list, read anew for each table (it grows by typed values).
-    PartsPage(const riaa::NumberLocale& locale, const riaa::ValueList& resistors, QWidget* parent = nullptr);
+    explicit PartsPage(DesignSession& session, QWidget* parent = nullptr);
     ~PartsPage() override;
-
-    // The network as the as-built fields make it and as the circuit page calculated it; either is
-    // empty when there is none (no calculation yet, or one whose R1 cannot be built).
-    void ShowNetworks(const std::optional<riaa::BuiltNetwork>& asBuilt,
-                      const std::optional<riaa::BuiltNetwork>& calculated);
 
     void CmbBxCapSeriesChange();
     void TblPartsClick(int row);
@@ -53,11 +38,6 @@ public:
     void ToleranceChange();
 
     const std::vector<SeriesTableRow>& seriesRows() const { return seriesRows_; }
-    // The result the figures show, for the network and settings it was run with.
-    const std::optional<riaa::ToleranceResult>& toleranceResult() const { return toleranceResult_; }
-    const ToleranceRunner& toleranceRunner() const { return *runner_; }
-    // What the fields ask for now; empty while one of them holds bad text.
-    std::optional<riaa::ToleranceSettings> toleranceSettings();
 
     Bevel* BevelParts = nullptr;
     QLabel* LabelParts = nullptr;
@@ -72,22 +52,6 @@ public:
     QComboBox* CmbBxPairRSeries = nullptr;
     QLabel* LabelPairCSeries = nullptr;
     QComboBox* CmbBxPairCSeries = nullptr;
-    QLabel* LabelPairC1 = nullptr;
-    QLabel* LabelPairC2 = nullptr;
-    QLabel* LabelPairR1 = nullptr;
-    QLabel* LabelPairR2 = nullptr;
-    QPushButton* BtnPairC1 = nullptr;
-    QPushButton* BtnPairC2 = nullptr;
-    QPushButton* BtnPairR1 = nullptr;
-    QPushButton* BtnPairR2 = nullptr;
-    QLabel* LblPairC1 = nullptr;
-    QLabel* LblPairC2 = nullptr;
-    QLabel* LblPairR1 = nullptr;
-    QLabel* LblPairR2 = nullptr;
-    QLabel* LblPairErrorC1 = nullptr;
-    QLabel* LblPairErrorC2 = nullptr;
-    QLabel* LblPairErrorR1 = nullptr;
-    QLabel* LblPairErrorR2 = nullptr;
 
     Bevel* BevelTolerance = nullptr;
     QLabel* LabelTolerance = nullptr;
@@ -113,13 +77,8 @@ public:
     QLabel* LabelBandNote = nullptr;
     QLabel* LabelToleranceMessage = nullptr;
 
-signals:
-    // A row or a pair asks for these texts in the as-built fields.
-    void asBuiltTextsChosen(const AsBuiltTexts& texts);
-    // The 95 % band for the error plot; empty when none fits the network on show.
-    void toleranceBandChanged(const std::optional<ErrorBand>& band);
-    // The figures now show a finished run.
-    void toleranceShown();
+protected:
+    bool event(QEvent* event) override;
 
 private:
     // One row of the pairs frame.
@@ -136,30 +95,21 @@ private:
     void buildToleranceFrame();
     PairRow makePairRow(riaa::ElementKind element, const char* captionName, const char* buttonName,
                         const char* pairName, const char* errorName, int top, const QString& caption);
-    void refreshTable();
-    void refreshPairButtons();
-    void startToleranceRun();
-    void showToleranceResult(const riaa::ToleranceResult& result);
-    void showToleranceFailure(const QString& message);
-    void clearToleranceFigures();
+    // Draws what the session holds now, or on the next showing while the page is hidden.
+    void sessionChanged();
+    void render();
+    void renderPairs();
+    void renderTable();
+    void renderTolerance();
     void markField(QLineEdit* field, bool bad);
-    std::optional<double> readTolerance(QLineEdit* field, QString& problem);
     std::optional<riaa::SeriesKind> capacitorSeries() const;
 
-    riaa::NumberLocale locale_;
-    const riaa::ValueList& resistors_;
-    std::optional<riaa::BuiltNetwork> asBuilt_;
-    std::optional<riaa::BuiltNetwork> calculated_;
+    DesignSession& session_;
     std::vector<SeriesTableRow> seriesRows_;
     std::array<PairRow, 4> pairRows_{};
+    // The calculation the pairs on show were found for: a pair answers that one only.
+    std::optional<riaa::BuiltNetwork> pairsFoundFor_;
     QButtonGroup* distributionGroup_ = nullptr;
-    ToleranceRunner* runner_ = nullptr;
-    // What the running run was started with, and what the shown figures belong to.
-    std::optional<riaa::BuiltNetwork> runNetwork_;
-    riaa::ToleranceSettings runSettings_;
-    std::optional<riaa::BuiltNetwork> resultNetwork_;
-    riaa::ToleranceSettings resultSettings_;
-    std::optional<riaa::ToleranceResult> toleranceResult_;
-    bool bandShown_ = false;
+    bool stale_ = true;
     QColor normalFieldColour_;
 };

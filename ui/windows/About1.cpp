@@ -1,4 +1,4 @@
-#include "About1.h"
+#include "windows/About1.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "AutoSizeLabel.h"
-#include "Controls.h"
-#include "Custcolp.h"
-#include "Fonts.h"
+#include "common/AutoSizeLabel.h"
+#include "common/Controls.h"
+#include "windows/Custcolp.h"
+#include "common/Fonts.h"
 
 namespace {
 

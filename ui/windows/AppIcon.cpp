@@ -1,11 +1,11 @@
-#include "AppIcon.h"
+#include "windows/AppIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
 
-#include "ClassicColours.h"
+#include "windows/ClassicColours.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "Custcolp.h"
+#include "windows/Custcolp.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
 #include <algorithm>
 
-#include "Frame3D.h"
+#include "windows/Frame3D.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Frame3D.h"
+#include "windows/Frame3D.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "JpegDecoder.h"
+#include "windows/JpegDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE declared first

@@ -1,4 +1,4 @@
-#include "Resources.h"
+#include "windows/Resources.h"
 
 #include <QtGlobal>
 

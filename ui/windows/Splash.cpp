@@ -1,4 +1,4 @@
-#include "Splash.h"
+#include "windows/Splash.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -8,13 +8,13 @@
 #include <QScreen>
 #include <cmath>
 
-#include "AutoSizeLabel.h"
-#include "ClassicColours.h"
-#include "Controls.h"
-#include "Custcolp.h"
-#include "Fonts.h"
-#include "JpegDecoder.h"
-#include "Resources.h"
+#include "common/AutoSizeLabel.h"
+#include "windows/ClassicColours.h"
+#include "common/Controls.h"
+#include "windows/Custcolp.h"
+#include "common/Fonts.h"
+#include "windows/JpegDecoder.h"
+#include "windows/Resources.h"
 
 namespace {
 

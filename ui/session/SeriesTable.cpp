@@ -1,4 +1,4 @@
-#include "SeriesTable.h"
+#include "session/SeriesTable.h"
 
 #include <array>
 

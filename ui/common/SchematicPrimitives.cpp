@@ -1,4 +1,4 @@
-#include "SchematicPrimitives.h"
+#include "common/SchematicPrimitives.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,0 +1,206 @@
+// The design session without a window: field texts and their parsing, what the pages are told, and which tolerance run counts.
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "Network.h"
+#include "session/DesignSession.h"
+#include "session/ToleranceWorker.h"
+
+Q_DECLARE_METATYPE(DesignSession::Changes)
+
+namespace {
+
+using riaa::CircuitKind;
+using riaa::ElementKind;
+
+const riaa::NumberLocale kPoint{};
+const riaa::NumberLocale kComma{",", "."};
+
+// What the circuit page leaves after a calculation of this circuit at C1 = 0.01 µF.
+struct Calculation {
+    riaa::NetworkState state;
+    CircuitKind circuit = CircuitKind::CompleteRiaaVersion1;
+    riaa::CalculationOptions options;
+    bool alert = false;
+};
+
+Calculation Calculate(CircuitKind circuit, riaa::CalculationOptions options = {}) {
+    Calculation c{{}, circuit, options, false};
+    const riaa::CalculationResult result =
+        riaa::CalculateNetwork(c.state, circuit, options, riaa::MakeResistorList(), kPoint);
+    c.alert = result.alert;
+    return c;
+}
+
+void Hand(DesignSession& session, const Calculation& c) {
+    session.setPassiveCalculation(c.state, c.circuit, c.options, c.alert);
+}
+
+// Waits until the newest run's figures arrive, or says why not.
+bool WaitForFigures(DesignSession& session) {
+    QDeadlineTimer deadline(20000);
+    while (session.tolerance().status == ToleranceStatus::Running && !deadline.hasExpired()) QTest::qWait(5);
+    return session.tolerance().figures != nullptr;
+}
+
+}  // namespace
+
+class SessionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fieldsReadTypedTexts_data() {
+        QTest::addColumn<bool>("comma");
+        QTest::addColumn<int>("element");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");  // 0: refused
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("problem");
+        const int r1 = static_cast<int>(ElementKind::R1), c2 = static_cast<int>(ElementKind::C2);
+        QTest::newRow("plain resistor") << false << r1 << "27000" << 27000.0 << "" << "";
+        QTest::newRow("resistor sum") << false << r1 << "27k+820" << 27820.0 << "= 27.82 k\u03A9" << "";
+        QTest::newRow("capacitor sum") << false << c2 << "3.3n+120p" << 0.00342 << "= 3.42 nF" << "";
+        QTest::newRow("comma locale") << true << c2 << "2,2n+0,5n" << 0.0027 << "= 2,7 nF" << "";
+        QTest::newRow("not a number") << false << r1 << "27k+4x7" << 0.0 << ""
+                                      << "'4x7' is not a valid floating point value";
+        QTest::newRow("zero part") << false << c2 << "0" << 0.0 << "" << "The value must be greater than zero";
+    }
+    void fieldsReadTypedTexts() {
+        QFETCH(bool, comma);
+        QFETCH(int, element);
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QFETCH(QString, total);
+        QFETCH(QString, problem);
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        DesignSession session(comma ? kComma : kPoint, resistors);
+        Hand(session, Calculate(CircuitKind::CompleteRiaaVersion1));
+        const riaa::BuiltNetwork before = *session.builtNetwork();
+        const auto e = static_cast<ElementKind>(element);
+        session.setAsBuiltText(e, text);
+        QCOMPARE(session.field(e).problem, problem);
+        QCOMPARE(session.field(e).total, total);
+        QCOMPARE(session.message(), problem);
+        QVERIFY(session.valuesEdited());
+        // A refused text keeps the last network that could be evaluated on show.
+        if (value == 0) {
+            QCOMPARE(*session.builtNetwork(), before);
+        } else {
+            QCOMPARE(session.builtNetwork()->value(e), value);
+        }
+    }
+
+    void calculationFillsTheFieldsExactly() {
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        DesignSession session(kComma, resistors);
+        const Calculation c = Calculate(CircuitKind::Shelving50To500Hz, {true, false, true});
+        Hand(session, c);
+        QCOMPARE(session.field(ElementKind::C1).text, QStringLiteral("0,01"));
+        QVERIFY(!session.field(ElementKind::C2).offered);
+        QCOMPARE(session.field(ElementKind::R2).text.toDouble() == 0, false);
+        // RL is in circuit as the options have it, Rs is offered but out.
+        QVERIFY(session.field(ElementKind::RL).inCircuit);
+        QVERIFY(session.field(ElementKind::Rs).offered && !session.field(ElementKind::Rs).inCircuit);
+        QCOMPARE(session.builtNetwork()->value(ElementKind::R1), c.state.R1);
+        // The parts aim at R1 before rounding to the list.
+        QVERIFY(session.calculatedNetwork()->value(ElementKind::R1) != c.state.R1);
+        session.setAsBuiltText(ElementKind::R1, QStringLiteral("1k"));
+        session.setInCircuit(ElementKind::Rs, true);
+        QVERIFY(session.builtNetwork()->has(ElementKind::Rs));
+        session.restoreCalculated();
+        QVERIFY(!session.valuesEdited());
+        QVERIFY(!session.builtNetwork()->has(ElementKind::Rs));
+        QCOMPARE(session.builtNetwork()->value(ElementKind::R1), c.state.R1);
+    }
+
+    void alertStateHasNoReport() {
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        DesignSession session(kPoint, resistors);
+        QVERIFY(!session.report());
+        Calculation c = Calculate(CircuitKind::LowPass50Hz);
+        c.alert = true;
+        Hand(session, c);
+        QVERIFY(!session.report());
+        QVERIFY(!session.calculatedNetwork());
+        QCOMPARE(session.message(), QString());
+        QCOMPARE(session.tolerance().status, ToleranceStatus::None);
+    }
+
+    void pagesAreToldWhatChanged() {
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        DesignSession session(kPoint, resistors);
+        QSignalSpy told(&session, &DesignSession::changed);
+        const auto last = [&] { return told.takeLast().at(0).value<DesignSession::Changes>(); };
+        Hand(session, Calculate(CircuitKind::CompleteRiaaVersion2));
+        QCOMPARE(last(), DesignSession::DesignChanged | DesignSession::AsBuiltChanged);
+        session.setAsBuiltText(ElementKind::R1, QStringLiteral("30k"));
+        QCOMPARE(last(), DesignSession::Changes(DesignSession::AsBuiltChanged));
+        session.setToleranceTexts(QStringLiteral("x"), QStringLiteral("2"), QStringLiteral("0"),
+                                  riaa::ToleranceDistribution::Uniform);
+        QCOMPARE(last(), DesignSession::Changes(DesignSession::ToleranceChanged));
+        riaa::CurveChoice columbia;
+        columbia.curve = 2;
+        session.setCurve(columbia);
+        QCOMPARE(last(), DesignSession::TargetChanged | DesignSession::AsBuiltChanged);
+        // The complete network is now measured against the other curve.
+        QVERIFY(std::fabs(session.report()->largestErrorDb) > 1);
+    }
+
+    // Bad tolerance text loses nothing: figures that still fit the network stay; a new network drops them.
+    void toleranceFiguresBelongToTheirNetwork() {
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        DesignSession session(kPoint, resistors);
+        Hand(session, Calculate(CircuitKind::CompleteRiaaVersion1));
+        QVERIFY(WaitForFigures(session));
+        QCOMPARE(session.tolerance().status, ToleranceStatus::Done);
+        QCOMPARE(session.tolerance().builds, 10000);
+        QVERIFY(session.toleranceBand() != nullptr);
+
+        session.setToleranceTexts(QStringLiteral("25"), QStringLiteral("2"), QStringLiteral("0"),
+                                  riaa::ToleranceDistribution::Uniform);
+        QCOMPARE(session.tolerance().status, ToleranceStatus::NotRun);
+        QCOMPARE(session.tolerance().message, QStringLiteral("The tolerance must be between 0 % and 20 %"));
+        QVERIFY(session.tolerance().figures != nullptr);
+        QCOMPARE(session.badToleranceFields(), (std::array<bool, 3>{true, false, false}));
+
+        session.setAsBuiltText(ElementKind::R1, QStringLiteral("20k"));
+        QVERIFY(session.tolerance().figures == nullptr);
+        QVERIFY(session.toleranceBand() == nullptr);
+    }
+
+    // Edits faster than the runs: only the newest network's figures arrive.
+    void newestRunCounts() {
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        DesignSession session(kPoint, resistors);
+        Hand(session, Calculate(CircuitKind::CompleteRiaaVersion1));
+        for (int r1 = 20000; r1 < 20010; ++r1) session.setAsBuiltText(ElementKind::R1, QString::number(r1));
+        QVERIFY(WaitForFigures(session));
+        riaa::BuiltNetwork newest = *session.builtNetwork();
+        QCOMPARE(newest.value(ElementKind::R1), 20009.0);
+        const std::atomic<bool> never{false};
+        riaa::ToleranceSettings settings = *session.toleranceSettings();
+        QCOMPARE(session.tolerance().figures->p95Db, riaa::RunTolerance(newest, settings, never)->p95Db);
+    }
+
+    // A result already on its way to the GUI thread is dropped by cancel(): nothing arrives after it.
+    void cancelDropsAPostedResult() {
+        ToleranceWorker worker;
+        QSignalSpy finished(&worker, &ToleranceWorker::finished);
+        riaa::BuiltNetwork network;
+        network.set(ElementKind::C1, 0.01);
+        network.set(ElementKind::R1, 318000);
+        riaa::ToleranceSettings settings;
+        settings.builds = 10;
+        worker.request(network, settings);
+        // Finished on its thread and posted, but not delivered: no events are processed meanwhile.
+        for (int waited = 0; worker.busy() && waited < 20000; ++waited) QThread::msleep(1);
+        QVERIFY(!worker.busy());
+        worker.cancel();
+        QTest::qWait(50);
+        QCOMPARE(finished.count(), 0);
+        worker.request(network, settings);
+        QTRY_COMPARE(finished.count(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(SessionTest)
+#include "tst_session.moc"

@@ -1,0 +1,416 @@
+#include "session/DesignSession.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "Cartridge.h"
+#include "Circuits.h"
+#include "PartSums.h"
+#include "session/ToleranceWorker.h"
+
+namespace {
+
+using riaa::ElementKind;
+using riaa::Index;
+
+const QString kOhms = QStringLiteral("\u03A9");
+
+// The shortest text that reads back as the same double, in the locale's decimal separator and
+// without grouping, which the parser would not take.
+QString ExactText(double value, const riaa::NumberLocale& locale) {
+    std::array<char, 400> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+    if (error != std::errc()) return QString::number(value, 'g', 17);
+    std::string text(buffer.data(), end);
+    if (const std::size_t point = text.find('.'); point != std::string::npos) {
+        text.replace(point, 1, locale.decimalSeparator);
+    }
+    return QString::fromStdString(text);
+}
+
+bool IsPlainNumber(const std::string& text, const riaa::NumberLocale& locale) {
+    try {
+        riaa::ParseNumber(text, locale);
+        return true;
+    } catch (const riaa::EngineError&) {
+        return false;
+    }
+}
+
+// A percentage from 0 to the largest tolerance; why not in `problem` (the first one kept).
+std::optional<double> ReadPercent(const QString& text, const riaa::NumberLocale& locale, QString& problem) {
+    try {
+        const double value = riaa::ParseNumber(text.trimmed().toStdString(), locale);
+        if (value >= 0 && value <= riaa::kLargestTolerancePercent) return value;
+        if (problem.isEmpty()) {
+            problem = QStringLiteral("The tolerance must be between 0 % and %1 %")
+                          .arg(QString::fromStdString(
+                              riaa::RenderNumber(riaa::kLargestTolerancePercent, riaa::patterns::UpToTwo, locale)));
+        }
+    } catch (const riaa::EngineError& error) {
+        if (problem.isEmpty()) problem = QString::fromUtf8(error.what());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+DesignSession::DesignSession(const riaa::NumberLocale& locale, const riaa::ValueList& resistors, QObject* parent)
+    : QObject(parent), locale_(locale), resistors_(resistors), worker_(new ToleranceWorker(this)) {
+    connect(worker_, &ToleranceWorker::finished, this, [this](const riaa::ToleranceResult& result) {
+        resultKey_ = running_;
+        result_ = result;
+        running_.reset();
+        tell(ToleranceChanged);
+    });
+    connect(worker_, &ToleranceWorker::failed, this, [this](const QString& message) {
+        failedKey_ = running_;
+        failure_ = message;
+        running_.reset();
+        tell(ToleranceChanged);
+    });
+    setToleranceTexts(toleranceTexts_[0], toleranceTexts_[1], toleranceTexts_[2], distribution_);
+}
+
+DesignSession::~DesignSession() = default;
+
+void DesignSession::tell(Changes what) { emit changed(what); }
+
+// --- Designs -------------------------------------------------------------------------------------
+
+void DesignSession::setPassiveCalculation(const riaa::NetworkState& state, riaa::CircuitKind circuit,
+                                          const riaa::CalculationOptions& options, bool alert) {
+    SessionDesign design;
+    design.calculated = riaa::MakeBuiltNetwork(state, circuit, options);
+    design.calculated.curve = curve_;
+    design.calculated.source = source_;
+    design.aimedAt = design.calculated;
+    if (options.UseStandardResistor && !alert) {
+        // Parts are chosen for the value the relations ask for, not for one already rounded to the list.
+        riaa::NetworkState exact = state;
+        riaa::CalculationOptions unrounded = options;
+        unrounded.UseStandardResistor = false;
+        try {
+            riaa::CalculateNetwork(exact, circuit, unrounded, riaa::ValueList{}, locale_);
+            design.aimedAt = riaa::MakeBuiltNetwork(exact, circuit, options);
+            design.aimedAt.curve = curve_;
+            design.aimedAt.source = source_;
+        } catch (const riaa::EngineError&) {
+        }
+    }
+    const riaa::CircuitRow& row = riaa::Row(circuit);
+    for (const ElementKind e : {ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2}) {
+        design.fields[Index(e)] = riaa::HasElement(row, e);
+    }
+    // Rs and RL are always offered: the fields show them whether or not they are in circuit.
+    for (const ElementKind e : {ElementKind::Rs, ElementKind::RL}) {
+        design.fields[Index(e)] = true;
+        design.optional[Index(e)] = true;
+    }
+    design.calculated.values[Index(ElementKind::Rs)] = state.Rs;
+    design.calculated.values[Index(ElementKind::RL)] = state.RL;
+    design.buildable = !alert;
+    design_ = design;
+    fillFromDesign();
+    tell(DesignChanged | AsBuiltChanged);
+}
+
+void DesignSession::setActiveDesign(const riaa::BuiltNetwork& network) {
+    SessionDesign design;
+    design.calculated = network;
+    design.calculated.curve = curve_;
+    design.calculated.source = source_;
+    design.aimedAt = design.calculated;
+    design.fields = network.inCircuit;
+    design_ = design;
+    fillFromDesign();
+    tell(DesignChanged | AsBuiltChanged);
+}
+
+void DesignSession::fillFromDesign() {
+    const SessionDesign& design = *design_;
+    for (const ElementKind e : riaa::kAllElements) {
+        const std::size_t i = Index(e);
+        texts_[i] = design.fields[i] ? ExactText(design.calculated.values[i], locale_) : QString();
+        inCircuit_[i] = design.fields[i] && design.calculated.inCircuit[i];
+    }
+    edited_ = false;
+    parseFields();
+}
+
+// --- As built ------------------------------------------------------------------------------------
+
+void DesignSession::setAsBuiltText(ElementKind element, const QString& text) { setAsBuiltTexts({{element, text}}); }
+
+void DesignSession::setAsBuiltTexts(const std::map<ElementKind, QString>& texts) {
+    if (!design_) return;
+    for (const auto& [element, text] : texts) texts_[Index(element)] = text;
+    edited_ = true;
+    parseFields();
+    tell(AsBuiltChanged);
+}
+
+void DesignSession::setInCircuit(ElementKind element, bool inCircuit) {
+    if (!design_ || !design_->optional[Index(element)]) return;
+    inCircuit_[Index(element)] = inCircuit;
+    edited_ = true;
+    parseFields();
+    tell(AsBuiltChanged);
+}
+
+void DesignSession::restoreCalculated() {
+    if (!design_) return;
+    fillFromDesign();
+    tell(AsBuiltChanged);
+}
+
+void DesignSession::parseFields() {
+    candidate_.reset();
+    problems_.fill(QString());
+    evaluated_ = true;
+    evaluationProblem_.clear();
+    if (!design_ || !design_->buildable) {
+        built_.reset();
+        report_.reset();
+        updateToleranceRun();
+        return;
+    }
+    riaa::BuiltNetwork network = design_->calculated;
+    network.curve = curve_;
+    network.source = source_;
+    bool allRead = true;
+    for (const ElementKind e : riaa::kAllElements) {
+        const std::size_t i = Index(e);
+        network.remove(e);
+        if (!design_->fields[i] || !inCircuit_[i]) continue;
+        const std::string text = texts_[i].toStdString();
+        try {
+            parsed_[i] = riaa::IsCapacitor(e) ? riaa::ParseCapacitorSum(text, locale_)
+                                              : riaa::ParseResistorSum(text, locale_);
+            network.set(e, parsed_[i]);
+        } catch (const riaa::EngineError& error) {
+            problems_[i] = QString::fromUtf8(error.what());
+            allRead = false;
+        }
+    }
+    if (allRead) {
+        candidate_ = network;
+        evaluated_ = false;
+    }
+    updateToleranceRun();
+}
+
+void DesignSession::evaluate() {
+    if (evaluated_) return;
+    evaluated_ = true;
+    try {
+        report_ = riaa::EvaluateAccuracy(*candidate_);
+        built_ = candidate_;
+    } catch (const riaa::EngineError& error) {
+        // What is on show stays until the fields make a network again.
+        evaluationProblem_ = QString::fromUtf8(error.what());
+    }
+}
+
+AsBuiltField DesignSession::field(ElementKind element) const {
+    AsBuiltField field;
+    if (!design_) return field;
+    const std::size_t i = Index(element);
+    field.offered = design_->fields[i];
+    field.inCircuit = inCircuit_[i];
+    field.text = texts_[i];
+    field.problem = problems_[i];
+    if (field.offered && field.inCircuit && field.problem.isEmpty() && design_->buildable &&
+        !IsPlainNumber(texts_[i].toStdString(), locale_)) {
+        const bool capacitor = riaa::IsCapacitor(element);
+        const std::string total = capacitor ? riaa::FormatCapacitance(parsed_[i], locale_)
+                                            : riaa::FormatResistance(parsed_[i], locale_);
+        field.total = QStringLiteral("= ") + QString::fromStdString(total);
+        if (!capacitor) field.total += field.total.back().isLetter() ? kOhms : QStringLiteral(" ") + kOhms;
+    }
+    return field;
+}
+
+QString DesignSession::message() {
+    for (const QString& problem : problems_) {
+        if (!problem.isEmpty()) return problem;
+    }
+    for (const QString& problem : cartridgeProblems_) {
+        if (!problem.isEmpty()) return problem;
+    }
+    evaluate();
+    return evaluationProblem_;
+}
+
+const std::optional<riaa::BuiltNetwork>& DesignSession::builtNetwork() {
+    evaluate();
+    return built_;
+}
+
+const std::optional<riaa::AccuracyReport>& DesignSession::report() {
+    evaluate();
+    return report_;
+}
+
+std::optional<riaa::BuiltNetwork> DesignSession::calculatedNetwork() const {
+    if (!design_ || !design_->buildable) return std::nullopt;
+    return design_->aimedAt;
+}
+
+std::vector<SeriesTableRow> DesignSession::seriesTable(std::optional<riaa::SeriesKind> capacitorSeries) {
+    evaluate();
+    const std::optional<riaa::BuiltNetwork> calculated = calculatedNetwork();
+    if (!calculated || !built_) return {};
+    return MakeSeriesTable(*calculated, *built_, capacitorSeries, resistors_);
+}
+
+// --- Target and source ---------------------------------------------------------------------------
+
+void DesignSession::setCurve(const riaa::CurveChoice& curve) {
+    if (curve == curve_) return;
+    curve_ = curve;
+    parseFields();
+    tell(TargetChanged | AsBuiltChanged);
+}
+
+void DesignSession::setSource(const std::optional<riaa::Cartridge>& source) {
+    if (source == source_) return;
+    source_ = source;
+    parseFields();
+    tell(TargetChanged | AsBuiltChanged);
+}
+
+void DesignSession::setCartridgeTexts(bool cartridge, const std::array<QString, 4>& texts) {
+    cartridgeProblems_.fill(QString());
+    if (!cartridge) {
+        if (source_) {
+            setSource(std::nullopt);
+        } else {
+            tell(TargetChanged);
+        }
+        return;
+    }
+    riaa::Cartridge read;
+    std::array<double*, 4> values{&read.inductanceMh, &read.resistance, &read.loadResistance, &read.loadCapacitancePf};
+    bool allRead = true;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string text = texts[i].trimmed().toStdString();
+        try {
+            // Rc and RL take k and M as the resistor fields do; L and CL are plain numbers of their unit.
+            *values[i] = i == 1 || i == 2 ? riaa::ParseResistorSum(text, locale_) : riaa::ParseNumber(text, locale_);
+        } catch (const riaa::EngineError& error) {
+            cartridgeProblems_[i] = QString::fromUtf8(error.what());
+            allRead = false;
+        }
+    }
+    if (allRead) {
+        try {
+            riaa::CheckCartridge(read);
+        } catch (const riaa::EngineError& error) {
+            cartridgeProblems_.fill(QString::fromUtf8(error.what()));
+            allRead = false;
+        }
+    }
+    if (allRead && source_ != read) {
+        setSource(read);
+        return;
+    }
+    tell(TargetChanged | AsBuiltChanged);
+}
+
+// --- Tolerances ----------------------------------------------------------------------------------
+
+void DesignSession::setToleranceTexts(const QString& resistors, const QString& capacitors,
+                                      const QString& loadCapacitance, riaa::ToleranceDistribution distribution) {
+    toleranceTexts_ = {resistors, capacitors, loadCapacitance};
+    distribution_ = distribution;
+    settingsProblem_.clear();
+    std::array<std::optional<double>, 3> percents;
+    for (std::size_t i = 0; i < percents.size(); ++i) {
+        percents[i] = ReadPercent(toleranceTexts_[i], locale_, settingsProblem_);
+        badToleranceFields_[i] = !percents[i];
+    }
+    settings_.reset();
+    if (percents[0] && percents[1] && percents[2]) {
+        riaa::ToleranceSettings settings;
+        settings.resistorPercent = *percents[0];
+        settings.capacitorPercent = *percents[1];
+        settings.loadCapacitancePercent = *percents[2];
+        settings.distribution = distribution;
+        settings_ = settings;
+    }
+    updateToleranceRun();
+    tell(ToleranceChanged);
+}
+
+void DesignSession::cancelTolerance() {
+    worker_->cancel();
+    running_.reset();
+    tell(ToleranceChanged);
+}
+
+const std::optional<riaa::BuiltNetwork>& DesignSession::networkOnShow() const { return candidate_ ? candidate_ : built_; }
+
+void DesignSession::updateToleranceRun() {
+    const std::optional<riaa::BuiltNetwork>& network = networkOnShow();
+    if (!network || !settings_) {
+        worker_->cancel();
+        running_.reset();
+        return;
+    }
+    const RunKey key{*network, *settings_};
+    if (resultKey_ == key || failedKey_ == key) {
+        worker_->cancel();
+        running_.reset();
+        return;
+    }
+    if (running_ == key) return;
+    running_ = key;
+    worker_->request(key.network, key.settings);
+}
+
+ToleranceView DesignSession::tolerance() const {
+    ToleranceView view;
+    const std::optional<riaa::BuiltNetwork>& network = networkOnShow();
+    if (!network) {
+        view.message = settingsProblem_;
+        return view;
+    }
+    const bool resultFits = result_ && resultKey_ && resultKey_->network == *network;
+    if (!settings_) {
+        // Bad text loses nothing: the figures stay while they still belong to the network on show.
+        view.status = ToleranceStatus::NotRun;
+        view.message = settingsProblem_;
+        if (resultFits) {
+            view.figures = &*result_;
+            view.builds = resultKey_->settings.builds;
+        }
+        return view;
+    }
+    if (running_) {
+        view.status = ToleranceStatus::Running;
+        view.builds = running_->settings.builds;
+        return view;
+    }
+    if (failedKey_ && failedKey_->network == *network && failedKey_->settings == *settings_) {
+        view.status = ToleranceStatus::NotRun;
+        view.message = failure_;
+        return view;
+    }
+    if (resultFits && resultKey_->settings == *settings_) {
+        view.status = ToleranceStatus::Done;
+        view.figures = &*result_;
+        view.builds = resultKey_->settings.builds;
+    }
+    return view;
+}
+
+const std::vector<riaa::ToleranceBandPoint>* DesignSession::toleranceBand() {
+    evaluate();
+    const ToleranceView view = tolerance();
+    if (view.figures == nullptr || !built_ || resultKey_->network != *built_ || view.figures->band.empty()) {
+        return nullptr;
+    }
+    return &view.figures->band;
+}
