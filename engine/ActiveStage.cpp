@@ -276,14 +276,14 @@ std::string Line(std::string_view name, const std::string& a, const std::string&
 
 std::string PartLine(const BuiltNetwork& net, ElementKind e, const std::string& a, const std::string& b) {
     const double v = net.value(e);
-    return Line(ElementName(e), a, b, NetlistNumber(IsCapacitor(e) ? v * 1e-6 : v));
+    return Line(ElementName(e), a, b, NetlistNumber(IsCapacitor(e) ? v / 1e6 : v));
 }
 
 // A voltage-controlled source of the op-amp's gain from (plus − minus) to `out`.
 std::string OpAmpNetlist(const OpAmp& opAmp, const std::string& plus, const std::string& minus, const std::string& out) {
     if (opAmp.ideal) return "Eopa " + out + " 0 " + plus + " " + minus + " 1e9\n";
     // A0 into 1 Ω and a capacitor of τ seconds, buffered: A0/(1 + sτ) at the output.
-    const double tauSeconds = OpenLoopPoleUs(opAmp) * 1e-6;
+    const double tauSeconds = OpenLoopPoleUs(opAmp) / 1e6;
     return "Eopa a_ol 0 " + plus + " " + minus + " " + NetlistNumber(OpenLoopGain(opAmp)) + "\n" +
            Line("Ropa", "a_ol", "a_pole", "1") + Line("Copa", "a_pole", "0", NetlistNumber(tauSeconds)) +
            "Ebuf " + out + " 0 a_pole 0 1\n";

@@ -135,8 +135,9 @@ std::string FeedbackNetlist(NetworkForm form, const BuiltNetwork& network, const
                             const std::string& to, const std::string& nodePrefix) {
     const double r1 = network.value(ElementKind::R1);
     const double r2 = network.value(ElementKind::R2);
-    const double c1 = network.value(ElementKind::C1) * 1e-6;
-    const double c2 = network.value(ElementKind::C2) * 1e-6;
+    // Divided, not multiplied by 1e-6: 100 µF then reads as 1e-04, not 9.999999999999999e-05.
+    const double c1 = network.value(ElementKind::C1) / 1e6;
+    const double c2 = network.value(ElementKind::C2) / 1e6;
     const bool hasC2 = network.has(ElementKind::C2);
     const std::string mid = nodePrefix + "1";
     std::string lines;
