@@ -303,6 +303,7 @@ BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTim
 
     const bool coupling = request.curve.iecAmendment;
     const double gain = std::pow(10.0, request.gain1kHzDb / 20);
+    if (!std::isfinite(gain)) throw EngineError("The gain at 1 kHz is too high to build");
     const double ratio = LowToMidRatio(tc, coupling);
     switch (request.stage) {
         case DesignKind::NonInverting: DesignNonInverting(net, request, tc, gain, ratio); break;

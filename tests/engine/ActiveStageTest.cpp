@@ -244,6 +244,7 @@ TEST(ActiveStage, RefusesWhatCannotBeBuilt) {
         {{}, {318, 3180, 75}, order},
         {{.stage = T}, {3180, NAN, 75}, order},
         {{.gain1kHzDb = NAN}, kRiaa, "The gain at 1 kHz must be a finite value"},
+        {{.gain1kHzDb = 7000}, kRiaa, "The gain at 1 kHz is too high to build"},
         {{.scale = -1}, kRiaa, "R0 must be greater than zero"},
     };
     for (const Row& row : rows) {
