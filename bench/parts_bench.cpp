@@ -3,6 +3,7 @@
 
 #include "PairSearch.h"
 #include "PartSeries.h"
+#include "Response.h"
 #include "Tolerance.h"
 
 namespace {

@@ -47,10 +47,10 @@ void PartsPageShare(benchmark::State& state) {
     PartsPage* parts = window->PartsPage1;
     riaa::BuiltNetwork network = *window->AccuracyPage1->builtNetwork();
     const std::optional<riaa::BuiltNetwork> calculated = window->AccuracyPage1->calculatedNetwork();
-    const double r1 = network.R1;
+    const double r1 = network.value(riaa::ElementKind::R1);
     int turn = 0;
     for (auto _ : state) {
-        network.R1 = r1 * (1 + 0.001 * (turn++ % 7));
+        network.set(riaa::ElementKind::R1, r1 * (1 + 0.001 * (turn++ % 7)));
         parts->ShowNetworks(network, calculated);
         state.PauseTiming();
         QCoreApplication::processEvents();

@@ -95,7 +95,7 @@ DesignOutcome RunDesign(const DesignRequest& request) {
     }
     outcome.network = riaa::MakeBuiltNetwork(state, request.circuit, options);
     if (request.c2) {
-        outcome.network.C2 = *request.c2;
+        outcome.network.set(riaa::ElementKind::C2, *request.c2);
         outcome.texts[static_cast<std::size_t>(riaa::ElementKind::C2)] =
             riaa::FormatCapacitance(*request.c2, kPointLocale);
     }
@@ -153,12 +153,16 @@ std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcom
     nlohmann::ordered_json json;
     json["circuit"] = static_cast<int>(request.circuit);
     json["caption"] = std::string(riaa::Row(request.circuit).caption);
-    json["C1"] = network.C1;
-    json["C2"] = network.C2;
-    json["R1"] = network.R1;
-    json["R2"] = network.R2;
-    json["Rs"] = network.Rs ? nlohmann::ordered_json(*network.Rs) : nlohmann::ordered_json(nullptr);
-    json["RL"] = network.RL ? nlohmann::ordered_json(*network.RL) : nlohmann::ordered_json(nullptr);
+    using riaa::ElementKind;
+    const auto optional = [&](ElementKind e) {
+        return network.has(e) ? nlohmann::ordered_json(network.value(e)) : nlohmann::ordered_json(nullptr);
+    };
+    json["C1"] = network.value(ElementKind::C1);
+    json["C2"] = network.value(ElementKind::C2);
+    json["R1"] = network.value(ElementKind::R1);
+    json["R2"] = network.value(ElementKind::R2);
+    json["Rs"] = optional(ElementKind::Rs);
+    json["RL"] = optional(ElementKind::RL);
     json["largestErrorDb"] = report.largestErrorDb;
     json["largestErrorHz"] = report.largestErrorHz;
     json["lossAt1kHzDb"] = report.lossAt1kHzDb;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "Circuits.h"
+#include "PartSums.h"
 #include "Response.h"
 #include "Tolerance.h"
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "DesignReport.h"
+#include "Netlist.h"
 #include "DesignRequest.h"
 
 int main(int argc, char** argv) {

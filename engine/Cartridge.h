@@ -16,13 +16,15 @@ Ratio LoadImpedance(const Cartridge& cartridge);
 Ratio CartridgeDivider(const Cartridge& cartridge);
 
 struct Resonance {
-    double hz = 0;  // f0 = 1 / (2π √(L·CL))
-    double q = 0;
+    double hz = 0;  // f0 = √(1 + Rc/RL) / (2π √(L·CL)), the denominator's own; infinite when CL is 0
+    double q = 0;   // 0 when CL is 0
 };
-// The electrical resonance of L against CL, damped by Rc and RL.
+// The electrical resonance of L against CL, damped by Rc and RL: ω0 = √(a0/a2) and Q = √(a0·a2)/a1
+// of the divider's denominator a0 + a1·s + a2·s².
 Resonance CartridgeResonance(const Cartridge& cartridge);
 
-// Netlist lines of a 1 V AC emf (node "emf") behind the cartridge, and its load at node `node`.
+// Netlist lines of a 1 V AC emf (node "emf") behind the cartridge, and its load at node `node`:
+// V1, Lcart, Rcart (inner node "cart"; left out when Rc is 0), Rload and Cload (left out when CL is 0).
 std::string CartridgeNetlist(const Cartridge& cartridge, const std::string& node);
 
 // Throws EngineError naming the value for a cartridge no real one can be: L outside 1 mH to 10 H,

@@ -1,5 +1,7 @@
 #include "Circuits.h"
 
+#include "Network.h"
+
 namespace riaa {
 
 namespace {

@@ -5,12 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
-#include "Network.h"
+#include "Kinds.h"
 
 namespace riaa {
-
-constexpr std::size_t Index(CircuitKind circuit) { return static_cast<std::size_t>(circuit); }
-constexpr std::size_t Index(ElementKind element) { return static_cast<std::size_t>(element); }
 
 // How R1 follows from C1 (and R2). The forms keep the order of operations that the program has
 // always used, since rounding to a list value can flip on the last bit.

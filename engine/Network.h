@@ -5,22 +5,10 @@
 #include <string>
 
 #include "Formats.h"
+#include "Kinds.h"
 #include "ValueLists.h"
 
 namespace riaa {
-
-enum class CircuitKind {
-    LowPass50Hz = 0,
-    LowPass2122Hz = 1,
-    Shelving50To500Hz = 2,
-    Shelving500To2122Hz = 3,
-    CompleteRiaaVersion1 = 4,
-    CompleteRiaaVersion2 = 5,
-};
-inline constexpr int kCircuitCount = 6;
-
-enum class ElementKind { C1 = 0, C2 = 1, R1 = 2, R2 = 3, RL = 4, Rs = 5 };
-inline constexpr int kElementCount = 6;
 
 // Capacitances in µF, resistances in Ω; the member initialisers are the values at start-up.
 struct NetworkState {

@@ -9,7 +9,7 @@
 #include <random>
 #include <thread>
 
-#include "Circuits.h"
+#include "Response.h"
 #include "TransferPolynomials.h"
 
 namespace riaa {
@@ -19,26 +19,28 @@ namespace {
 // Builds per chunk: each chunk draws from its own generator, so the chunks may run on any thread in
 // any order and still give the same parts; cancellation is looked at between chunks.
 constexpr int kChunkBuilds = 256;
-// The table of errors holds builds × frequencies floats: at most 200 MB.
-constexpr int kMaxBuilds = 100'000;
-constexpr int kMaxFrequencies = 500;
 // The band holds the builds between these two fractions of the sorted errors.
 constexpr double kBandLow = 0.025;
 constexpr double kBandHigh = 0.975;
 
 // --- The network with drawn parts ----------------------------------------------------------------
 
-using ElementValues = std::array<double, kElementCount>;
+// The design with its parts taken from a build: the element values and the cartridge's load.
+struct Parts {
+    std::array<double, kPartCount> values{};
+    double loadCapacitancePf = 0;
+};
 
-// The network with C1, C2, R1 and R2 taken from values; Rs and RL stay as they are.
-Ratio TransferOf(const BuiltNetwork& network, const ElementValues& values) {
+Ratio TransferOf(const BuiltNetwork& network, const Parts& parts) {
     BuiltNetwork built = network;
-    built.C1 = values[Index(ElementKind::C1)];
-    built.C2 = values[Index(ElementKind::C2)];
-    built.R1 = values[Index(ElementKind::R1)];
-    built.R2 = values[Index(ElementKind::R2)];
+    built.values = parts.values;
+    if (built.source) built.source->loadCapacitancePf = parts.loadCapacitancePf;
     return TransferFunction(built);
 }
+
+// The toleranced parts beyond the four of the passive networks, drawn only where in circuit.
+constexpr std::array<ElementKind, 6> kStageParts{ElementKind::R0, ElementKind::C0, ElementKind::R3,
+                                                 ElementKind::C3, ElementKind::Rin, ElementKind::Cout};
 
 double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
 
@@ -87,7 +89,7 @@ private:
 struct Run {
     const BuiltNetwork& network;
     const ToleranceSettings& settings;
-    ElementValues nominal{};
+    Parts nominal{};
     std::vector<Frequency> frequencies{};
     std::vector<double> targetInverse{};  // 1 / |target|² at each frequency
     Frequency reference{};              // 1 kHz, where every error is taken as 0 dB
@@ -107,23 +109,32 @@ struct Run {
         PartDrawer drawer(MixSeed(settings.seed ^ MixSeed(static_cast<std::uint64_t>(chunk))), settings.distribution);
         const double rTolerance = settings.resistorPercent / 100;
         const double cTolerance = settings.capacitorPercent / 100;
+        const double loadTolerance = settings.loadCapacitancePercent / 100;
+        const auto tolerance = [&](ElementKind e) { return IsCapacitor(e) ? cTolerance : rTolerance; };
 
         // The chunk's transfer functions coefficient by coefficient (structure of arrays), so that
         // the loop over the builds below is plain arithmetic on rows, which the compiler vectorises.
-        std::array<std::array<double, kChunkBuilds>, 5> num{};
-        std::array<std::array<double, kChunkBuilds>, 5> den{};
+        constexpr std::size_t kTerms = kPolynomialCoefficients;
+        std::array<std::array<double, kChunkBuilds>, kTerms> num{};
+        std::array<std::array<double, kChunkBuilds>, kTerms> den{};
+        int degree = 0;
         std::array<double, kChunkBuilds> referenceInverse{};
         std::array<double, kChunkBuilds> highest{};
         std::array<double, kChunkBuilds> lowest{};
         for (std::size_t b = 0; b < count; ++b) {
-            ElementValues values = nominal;
-            // Always four draws a build, in this order, whichever parts the circuit has.
-            values[Index(ElementKind::C1)] *= drawer.factor(cTolerance);
-            values[Index(ElementKind::C2)] *= drawer.factor(cTolerance);
-            values[Index(ElementKind::R1)] *= drawer.factor(rTolerance);
-            values[Index(ElementKind::R2)] *= drawer.factor(rTolerance);
-            const Ratio h = TransferOf(network, values);
-            for (std::size_t k = 0; k < 5; ++k) {
+            Parts parts = nominal;
+            // Always these four draws first, in this order, whichever parts the circuit has, so
+            // that a passive network's builds stay the same whatever else a design may hold.
+            for (const ElementKind e : {ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2}) {
+                parts.values[Index(e)] *= drawer.factor(tolerance(e));
+            }
+            for (const ElementKind e : kStageParts) {
+                if (network.has(e)) parts.values[Index(e)] *= drawer.factor(tolerance(e));
+            }
+            if (network.source && loadTolerance > 0) parts.loadCapacitancePf *= drawer.factor(loadTolerance);
+            const Ratio h = TransferOf(network, parts);
+            degree = std::max({degree, h.num.Degree(), h.den.Degree()});
+            for (std::size_t k = 0; k < kTerms; ++k) {
                 num[k][b] = h.num.c[k];
                 den[k][b] = h.den.c[k];
             }
@@ -134,7 +145,7 @@ struct Run {
         // A short last chunk repeats its first build, so the loop below always runs the whole
         // chunk: a fixed count of a few vectors' widths, with no remainder to handle.
         for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
-            for (std::size_t k = 0; k < 5; ++k) {
+            for (std::size_t k = 0; k < kTerms; ++k) {
                 num[k][b] = num[k][0];
                 den[k][b] = den[k][0];
             }
@@ -142,17 +153,29 @@ struct Run {
         }
         // Frequency outside, builds inside: each frequency's row of the table is written in one run.
         std::array<float, kChunkBuilds> ratios{};
+        std::array<double, kChunkBuilds> nRe{}, nIm{}, dRe{}, dIm{};
+        const auto top = static_cast<std::size_t>(degree);
         for (std::size_t f = 0; f < frequencies.size(); ++f) {
             const double w2 = frequencies[f].w2;
-            const double w4 = frequencies[f].w4;
+            const double x = -w2;
             const double scale = targetInverse[f];
+            // Horner in −ω² on the even and the odd coefficients, as MagnitudeSquared does, a row
+            // of builds at a time.
+            nRe.fill(0);
+            nIm.fill(0);
+            dRe.fill(0);
+            dIm.fill(0);
+            for (std::size_t k = top + 1; k-- > 0;) {
+                auto& nPart = k % 2 == 0 ? nRe : nIm;
+                auto& dPart = k % 2 == 0 ? dRe : dIm;
+                for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
+                    nPart[b] = nPart[b] * x + num[k][b];
+                    dPart[b] = dPart[b] * x + den[k][b];
+                }
+            }
             for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
-                const double nRe = num[0][b] - num[2][b] * w2 + num[4][b] * w4;
-                const double nIm = num[1][b] - num[3][b] * w2;
-                const double dRe = den[0][b] - den[2][b] * w2 + den[4][b] * w4;
-                const double dIm = den[1][b] - den[3][b] * w2;
-                const double ratio = (nRe * nRe + w2 * nIm * nIm) / (dRe * dRe + w2 * dIm * dIm) * scale *
-                                     referenceInverse[b];
+                const double ratio = (nRe[b] * nRe[b] + w2 * nIm[b] * nIm[b]) /
+                                     (dRe[b] * dRe[b] + w2 * dIm[b] * dIm[b]) * scale * referenceInverse[b];
                 ratios[b] = static_cast<float>(ratio);
                 highest[b] = highest[b] > ratio ? highest[b] : ratio;
                 lowest[b] = lowest[b] < ratio ? lowest[b] : ratio;
@@ -213,14 +236,16 @@ double Percentile(std::vector<double>& values, double p) {
 }
 
 void CheckSettings(const ToleranceSettings& s) {
-    for (double percent : {s.resistorPercent, s.capacitorPercent}) {
+    for (double percent : {s.resistorPercent, s.capacitorPercent, s.loadCapacitancePercent}) {
         if (!(percent >= 0 && percent <= kLargestTolerancePercent)) {
             throw EngineError("The tolerance must be between 0 % and 20 %");
         }
     }
-    if (s.builds < 1 || s.builds > kMaxBuilds) throw EngineError("The number of builds must be between 1 and 100000");
-    if (s.frequencies < 2 || s.frequencies > kMaxFrequencies) {
-        throw EngineError("The number of frequencies must be between 2 and 500");
+    if (s.builds < 1 || s.builds > kMaxToleranceBuilds) {
+        throw EngineError("The number of builds must be between 1 and " + std::to_string(kMaxToleranceBuilds));
+    }
+    if (s.frequencies < 2 || s.frequencies > kMaxToleranceFrequencies) {
+        throw EngineError("The number of frequencies must be between 2 and " + std::to_string(kMaxToleranceFrequencies));
     }
 }
 
@@ -247,17 +272,13 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     EvaluateAccuracy(network, 2);  // throws, with the user's message, for a network that cannot be built
 
     Run run{network, settings};
-    run.nominal[Index(ElementKind::C1)] = network.C1;
-    run.nominal[Index(ElementKind::C2)] = network.C2;
-    run.nominal[Index(ElementKind::R1)] = network.R1;
-    run.nominal[Index(ElementKind::R2)] = network.R2;
+    for (const ElementKind e : kAllElements) run.nominal.values[Index(e)] = network.value(e);
+    if (network.source) run.nominal.loadCapacitancePf = network.source->loadCapacitancePf;
 
-    const Ratio target = TargetFunction(network.circuit);
+    const Ratio target = TargetFunction(network);
 
     const int n = settings.frequencies;
-    const double step = std::log(kErrorBandHighHz / kErrorBandLowHz) / (n - 1);
-    for (int i = 0; i < n; ++i) {
-        const double hz = i + 1 == n ? kErrorBandHighHz : kErrorBandLowHz * std::exp(step * i);
+    for (const double hz : ErrorBandFrequencies(n)) {
         run.frequencies.push_back(MakeFrequency(hz));
         run.targetInverse.push_back(1 / PowerRatio(target, run.frequencies.back()));
     }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "Response.h"
+#include "BuiltNetwork.h"
 
 namespace riaa {
 
@@ -16,8 +16,11 @@ enum class ToleranceDistribution {
 };
 
 struct ToleranceSettings {
-    double resistorPercent = 1;   // R1 and R2; Rs and RL belong to the stages around and stay as they are
-    double capacitorPercent = 2;  // C1 and C2
+    // Every resistor and capacitor of the design; Rs and RL belong to the stages around and stay
+    // as they are.
+    double resistorPercent = 1;
+    double capacitorPercent = 2;
+    double loadCapacitancePercent = 0;  // the cartridge's load capacitance, cable included, where one drives the input
     ToleranceDistribution distribution = ToleranceDistribution::Uniform;
     int builds = 10000;
     int frequencies = 200;  // log-spaced from 20 Hz to 20 kHz, both ends included
@@ -26,10 +29,15 @@ struct ToleranceSettings {
     // The 95 % band per frequency. A run that wants only the percentiles leaves it out and with it
     // the table of every build's error at every frequency.
     bool band = true;
+
+    bool operator==(const ToleranceSettings&) const = default;
 };
 
 // Tolerances beyond this are refused: a normal draw could then make a part negative.
 inline constexpr double kLargestTolerancePercent = 20;
+// The table of errors holds builds × frequencies floats: at most 200 MB.
+inline constexpr int kMaxToleranceBuilds = 100'000;
+inline constexpr int kMaxToleranceFrequencies = 500;
 
 struct ToleranceBandPoint {
     double hz = 0;

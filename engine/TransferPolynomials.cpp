@@ -1,22 +1,17 @@
 #include "TransferPolynomials.h"
 
-#include <numbers>
-
+#include "Cartridge.h"
+#include "Formats.h"
 #include "Circuits.h"
+#include "ReplayCurves.h"
 
 namespace riaa {
 
 namespace {
 
-Ratio Constant(double value) { return {{{value}}, {{1}}}; }
-
-Ratio InSeries(const Ratio& a, const Ratio& b) { return {a.num * b.den + b.num * a.den, a.den * b.den}; }
-
-Ratio Beside(const Ratio& a, const Ratio& b) { return {a.num * b.num, a.num * b.den + b.num * a.den}; }
-
 Ratio ElementImpedance(const BuiltNetwork& network, ElementKind element) {
-    if (element == ElementKind::C1 || element == ElementKind::C2) return {{{1}}, {{0, ElementValue(network, element)}}};
-    return Constant(ElementValue(network, element));
+    const double value = network.value(element);
+    return IsCapacitor(element) ? CapacitorImpedance(value) : Constant(value);
 }
 
 Ratio BranchImpedance(const BuiltNetwork& network, const Branch& branch) {
@@ -31,60 +26,44 @@ Ratio BranchImpedance(const BuiltNetwork& network, const Branch& branch) {
     return z(0);
 }
 
-Polynomial TimeConstantProduct(const TimeConstants& tcs) {
-    Polynomial p{{1}};
-    for (std::size_t i = 0; i < tcs.count; ++i) p = p * Polynomial{{1, tcs.us[i]}};
-    return p;
+Ratio PassiveTransfer(const BuiltNetwork& network) {
+    const CircuitRow& row = Row(network.circuit);
+    Ratio series = BranchImpedance(network, row.series);
+    Ratio shunt = BranchImpedance(network, row.shunt);
+    if (network.has(ElementKind::Rs)) series = InSeries(series, Constant(network.value(ElementKind::Rs)));
+    if (network.has(ElementKind::RL)) shunt = Beside(shunt, Constant(network.value(ElementKind::RL)));
+    Ratio h = Divider(series, shunt);
+    if (network.source) h = CartridgeDivider(*network.source) * h;
+    return h;
+}
+
+// The complete networks and the active stages aim at the curve; the sections at their own circuit.
+bool AimsAtCurve(const BuiltNetwork& network) {
+    return network.kind != DesignKind::Passive || network.circuit == CircuitKind::CompleteRiaaVersion1 ||
+           network.circuit == CircuitKind::CompleteRiaaVersion2;
 }
 
 }  // namespace
 
-int Polynomial::Degree() const {
-    for (int k = static_cast<int>(c.size()) - 1; k > 0; --k) {
-        if (c[static_cast<std::size_t>(k)] != 0) return k;
-    }
-    return 0;
-}
-
-Polynomial operator+(const Polynomial& a, const Polynomial& b) {
-    Polynomial sum;
-    for (std::size_t k = 0; k < sum.c.size(); ++k) sum.c[k] = a.c[k] + b.c[k];
-    return sum;
-}
-
-Polynomial operator*(const Polynomial& a, const Polynomial& b) {
-    Polynomial product;
-    for (std::size_t i = 0; i < a.c.size(); ++i) {
-        for (std::size_t j = 0; i + j < product.c.size(); ++j) product.c[i + j] += a.c[i] * b.c[j];
-    }
-    return product;
-}
-
 Ratio TransferFunction(const BuiltNetwork& network) {
-    const CircuitRow& row = Row(network.circuit);
-    Ratio series = BranchImpedance(network, row.series);
-    Ratio shunt = BranchImpedance(network, row.shunt);
-    if (network.Rs) series = InSeries(series, Constant(*network.Rs));
-    if (network.RL) shunt = Beside(shunt, Constant(*network.RL));
-    return {shunt.num * series.den, shunt.num * series.den + series.num * shunt.den};
+    if (network.kind != DesignKind::Passive) throw EngineError("Active stages cannot be evaluated yet");
+    return PassiveTransfer(network);
 }
 
-Ratio TargetFunction(CircuitKind circuit) {
-    const CircuitRow& row = Row(circuit);
-    return {TimeConstantProduct(row.targetZeros), TimeConstantProduct(row.targetPoles)};
+Ratio TargetFunction(const BuiltNetwork& network) {
+    if (!AimsAtCurve(network)) {
+        const CircuitRow& row = Row(network.circuit);
+        const auto times = [](const TimeConstants& tcs) {
+            return std::vector<double>(tcs.us.begin(), tcs.us.begin() + static_cast<std::ptrdiff_t>(tcs.count));
+        };
+        return {TimeConstantProduct(times(row.targetZeros)), TimeConstantProduct(times(row.targetPoles))};
+    }
+    CurveChoice curve = network.curve;
+    // A non-inverting stage that puts its extra zero at 3.18 µs aims at the curve with that zero.
+    if (network.kind == DesignKind::NonInverting && network.highFrequencyZero == HighFrequencyZero::At3_18us) {
+        curve.zero3_18us = true;
+    }
+    return CurveFunction(curve);
 }
-
-Frequency MakeFrequency(double hz) {
-    const double w = 2 * std::numbers::pi * hz * 1e-6;
-    return {hz, w * w, w * w * w * w};
-}
-
-double MagnitudeSquared(const Polynomial& p, const Frequency& f) {
-    const double re = p.c[0] - p.c[2] * f.w2 + p.c[4] * f.w4;
-    const double im = p.c[1] - p.c[3] * f.w2;
-    return re * re + f.w2 * im * im;
-}
-
-double PowerRatio(const Ratio& h, const Frequency& f) { return MagnitudeSquared(h.num, f) / MagnitudeSquared(h.den, f); }
 
 }  // namespace riaa

@@ -1,46 +1,17 @@
-// The network and its target as ratios of polynomials in s: what the accuracy report and the tolerance runs evaluate.
+// Every design and its target as ratios of polynomials in s: what the accuracy report and the tolerance runs evaluate.
 #pragma once
 
-#include <array>
-
-#include "Network.h"
-#include "Response.h"
+#include "BuiltNetwork.h"
+#include "Rational.h"
 
 namespace riaa {
 
-// Coefficients of s^0 upwards, s in rad/µs (Ω·µF = µs). Three elements per branch plus Rs and RL
-// stay within degree 4.
-struct Polynomial {
-    std::array<double, 5> c{};
-
-    int Degree() const;
-};
-
-Polynomial operator+(const Polynomial& a, const Polynomial& b);
-Polynomial operator*(const Polynomial& a, const Polynomial& b);
-
-// num/den: an impedance, or a transfer function.
-struct Ratio {
-    Polynomial num;
-    Polynomial den;
-};
-
-// Vout/Vin = shunt / (series + shunt), with Rs joining the series branch and RL the shunt branch.
+// Vout/Vin of the design as built: a passive network with Rs joining the series branch and RL the
+// shunt branch, or an active stage; with the cartridge and its load where one drives the input.
 Ratio TransferFunction(const BuiltNetwork& network);
-// The circuit's target: its zeros over its poles, unity at 0 Hz.
-Ratio TargetFunction(CircuitKind circuit);
 
-// ω² and ω⁴ of one frequency, in (rad/µs)^n, worked out once for every evaluation there.
-struct Frequency {
-    double hz = 0;
-    double w2 = 0;
-    double w4 = 0;
-};
-
-Frequency MakeFrequency(double hz);
-// |p(jω)|², from the even and the odd part of p.
-double MagnitudeSquared(const Polynomial& p, const Frequency& f);
-// |num(jω)|² / |den(jω)|².
-double PowerRatio(const Ratio& h, const Frequency& f);
+// What the design aims at: a passive section its circuit's own poles and zeros, the complete
+// networks and the active stages the replay curve (an active stage's 3.18 µs zero included).
+Ratio TargetFunction(const BuiltNetwork& network);
 
 }  // namespace riaa

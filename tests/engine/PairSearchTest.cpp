@@ -5,6 +5,7 @@
 #include <random>
 
 #include "PairSearch.h"
+#include "PartSums.h"
 #include "Response.h"
 
 using namespace riaa;

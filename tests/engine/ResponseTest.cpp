@@ -5,6 +5,9 @@
 #include <functional>
 #include <numbers>
 
+#include "Circuits.h"
+#include "Netlist.h"
+#include "PartSums.h"
 #include "Response.h"
 
 using namespace riaa;
@@ -13,6 +16,21 @@ namespace {
 const NumberLocale kPoint{};
 const NumberLocale kComma{",", "."};
 using Complex = std::complex<double>;
+using E = ElementKind;
+
+// A passive network from its parts; an element the circuit lacks is left out whatever its value.
+BuiltNetwork Net(CircuitKind circuit, double c1, double c2, double r1, double r2, std::optional<double> rs,
+                 std::optional<double> rl) {
+    BuiltNetwork n;
+    n.circuit = circuit;
+    n.set(E::C1, c1);
+    n.set(E::R1, r1);
+    if (HasElement(Row(circuit), E::C2)) n.set(E::C2, c2);
+    if (HasElement(Row(circuit), E::R2)) n.set(E::R2, r2);
+    if (rs) n.set(E::Rs, *rs);
+    if (rl) n.set(E::RL, *rl);
+    return n;
+}
 
 // The network that a calculation at this C1 and these options leaves in the state.
 BuiltNetwork Designed(CircuitKind circuit, double c1, CalculationOptions calculated = {},
@@ -32,29 +50,29 @@ struct ClosedFormCase {
 TEST(NetworkTransfer, MatchesTheHandDerivedFormOfEachTopology) {
     const double c1 = 0.047, c2 = 0.015, r1 = 47000, r2 = 5600, rs = 2200, rl = 100000;
     const ClosedFormCase cases[] = {
-        {"low-pass with Rs and RL", {CircuitKind::LowPass50Hz, c1, 0, r1, 0, rs, rl},
+        {"low-pass with Rs and RL", Net(CircuitKind::LowPass50Hz, c1, 0, r1, 0, rs, rl),
          [](const BuiltNetwork& n, Complex s) {
-             return *n.RL / ((n.R1 + *n.Rs) * (1.0 + s * *n.RL * n.C1) + *n.RL);
+             return n.value(E::RL) / ((n.value(E::R1) + n.value(E::Rs)) * (1.0 + s * n.value(E::RL) * n.value(E::C1)) + n.value(E::RL));
          }},
-        {"low-pass", {CircuitKind::LowPass2122Hz, c1, 0, r1, 0, {}, {}},
-         [](const BuiltNetwork& n, Complex s) { return 1.0 / (1.0 + s * n.R1 * n.C1); }},
-        {"shelf, R2 and C1 to ground", {CircuitKind::Shelving50To500Hz, c1, 0, r1, r2, {}, {}},
+        {"low-pass", Net(CircuitKind::LowPass2122Hz, c1, 0, r1, 0, {}, {}),
+         [](const BuiltNetwork& n, Complex s) { return 1.0 / (1.0 + s * n.value(E::R1) * n.value(E::C1)); }},
+        {"shelf, R2 and C1 to ground", Net(CircuitKind::Shelving50To500Hz, c1, 0, r1, r2, {}, {}),
          [](const BuiltNetwork& n, Complex s) {
-             return (1.0 + s * n.R2 * n.C1) / (1.0 + s * (n.R1 + n.R2) * n.C1);
+             return (1.0 + s * n.value(E::R2) * n.value(E::C1)) / (1.0 + s * (n.value(E::R1) + n.value(E::R2)) * n.value(E::C1));
          }},
-        {"shelf, R2 beside C1 in series, with Rs", {CircuitKind::Shelving500To2122Hz, c1, 0, r1, r2, rs, {}},
+        {"shelf, R2 beside C1 in series, with Rs", Net(CircuitKind::Shelving500To2122Hz, c1, 0, r1, r2, rs, {}),
          [](const BuiltNetwork& n, Complex s) {
-             return n.R1 * (1.0 + s * n.R2 * n.C1) / ((n.R1 + *n.Rs) * (1.0 + s * n.R2 * n.C1) + n.R2);
+             return n.value(E::R1) * (1.0 + s * n.value(E::R2) * n.value(E::C1)) / ((n.value(E::R1) + n.value(E::Rs)) * (1.0 + s * n.value(E::R2) * n.value(E::C1)) + n.value(E::R2));
          }},
-        {"version 1", {CircuitKind::CompleteRiaaVersion1, c1, c2, r1, r2, {}, {}},
+        {"version 1", Net(CircuitKind::CompleteRiaaVersion1, c1, c2, r1, r2, {}, {}),
          [](const BuiltNetwork& n, Complex s) {
-             return (1.0 + s * n.R2 * n.C1) /
-                    (1.0 + s * (n.R1 * n.C1 + n.R1 * n.C2 + n.R2 * n.C1) + s * s * n.R1 * n.R2 * n.C1 * n.C2);
+             return (1.0 + s * n.value(E::R2) * n.value(E::C1)) /
+                    (1.0 + s * (n.value(E::R1) * n.value(E::C1) + n.value(E::R1) * n.value(E::C2) + n.value(E::R2) * n.value(E::C1)) + s * s * n.value(E::R1) * n.value(E::R2) * n.value(E::C1) * n.value(E::C2));
          }},
-        {"version 2", {CircuitKind::CompleteRiaaVersion2, c1, c2, r1, r2, {}, {}},
+        {"version 2", Net(CircuitKind::CompleteRiaaVersion2, c1, c2, r1, r2, {}, {}),
          [](const BuiltNetwork& n, Complex s) {
-             return (1.0 + s * n.R2 * (n.C1 + n.C2)) /
-                    (1.0 + s * (n.R2 * n.C1 + n.R2 * n.C2 + n.R1 * n.C1) + s * s * n.R1 * n.R2 * n.C1 * n.C2);
+             return (1.0 + s * n.value(E::R2) * (n.value(E::C1) + n.value(E::C2))) /
+                    (1.0 + s * (n.value(E::R2) * n.value(E::C1) + n.value(E::R2) * n.value(E::C2) + n.value(E::R1) * n.value(E::C1)) + s * s * n.value(E::R1) * n.value(E::R2) * n.value(E::C1) * n.value(E::C2));
          }},
     };
     for (const ClosedFormCase& c : cases) {
@@ -130,14 +148,14 @@ TEST(Accuracy, PolesAndZerosFromTheRationalFunction) {
         }
     }
     // Off the relations, the two poles of version 1 are the roots of 1 + s(R1C1 + R1C2 + R2C1) + s²R1R2C1C2.
-    const BuiltNetwork n{CircuitKind::CompleteRiaaVersion1, 0.047, 0.015, 47000, 5600, {}, {}};
+    const BuiltNetwork n = Net(CircuitKind::CompleteRiaaVersion1, 0.047, 0.015, 47000, 5600, {}, {});
     const AccuracyReport r = EvaluateAccuracy(n);
     ASSERT_EQ(r.realisedPolesUs.size(), 2u);
     EXPECT_LT(r.realisedPolesUs[0], r.realisedPolesUs[1]);
-    EXPECT_NEAR(r.realisedPolesUs[0] + r.realisedPolesUs[1], n.R1 * n.C1 + n.R1 * n.C2 + n.R2 * n.C1, 1e-8);
-    EXPECT_NEAR(r.realisedPolesUs[0] * r.realisedPolesUs[1], n.R1 * n.R2 * n.C1 * n.C2, 1e-6);
+    EXPECT_NEAR(r.realisedPolesUs[0] + r.realisedPolesUs[1], n.value(E::R1) * n.value(E::C1) + n.value(E::R1) * n.value(E::C2) + n.value(E::R2) * n.value(E::C1), 1e-8);
+    EXPECT_NEAR(r.realisedPolesUs[0] * r.realisedPolesUs[1], n.value(E::R1) * n.value(E::R2) * n.value(E::C1) * n.value(E::C2), 1e-6);
     ASSERT_EQ(r.realisedZerosUs.size(), 1u);
-    EXPECT_DOUBLE_EQ(r.realisedZerosUs[0], n.R2 * n.C1);
+    EXPECT_DOUBLE_EQ(r.realisedZerosUs[0], n.value(E::R2) * n.value(E::C1));
     EXPECT_EQ(r.targetPolesUs, (std::vector<double>{75, 3180}));
     // Circuit 3 with Rs and RL corrected keeps the pole that it has with neither.
     EXPECT_NEAR(EvaluateAccuracy(Designed(CircuitKind::Shelving500To2122Hz, 0.01, kBoth, kBoth)).realisedPolesUs.at(0),
@@ -172,16 +190,16 @@ TEST(Accuracy, RefusesNetworksThatCannotBeBuilt) {
     };
     const double inf = HUGE_VAL;
     const Refusal refusals[] = {
-        {{CircuitKind::LowPass50Hz, 0.01, 0, -1, 0, {}, {}}, "This network cannot be built: R1 is negative"},
-        {{CircuitKind::Shelving50To500Hz, 0.01, 0, 1000, -5, {}, {}}, "This network cannot be built: R2 is negative"},
-        {{CircuitKind::LowPass50Hz, 0.01, 0, 1000, 0, -1.0, {}}, "This network cannot be built: Rs is negative"},
-        {{CircuitKind::LowPass50Hz, 0, 0, 1000, 0, {}, {}}, "C1 must be greater than zero"},
-        {{CircuitKind::CompleteRiaaVersion1, 0.1, 0, 1000, 100, {}, {}}, "C2 must be greater than zero"},
-        {{CircuitKind::Shelving500To2122Hz, 0.01, 0, 0, 1000, {}, {}}, "R1 must be greater than zero"},
-        {{CircuitKind::LowPass50Hz, 0.01, 0, 1000, 0, {}, 0.0}, "RL must be greater than zero"},
-        {{CircuitKind::LowPass50Hz, 0.01, 0, inf, 0, {}, {}}, "R1 must be a finite value"},
-        {{CircuitKind::CompleteRiaaVersion2, std::nan(""), 0.1, 1000, 100, {}, {}}, "C1 must be a finite value"},
-        {{CircuitKind::CompleteRiaaVersion1, 1e300, 1e300, 1e300, 1e300, {}, {}}, "Floating point overflow"},
+        {Net(CircuitKind::LowPass50Hz, 0.01, 0, -1, 0, {}, {}), "This network cannot be built: R1 is negative"},
+        {Net(CircuitKind::Shelving50To500Hz, 0.01, 0, 1000, -5, {}, {}), "This network cannot be built: R2 is negative"},
+        {Net(CircuitKind::LowPass50Hz, 0.01, 0, 1000, 0, -1.0, {}), "This network cannot be built: Rs is negative"},
+        {Net(CircuitKind::LowPass50Hz, 0, 0, 1000, 0, {}, {}), "C1 must be greater than zero"},
+        {Net(CircuitKind::CompleteRiaaVersion1, 0.1, 0, 1000, 100, {}, {}), "C2 must be greater than zero"},
+        {Net(CircuitKind::Shelving500To2122Hz, 0.01, 0, 0, 1000, {}, {}), "R1 must be greater than zero"},
+        {Net(CircuitKind::LowPass50Hz, 0.01, 0, 1000, 0, {}, 0.0), "RL must be greater than zero"},
+        {Net(CircuitKind::LowPass50Hz, 0.01, 0, inf, 0, {}, {}), "R1 must be a finite value"},
+        {Net(CircuitKind::CompleteRiaaVersion2, std::nan(""), 0.1, 1000, 100, {}, {}), "C1 must be a finite value"},
+        {Net(CircuitKind::CompleteRiaaVersion1, 1e300, 1e300, 1e300, 1e300, {}, {}), "Floating point overflow"},
     };
     for (const Refusal& r : refusals) {
         try {
@@ -192,23 +210,23 @@ TEST(Accuracy, RefusesNetworksThatCannotBeBuilt) {
         }
     }
     // A wire is a part too: with R1 = Rs corrected away, Rs·C1 makes the pole.
-    const AccuracyReport wire = EvaluateAccuracy({CircuitKind::LowPass50Hz, 0.01, 0, 0, 0, 318000.0, {}});
+    const AccuracyReport wire = EvaluateAccuracy(Net(CircuitKind::LowPass50Hz, 0.01, 0, 0, 0, 318000.0, {}));
     EXPECT_EQ(wire.realisedPolesUs, std::vector<double>{3180});
     // Parts the circuit lacks are not looked at.
-    EXPECT_NO_THROW(EvaluateAccuracy({CircuitKind::LowPass50Hz, 0.01, -1, 318000, -1, {}, {}}));
+    EXPECT_NO_THROW(EvaluateAccuracy(Net(CircuitKind::LowPass50Hz, 0.01, -1, 318000, -1, {}, {})));
 }
 
 TEST(BuiltNetwork, TakesRsAndRLAsTheOptionsInclude) {
     NetworkState state{0.1, 0.03, {}, 21870, 3180, 47000, 600};
     const BuiltNetwork both = MakeBuiltNetwork(state, CircuitKind::CompleteRiaaVersion1, kBoth);
-    EXPECT_EQ(both.Rs, 600);
-    EXPECT_EQ(both.RL, 47000);
-    EXPECT_EQ(both.C2, 0.03);
+    EXPECT_EQ(both.value(E::Rs), 600);
+    EXPECT_EQ(both.value(E::RL), 47000);
+    EXPECT_EQ(both.value(E::C2), 0.03);
     const BuiltNetwork none = MakeBuiltNetwork(state, CircuitKind::LowPass50Hz, {});
-    EXPECT_FALSE(none.Rs || none.RL);
-    EXPECT_EQ(none.C2, 0);
-    EXPECT_EQ(none.R2, 0);
-    EXPECT_EQ(MakeBuiltNetwork(state, CircuitKind::Shelving50To500Hz, {false, true, false}).Rs, 600);
+    EXPECT_FALSE(none.value(E::Rs) || none.value(E::RL));
+    EXPECT_EQ(none.value(E::C2), 0);
+    EXPECT_EQ(none.value(E::R2), 0);
+    EXPECT_EQ(MakeBuiltNetwork(state, CircuitKind::Shelving50To500Hz, {false, true, false}).value(E::Rs), 600);
 }
 
 struct SumCase {
@@ -265,7 +283,7 @@ TEST(PartSums, BadTextNamesThePart) {
 }
 
 TEST(Netlist, ElementsBetweenInAndOut) {
-    const BuiltNetwork plain{CircuitKind::Shelving50To500Hz, 0.01, 0, 286200, 31800, {}, {}};
+    const BuiltNetwork plain = Net(CircuitKind::Shelving50To500Hz, 0.01, 0, 286200, 31800, {}, {});
     EXPECT_EQ(SpiceNetlist(plain),
               "* Mirelund: Shelving 50Hz to 500Hz\n"
               "* C1 = 0.01 uF, R1 = 286200 ohm, R2 = 31800 ohm\n"
@@ -276,7 +294,7 @@ TEST(Netlist, ElementsBetweenInAndOut) {
               ".ac dec 100 10 100k\n"
               ".print ac vdb(out)\n"
               ".end\n");
-    const BuiltNetwork full{CircuitKind::CompleteRiaaVersion2, 0.1, 0.1 / 2.916, 29370, 2367.947, 1000.0, 47000.0};
+    const BuiltNetwork full = Net(CircuitKind::CompleteRiaaVersion2, 0.1, 0.1 / 2.916, 29370, 2367.947, 1000.0, 47000.0);
     const std::string text = SpiceNetlist(full);
     for (const char* line : {"V1 src 0 AC 1\n", "Rs src in 1000\n", "R1 in out 29370\n", "R2 out n1 2367.947\n",
                              "C2 out n1 3.429355281207133e-08\n", "RL out 0 47000\n"}) {

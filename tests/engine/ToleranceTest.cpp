@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PartSeries.h"
+#include "Response.h"
 #include "Tolerance.h"
 
 using namespace riaa;
@@ -23,8 +24,8 @@ BuiltNetwork RoundedRiaa() {
     CalculateNetwork(state, CircuitKind::CompleteRiaaVersion1, {}, MakeResistorList(), NumberLocale{});
     BuiltNetwork network = MakeBuiltNetwork(state, CircuitKind::CompleteRiaaVersion1, {});
     const PartSeries e24 = MakePartSeries(SeriesKind::E24, kResistorRange);
-    network.R1 = e24.round(network.R1);
-    network.R2 = e24.round(network.R2);
+    network.set(ElementKind::R1, e24.round(network.value(ElementKind::R1)));
+    network.set(ElementKind::R2, e24.round(network.value(ElementKind::R2)));
     return network;
 }
 
@@ -111,14 +112,16 @@ TEST(Tolerance, FiguresGrowWithTheTolerance) {
 // With one toleranced resistor in a low-pass the largest error is a function g of its deviation,
 // so the percentiles are g at the quantiles of |deviation|: uniform on [0, t], or |normal| at σ = t/2.
 TEST(Tolerance, DrawsFromTheChosenDistribution) {
-    const BuiltNetwork lowPass{CircuitKind::LowPass50Hz, 0.01, 0, 318000, 0, {}, {}};
+    BuiltNetwork lowPass;
+    lowPass.set(ElementKind::C1, 0.01);
+    lowPass.set(ElementKind::R1, 318000);
     ToleranceSettings exact;
     exact.resistorPercent = exact.capacitorPercent = 0;
     exact.builds = 1;
     const auto g = [&](double deviation) {
         BuiltNetwork up = lowPass, down = lowPass;
-        up.R1 *= 1 + deviation;
-        down.R1 *= 1 - deviation;
+        up.set(ElementKind::R1, up.value(ElementKind::R1) * (1 + deviation));
+        down.set(ElementKind::R1, down.value(ElementKind::R1) * (1 - deviation));
         return (RunFinished(up, exact).nominalLargestErrorDb + RunFinished(down, exact).nominalLargestErrorDb) / 2;
     };
     for (const auto& [distribution, q50, q95, q99] :
@@ -157,7 +160,7 @@ TEST(Tolerance, RefusesWhatCannotBeRun) {
         s.builds = builds;
         s.frequencies = frequencies;
         BuiltNetwork network = RoundedRiaa();
-        network.C1 = c1;
+        network.set(ElementKind::C1, c1);
         try {
             RunTolerance(network, s, kGoOn);
         } catch (const EngineError&) {

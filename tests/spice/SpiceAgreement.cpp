@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Netlist.h"
 #include "Response.h"
 #include "ValueLists.h"
 

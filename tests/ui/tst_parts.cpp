@@ -156,24 +156,24 @@ private slots:
         const std::optional<SeriesKind> capacitorSeries[] = {std::nullopt, SeriesKind::E6, SeriesKind::E12,
                                                              SeriesKind::E24};
         if (const auto kind = capacitorSeries[capacitorChoice]) {
-            expected.C1 = Round(expected.C1, *kind, true);
-            expected.C2 = Round(expected.C2, *kind, true);
+            expected.set(riaa::ElementKind::C1, Round(expected.value(riaa::ElementKind::C1), *kind, true));
+            expected.set(riaa::ElementKind::C2, Round(expected.value(riaa::ElementKind::C2), *kind, true));
         }
         const SeriesKind resistorSeries[] = {SeriesKind::E12, SeriesKind::E24, SeriesKind::E48, SeriesKind::E96,
                                              SeriesKind::E192};
         const riaa::PartSeries resistors =
             row < 5 ? riaa::MakePartSeries(resistorSeries[row], riaa::kResistorRange)
                     : riaa::MakeListSeries(w->resistorList(), riaa::kResistorRange);
-        expected.R1 = resistors.round(calculated.R1);
-        expected.R2 = resistors.round(calculated.R2);
+        expected.set(riaa::ElementKind::R1, resistors.round(calculated.value(riaa::ElementKind::R1)));
+        expected.set(riaa::ElementKind::R2, resistors.round(calculated.value(riaa::ElementKind::R2)));
         const riaa::AccuracyReport report = riaa::EvaluateAccuracy(expected);
 
-        QCOMPARE(page->TblParts->item(row, 1)->text(), Part(expected.R1, false));
-        QCOMPARE(page->TblParts->item(row, 2)->text(), Part(expected.R2, false));
+        QCOMPARE(page->TblParts->item(row, 1)->text(), Part(expected.value(riaa::ElementKind::R1), false));
+        QCOMPARE(page->TblParts->item(row, 2)->text(), Part(expected.value(riaa::ElementKind::R2), false));
         QCOMPARE(page->TblParts->item(row, 3)->text(), FormatErrorDb(report.largestErrorDb, kPoint));
         QVERIFY(page->TblParts->item(row, 3)->text() != before);
         QCOMPARE(page->LblCapsUsed->text(),
-                 QStringLiteral("C1 %1, C2 %2").arg(Part(expected.C1, true), Part(expected.C2, true)));
+                 QStringLiteral("C1 %1, C2 %2").arg(Part(expected.value(riaa::ElementKind::C1), true), Part(expected.value(riaa::ElementKind::C2), true)));
     }
 
     void rowClickFillsAsBuiltFields_data() {
@@ -239,7 +239,7 @@ private slots:
         Choose(capacitor ? page->CmbBxPairCSeries : page->CmbBxPairRSeries, seriesChoice);
 
         const riaa::BuiltNetwork calculated = *accuracy->calculatedNetwork();
-        const double target = std::array{calculated.C1, calculated.C2, calculated.R1, calculated.R2}[element];
+        const double target = std::array{calculated.value(riaa::ElementKind::C1), calculated.value(riaa::ElementKind::C2), calculated.value(riaa::ElementKind::R1), calculated.value(riaa::ElementKind::R2)}[element];
         const SeriesKind series[] = {SeriesKind::E6, SeriesKind::E12, SeriesKind::E24,
                                      SeriesKind::E48, SeriesKind::E96, SeriesKind::E192};
         const riaa::PartPair best = *riaa::FindBestPair(
@@ -259,7 +259,7 @@ private slots:
                      qPrintable(error));
         }
         const riaa::BuiltNetwork built = *accuracy->builtNetwork();
-        const double read = std::array{built.C1, built.C2, built.R1, built.R2}[element];
+        const double read = std::array{built.value(riaa::ElementKind::C1), built.value(riaa::ElementKind::C2), built.value(riaa::ElementKind::R1), built.value(riaa::ElementKind::R2)}[element];
         QVERIFY2(std::fabs(read - best.total) <= 1e-9 * best.total, qPrintable(QString::number(read)));
         // A new calculation makes the shown pair stale.
         QAbstractButton* other = w->LMDRadioGroupCircuits->button(5);
@@ -273,8 +273,8 @@ private slots:
         const double exactR1 = w->networkState().R1;
         w->ChkBxStdR->click();
         QVERIFY(w->networkState().R1 != exactR1);
-        QCOMPARE(w->AccuracyPage1->calculatedNetwork()->R1, exactR1);
-        QCOMPARE(w->AccuracyPage1->builtNetwork()->R1, w->networkState().R1);
+        QCOMPARE(w->AccuracyPage1->calculatedNetwork()->value(riaa::ElementKind::R1), exactR1);
+        QCOMPARE(w->AccuracyPage1->builtNetwork()->value(riaa::ElementKind::R1), w->networkState().R1);
         QCOMPARE(w->PartsPage1->TblParts->item(3, 1)->text(), Part(Round(exactR1, SeriesKind::E96, false), false));
     }
 

@@ -23,7 +23,9 @@
 #include "ErrorReport.h"
 #include "Fonts.h"
 #include "Hints.h"
+#include "Netlist.h"
 #include "PageControls.h"
+#include "PartSums.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ using riaa::Index;
 
 bool CircuitHas(riaa::CircuitKind circuit, ElementKind element) { return riaa::HasElement(riaa::Row(circuit), element); }
 
-bool IsCapacitor(ElementKind element) { return element == ElementKind::C1 || element == ElementKind::C2; }
+using riaa::IsCapacitor;
 
 // The shortest text that reads back as the same double, in the locale's decimal separator and
 // without grouping, which the parser would not take.
@@ -354,14 +356,7 @@ void AccuracyPage::evaluateFields() {
         QString totalText = QStringLiteral("= ") + QString::fromStdString(total);
         if (!IsCapacitor(element)) totalText += totalText.back().isLetter() ? kOhms : QStringLiteral(" ") + kOhms;
         row.total->setText(plainNumber ? QString() : totalText);
-        switch (element) {
-            case ElementKind::C1: network.C1 = value; break;
-            case ElementKind::C2: network.C2 = value; break;
-            case ElementKind::R1: network.R1 = value; break;
-            case ElementKind::R2: network.R2 = value; break;
-            case ElementKind::RL: network.RL = value; break;
-            case ElementKind::Rs: network.Rs = value; break;
-        }
+        network.set(element, value);
     }
     // What is on screen stays until the fields make a network again.
     if (!firstProblem.isEmpty()) {

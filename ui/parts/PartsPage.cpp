@@ -16,7 +16,6 @@
 #include "Hints.h"
 #include "PairSearch.h"
 #include "PageControls.h"
-#include "SameNetwork.h"
 #include "ToleranceRunner.h"
 
 namespace {
@@ -40,7 +39,7 @@ constexpr riaa::Pattern kPercent{3, 0, true, false};
 constexpr SeriesKind kPairSeries[] = {SeriesKind::E6, SeriesKind::E12, SeriesKind::E24,
                                       SeriesKind::E48, SeriesKind::E96, SeriesKind::E192};
 
-bool IsCapacitor(ElementKind element) { return element == ElementKind::C1 || element == ElementKind::C2; }
+using riaa::IsCapacitor;
 
 // One part as the as-built fields read it: "27.4k", "3.3n".
 QString PartText(double value, ElementKind element, const riaa::NumberLocale& locale) {
@@ -299,7 +298,7 @@ std::optional<SeriesKind> PartsPage::capacitorSeries() const {
 void PartsPage::ShowNetworks(const std::optional<riaa::BuiltNetwork>& asBuilt,
                              const std::optional<riaa::BuiltNetwork>& calculated) {
     const bool calculationChanged = calculated.has_value() != calculated_.has_value() ||
-                                    (calculated && !SameNetwork(*calculated, *calculated_));
+                                    (calculated && *calculated != *calculated_);
     asBuilt_ = asBuilt;
     calculated_ = calculated;
     // A pair answers the calculation it was found for.
@@ -318,7 +317,7 @@ void PartsPage::ShowNetworks(const std::optional<riaa::BuiltNetwork>& asBuilt,
 
 void PartsPage::refreshPairButtons() {
     for (PairRow& row : pairRows_) {
-        const bool present = calculated_ && riaa::ElementValue(*calculated_, row.element) > 0;
+        const bool present = calculated_ && calculated_->value(row.element) > 0;
         row.button->setEnabled(present);
         row.caption->setEnabled(present);
     }
@@ -342,8 +341,8 @@ void PartsPage::refreshTable() {
         }
         const SeriesTableRow& entry = seriesRows_[static_cast<std::size_t>(row)];
         cell(row, 0, QStringLiteral(" ") + QString::fromStdString(entry.series));
-        cell(row, 1, PartText(entry.network.R1, ElementKind::R1, locale_));
-        cell(row, 2, entry.network.R2 > 0 ? PartText(entry.network.R2, ElementKind::R2, locale_) : QString());
+        cell(row, 1, PartText(entry.network.value(ElementKind::R1), ElementKind::R1, locale_));
+        cell(row, 2, entry.network.has(ElementKind::R2) ? PartText(entry.network.value(ElementKind::R2), ElementKind::R2, locale_) : QString());
         cell(row, 3, entry.largestErrorDb ? SignedErrorText(*entry.largestErrorDb, locale_)
                                              : QStringLiteral("cannot build"));
     }
@@ -352,8 +351,10 @@ void PartsPage::refreshTable() {
     QString caps;
     if (!seriesRows_.empty()) {
         const riaa::BuiltNetwork& built = seriesRows_.front().network;
-        caps = QStringLiteral("C1 ") + PartText(built.C1, ElementKind::C1, locale_);
-        if (built.C2 > 0) caps += QStringLiteral(", C2 ") + PartText(built.C2, ElementKind::C2, locale_);
+        caps = QStringLiteral("C1 ") + PartText(built.value(ElementKind::C1), ElementKind::C1, locale_);
+        if (built.has(ElementKind::C2)) {
+            caps += QStringLiteral(", C2 ") + PartText(built.value(ElementKind::C2), ElementKind::C2, locale_);
+        }
     }
     LblCapsUsed->setText(caps);
 }
@@ -364,19 +365,18 @@ void PartsPage::TblPartsClick(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= seriesRows_.size()) return;
     const riaa::BuiltNetwork& built = seriesRows_[static_cast<std::size_t>(row)].network;
     AsBuiltTexts texts;
-    texts[ElementKind::R1] = PartText(built.R1, ElementKind::R1, locale_);
-    if (built.R2 > 0) texts[ElementKind::R2] = PartText(built.R2, ElementKind::R2, locale_);
     // "exact" leaves the capacitors as the fields have them.
-    if (capacitorSeries()) {
-        texts[ElementKind::C1] = PartText(built.C1, ElementKind::C1, locale_);
-        if (built.C2 > 0) texts[ElementKind::C2] = PartText(built.C2, ElementKind::C2, locale_);
+    const bool capacitors = capacitorSeries().has_value();
+    for (const ElementKind e : riaa::kAllElements) {
+        if (!built.has(e) || e == ElementKind::Rs || e == ElementKind::RL) continue;
+        if (!IsCapacitor(e) || capacitors) texts[e] = PartText(built.value(e), e, locale_);
     }
     emit asBuiltTextsChosen(texts);
 }
 
 void PartsPage::BtnPairClick(ElementKind element) {
     if (!calculated_) return;
-    const double target = riaa::ElementValue(*calculated_, element);
+    const double target = calculated_->value(element);
     const bool capacitor = IsCapacitor(element);
     const SeriesKind kind = kPairSeries[(capacitor ? CmbBxPairCSeries : CmbBxPairRSeries)->currentIndex()];
     const riaa::PartSeries series =
@@ -428,7 +428,7 @@ void PartsPage::ToleranceChange() { startToleranceRun(); }
 
 void PartsPage::startToleranceRun() {
     const std::optional<riaa::ToleranceSettings> settings = toleranceSettings();
-    const bool resultFits = asBuilt_ && resultNetwork_ && SameNetwork(*asBuilt_, *resultNetwork_);
+    const bool resultFits = asBuilt_ && resultNetwork_ && *asBuilt_ == *resultNetwork_;
     if (!asBuilt_ || !settings) {
         runner_->cancel();
         runNetwork_.reset();
@@ -437,14 +437,13 @@ void PartsPage::startToleranceRun() {
         LabelToleranceStatus->setText(asBuilt_ ? QStringLiteral("Not run: see below") : QString());
         return;
     }
-    if (resultFits && SameTolerances(*settings, resultSettings_)) {
+    if (resultFits && *settings == resultSettings_) {
         runner_->cancel();
         runNetwork_.reset();
         showToleranceResult(*toleranceResult_);
         return;
     }
-    if (runner_->running() && runNetwork_ && SameNetwork(*asBuilt_, *runNetwork_) &&
-        SameTolerances(*settings, runSettings_)) {
+    if (runner_->running() && runNetwork_ && *asBuilt_ == *runNetwork_ && *settings == runSettings_) {
         return;
     }
     if (bandShown_) {

@@ -16,16 +16,21 @@ const std::array<riaa::PartSeries, std::size(kTableResistorSeries)>& ResistorSer
     return series;
 }
 
-// Rounds a present element only: 0 stands for one the circuit lacks.
-double RoundPresent(double value, const riaa::PartSeries& series) { return value > 0 ? series.round(value) : value; }
+// Rounds every element of one kind that the design has; Rs and RL belong to the stages around it.
+void RoundParts(riaa::BuiltNetwork& network, const riaa::BuiltNetwork& from, bool capacitors,
+                const riaa::PartSeries& series) {
+    for (const riaa::ElementKind e : riaa::kAllElements) {
+        if (riaa::IsCapacitor(e) != capacitors || e == riaa::ElementKind::Rs || e == riaa::ElementKind::RL) continue;
+        if (from.has(e) && from.value(e) > 0) network.set(e, series.round(from.value(e)));
+    }
+}
 
 SeriesTableRow MakeRow(const riaa::PartSeries& series, const riaa::BuiltNetwork& calculated,
                        const riaa::BuiltNetwork& capacitors) {
     SeriesTableRow row;
     row.series = series.name();
     row.network = capacitors;
-    row.network.R1 = RoundPresent(calculated.R1, series);
-    row.network.R2 = RoundPresent(calculated.R2, series);
+    RoundParts(row.network, calculated, false, series);
     try {
         const riaa::AccuracyReport report = riaa::EvaluateAccuracy(row.network);
         row.largestErrorDb = report.largestErrorDb;
@@ -44,8 +49,7 @@ std::vector<SeriesTableRow> MakeSeriesTable(const riaa::BuiltNetwork& calculated
     riaa::BuiltNetwork capacitors = asBuilt;
     if (capacitorSeries) {
         const riaa::PartSeries series = riaa::MakePartSeries(*capacitorSeries, riaa::kCapacitorRange);
-        capacitors.C1 = RoundPresent(asBuilt.C1, series);
-        capacitors.C2 = RoundPresent(asBuilt.C2, series);
+        RoundParts(capacitors, asBuilt, true, series);
     }
     std::vector<SeriesTableRow> rows;
     rows.reserve(kSeriesTableRows);

@@ -1,0 +1,81 @@
+#include "Cartridge.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+
+#include "Formats.h"
+
+namespace riaa {
+
+namespace {
+
+// With s in rad/µs an inductance enters as Ω·µs, a capacitance as µF.
+constexpr double kOhmMicrosecondsPerMillihenry = 1e3;
+constexpr double kMicrofaradsPerPicofarad = 1e-6;
+
+// Shortest text that reads back as this double, with a point whatever the C locale. Values are
+// divided by exact powers of ten, so 100 pF comes out "1e-10" and not "1.0000000000000001e-10".
+std::string Shortest(double value) {
+    std::array<char, 32> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), written.ptr);
+}
+
+// Written so that NaN fails too.
+void Require(bool inRange, const char* message) {
+    if (!inRange) throw EngineError(message);
+}
+
+}  // namespace
+
+Ratio CartridgeImpedance(const Cartridge& cartridge) {
+    return {{{cartridge.resistance, cartridge.inductanceMh * kOhmMicrosecondsPerMillihenry}}, {{1}}};
+}
+
+Ratio LoadImpedance(const Cartridge& cartridge) {
+    // A CL of 0 is a capacitor of infinite impedance, and Beside takes it as such: RL alone.
+    return Beside(Constant(cartridge.loadResistance),
+                  CapacitorImpedance(cartridge.loadCapacitancePf * kMicrofaradsPerPicofarad));
+}
+
+Ratio CartridgeDivider(const Cartridge& cartridge) {
+    return Divider(CartridgeImpedance(cartridge), LoadImpedance(cartridge));
+}
+
+Resonance CartridgeResonance(const Cartridge& cartridge) {
+    // The divider's denominator is (RL + Rc) + s(L + Rc·RL·CL) + s²·L·RL·CL. Its own ω0 and Q, not
+    // those of L and CL alone: Rc against RL raises ω0 by √(1 + Rc/RL).
+    const Polynomial& den = CartridgeDivider(cartridge).den;
+    const double a0 = den.c[0];
+    const double a1 = den.c[1];
+    const double a2 = den.c[2];
+    const double radPerUs = std::sqrt(a0 / a2);
+    return {radPerUs * 1e6 / (2 * std::numbers::pi), std::sqrt(a0 * a2) / a1};
+}
+
+std::string CartridgeNetlist(const Cartridge& cartridge, const std::string& node) {
+    std::string text = "V1 emf 0 AC 1\n";
+    // A resistor of 0 Ω is an error to some simulators; without Rc the inductance reaches the node itself.
+    const bool hasResistance = cartridge.resistance != 0;
+    const std::string inner = hasResistance ? "cart" : node;
+    text += "Lcart emf " + inner + " " + Shortest(cartridge.inductanceMh / 1e3) + "\n";
+    if (hasResistance) text += "Rcart cart " + node + " " + Shortest(cartridge.resistance) + "\n";
+    text += "Rload " + node + " 0 " + Shortest(cartridge.loadResistance) + "\n";
+    if (cartridge.loadCapacitancePf != 0) text += "Cload " + node + " 0 " + Shortest(cartridge.loadCapacitancePf / 1e12) + "\n";
+    return text;
+}
+
+void CheckCartridge(const Cartridge& cartridge) {
+    Require(cartridge.inductanceMh >= 1 && cartridge.inductanceMh <= 10'000,
+            "The cartridge's inductance must be between 1 mH and 10000 mH");
+    Require(cartridge.resistance >= 0 && cartridge.resistance <= 100'000,
+            "The cartridge's resistance must be between 0 Ω and 100000 Ω");
+    Require(cartridge.loadResistance >= 100 && cartridge.loadResistance <= 100e6,
+            "The input's load resistance must be between 100 Ω and 100000000 Ω");
+    Require(cartridge.loadCapacitancePf >= 0 && cartridge.loadCapacitancePf <= 10'000,
+            "The input's load capacitance must be between 0 pF and 10000 pF");
+}
+
+}  // namespace riaa

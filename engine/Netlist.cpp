@@ -1,0 +1,126 @@
+#include "Netlist.h"
+
+#include <array>
+#include <charconv>
+
+#include "Cartridge.h"
+#include "Circuits.h"
+#include "Formats.h"
+
+namespace riaa {
+
+namespace {
+
+// The shortest text that reads back as exactly this double ("1e-08", not "1.0000000000000001e-08"),
+// and with a point whatever the C library's locale, which a Qt program sets from the user's.
+std::string Shortest(double value) {
+    std::array<char, 32> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), written.ptr);
+}
+
+std::string SpiceValue(const BuiltNetwork& network, ElementKind element) {
+    const double value = network.value(element);
+    return Shortest(IsCapacitor(element) ? value / 1e6 : value);
+}
+
+struct NetlistWriter {
+    const BuiltNetwork& network;
+    std::string text;
+    int internalNodes = 0;
+
+    void Element(ElementKind e, const std::string& from, const std::string& to) {
+        text += std::string(ElementName(e)) + " " + from + " " + to + " " + SpiceValue(network, e) + "\n";
+    }
+
+    void BranchLines(const Branch& branch, const std::string& from, const std::string& to) {
+        const auto& e = branch.elements;
+        switch (branch.shape) {
+            case BranchShape::Single: Element(e[0], from, to); return;
+            case BranchShape::Parallel:
+                Element(e[0], from, to);
+                Element(e[1], from, to);
+                return;
+            default: break;
+        }
+        const std::string mid = "n" + std::to_string(++internalNodes);
+        switch (branch.shape) {
+            case BranchShape::Series:
+                Element(e[0], from, mid);
+                Element(e[1], mid, to);
+                break;
+            case BranchShape::SeriesBesideThird:
+                Element(e[0], from, mid);
+                Element(e[1], mid, to);
+                Element(e[2], from, to);
+                break;
+            case BranchShape::ParallelThenThird:
+                Element(e[0], from, mid);
+                Element(e[1], from, mid);
+                Element(e[2], mid, to);
+                break;
+            default: break;
+        }
+    }
+};
+
+std::string DesignCaption(const BuiltNetwork& network) {
+    switch (network.kind) {
+        case DesignKind::Passive: return std::string(Row(network.circuit).caption);
+        case DesignKind::NonInverting: return "Non-inverting stage";
+        case DesignKind::Inverting: return "Inverting stage";
+        case DesignKind::TwoStage: return "Two stages";
+    }
+    return {};
+}
+
+// "* C1 = 0.01 uF, R1 = 318000 ohm": every element of the design but the source and load resistors.
+std::string ValuesComment(const BuiltNetwork& network) {
+    std::string text;
+    for (const ElementKind e : kAllElements) {
+        if (!network.has(e) || e == ElementKind::Rs || e == ElementKind::RL) continue;
+        text += text.empty() ? "* " : ", ";
+        text += std::string(ElementName(e)) + " = " + Shortest(network.value(e)) + (IsCapacitor(e) ? " uF" : " ohm");
+    }
+    return text + "\n";
+}
+
+}  // namespace
+
+std::string SpiceNetlist(const BuiltNetwork& network) {
+    NetlistWriter writer{network, {}, 0};
+    std::string& text = writer.text;
+    text += "* Mirelund: " + DesignCaption(network) + "\n";
+    text += ValuesComment(network);
+    const bool passive = network.kind == DesignKind::Passive;
+    if (passive && network.has(ElementKind::Rs)) {
+        text += "* source resistance Rs = " + Shortest(network.value(ElementKind::Rs)) + " ohm\n";
+    }
+    if (network.has(ElementKind::RL)) {
+        text += "* load resistance RL = " + Shortest(network.value(ElementKind::RL)) + " ohm\n";
+    }
+
+    // The cartridge drives a passive network through a buffer, as the stage before it would; an
+    // active stage takes the loaded cartridge at its input node directly.
+    const std::string sourceNode = passive && network.has(ElementKind::Rs) ? "src" : "in";
+    if (network.source) {
+        text += CartridgeNetlist(*network.source, passive ? "cart" : sourceNode);
+        if (passive) text += "Ebuf " + sourceNode + " 0 cart 0 1\n";
+    } else {
+        text += "V1 " + sourceNode + " 0 AC 1\n";
+    }
+    if (passive) {
+        if (network.has(ElementKind::Rs)) writer.Element(ElementKind::Rs, "src", "in");
+        const CircuitRow& row = Row(network.circuit);
+        writer.BranchLines(row.series, "in", "out");
+        writer.BranchLines(row.shunt, "out", "0");
+        if (network.has(ElementKind::RL)) writer.Element(ElementKind::RL, "out", "0");
+    } else {
+        throw EngineError("Active stages have no netlist yet");
+    }
+    // Without an output request ngspice's batch mode simulates nothing and fails.
+    text += ".ac dec 100 10 100k\n.print ac vdb(out)\n.end\n";
+    return text;
+}
+
+}  // namespace riaa
