@@ -55,7 +55,10 @@ double OpenLoopPoleUs(const OpAmp& opAmp) {
 double LowToMidRatio(const CurveTimeConstants& tc, bool coupling) {
     const Ratio shape{Polynomial{{1, tc.zeroUs}}, Polynomial{{1, tc.bassUs}} * Polynomial{{1, tc.trebleUs}}};
     double mid = PowerRatio(shape, MakeFrequency(kMidbandHz));
-    if (coupling) mid *= PowerRatio({Polynomial{{0, kIecAmendmentUs}}, Polynomial{{1, kIecAmendmentUs}}}, MakeFrequency(kMidbandHz));
+    if (coupling) {
+        mid *=
+            PowerRatio({Polynomial{{0, kIecAmendmentUs}}, Polynomial{{1, kIecAmendmentUs}}}, MakeFrequency(kMidbandHz));
+    }
     return std::sqrt(PowerRatio(shape, MakeFrequency(0)) / mid);
 }
 
@@ -89,27 +92,59 @@ void SetFeedback(BuiltNetwork& net, const FeedbackValues& v, bool withC2) {
     if (withC2) net.set(ElementKind::C2, v.C2);
 }
 
-// The passive low-pass after the op-amp, R3 given and C3 for this time constant into whatever loads it.
-void SetLowPass(BuiltNetwork& net, const ActiveStageRequest& r, double tauUs) {
-    CheckPart(ElementKind::R3, r.r3);
-    const double seen = r.rl ? r.r3 * *r.rl / (r.r3 + *r.rl) : r.r3;
-    net.set(ElementKind::R3, r.r3);
-    net.set(ElementKind::C3, tauUs / seen);
+// C3 and Cout of R3 → C3 → Cout → RL with the ladder's poles at exactly τ and the coupling's 7950 µs.
+// Its denominator (1 + sRL·Cout)(1 + sR3·C3) + sR3·Cout has the time constants' sum RL·Cout + R3·C3 +
+// R3·Cout = To + τ and product RL·Cout·R3·C3 = To·τ; C3 from the product leaves
+// (RL + R3)·Cout² − (To + τ)·Cout + To·τ/RL = 0, whose larger root gives τ to R3·C3. Cout = To/RL
+// alone would let R3 move the high-pass: 0.4 dB at 20 Hz for 1 kΩ into 10 kΩ.
+struct CoupledLowPass {
+    double c3 = 0;
+    double cout = 0;
+};
+CoupledLowPass Coupled(double r3, double rl, double tauUs) {
+    const double sum = kIecAmendmentUs + tauUs;
+    const double discriminant = sum * sum - 4 * (rl + r3) * kIecAmendmentUs * tauUs / rl;
+    if (!(discriminant >= 0)) throw EngineError("RL is too low against R3 for the coupling capacitor");
+    const double cout = (sum + std::sqrt(discriminant)) / (2 * (rl + r3));
+    return {kIecAmendmentUs * tauUs / (rl * cout * r3), cout};
 }
 
-// RL's share of what R3 passes on at midband, where C3 and Cout are of no account.
-double LoadShare(const ActiveStageRequest& r) {
-    if (!r.rl) return 1;
+// What loads the low-pass after the op-amp: RL where in circuit, through Cout with the coupling.
+struct LowPassLoad {
+    std::optional<double> rl;
+    bool coupling = false;
+};
+
+// The low-pass's gain at midband, where C3 is open and Cout a short: RL's share against R3, which
+// with the coupling is RL·Cout/To.
+double LowPassShare(const ActiveStageRequest& r, const LowPassLoad& load, double tauUs) {
     CheckPart(ElementKind::R3, r.r3);
-    return *r.rl / (r.r3 + *r.rl);
+    if (!load.rl) return 1;
+    if (load.coupling) return *load.rl * Coupled(r.r3, *load.rl, tauUs).cout / kIecAmendmentUs;
+    return *load.rl / (r.r3 + *load.rl);
+}
+
+// The passive low-pass after the op-amp: R3 as given, C3 for this time constant into its load.
+void SetLowPass(BuiltNetwork& net, const ActiveStageRequest& r, const LowPassLoad& load, double tauUs) {
+    net.set(ElementKind::R3, r.r3);
+    if (!load.rl) {
+        net.set(ElementKind::C3, tauUs / r.r3);
+    } else if (load.coupling) {
+        const CoupledLowPass parts = Coupled(r.r3, *load.rl, tauUs);
+        net.set(ElementKind::C3, parts.c3);
+        net.set(ElementKind::Cout, parts.cout);
+    } else {
+        net.set(ElementKind::C3, tauUs / (r.r3 * *load.rl / (r.r3 + *load.rl)));
+    }
 }
 
 void DesignNonInverting(BuiltNetwork& net, const ActiveStageRequest& r, const CurveTimeConstants& tc, double gain,
                         double ratio) {
     const bool lowPass = r.highFrequencyZero == HighFrequencyZero::Pole && tc.trebleUs > 0;
     // Only with the coupling is RL in circuit, and then it loads the correction's R3.
-    const double share = lowPass && r.curve.iecAmendment ? LoadShare(r) : 1;
-    double a = gain * ratio / share;
+    const LowPassLoad load{r.curve.iecAmendment ? r.rl : std::nullopt, r.curve.iecAmendment};
+    double share = 1;
+    double a = gain * ratio;
     double t4 = 0;
     if (r.highFrequencyZero == HighFrequencyZero::At3_18us) {
         if (!(tc.trebleUs > kZero3_18Us)) {
@@ -118,6 +153,13 @@ void DesignNonInverting(BuiltNetwork& net, const ActiveStageRequest& r, const Cu
         t4 = kZero3_18Us;
         a = tc.bassUs * tc.trebleUs / (tc.zeroUs * t4);
     } else if (lowPass) {
+        // The share depends on T4 only through Cout, by parts in 10^4: a few rounds settle it to the last digit.
+        for (int round = 0; round < 4; ++round) {
+            a = gain * ratio / share;
+            t4 = tc.bassUs * tc.trebleUs / (a * tc.zeroUs);
+            share = LowPassShare(r, load, t4);
+        }
+        a = gain * ratio / share;
         t4 = tc.bassUs * tc.trebleUs / (a * tc.zeroUs);
     }
     if (!(a > 1)) {
@@ -144,7 +186,7 @@ void DesignNonInverting(BuiltNetwork& net, const ActiveStageRequest& r, const Cu
         v = DesignFeedbackNetwork(r.form, network, (a - 1) * r.scale);
     }
     SetFeedback(net, v, tc.trebleUs > 0);
-    if (lowPass) SetLowPass(net, r, t4);
+    if (lowPass) SetLowPass(net, r, load, t4);
 }
 
 void DesignInverting(BuiltNetwork& net, const ActiveStageRequest& r, const CurveTimeConstants& tc, double gain,
@@ -164,7 +206,8 @@ void DesignInverting(BuiltNetwork& net, const ActiveStageRequest& r, const Curve
 void DesignTwoStage(BuiltNetwork& net, const ActiveStageRequest& r, const CurveTimeConstants& tc, double gain,
                     double ratio) {
     const bool lowPass = tc.trebleUs > 0;
-    const double share = lowPass ? LoadShare(r) : 1;
+    const LowPassLoad load{r.rl, r.curve.iecAmendment};
+    const double share = lowPass ? LowPassShare(r, load, tc.trebleUs) : 1;
     // The first stage's DC gain A1 = (R0 + R1 + R2)/R0 with R1 = (Ta/Tz − 1)(R0 + R2) gives
     // R0 + R2 = R0·A1·Tz/Ta: R2 is what A1·Tz/Ta leaves above 1, in units of R0.
     const double a1 = gain * ratio / share;
@@ -183,7 +226,7 @@ void DesignTwoStage(BuiltNetwork& net, const ActiveStageRequest& r, const CurveT
     net.set(ElementKind::R1, r1);
     net.set(ElementKind::C1, tc.bassUs / r1);
     net.set(ElementKind::R2, r0 * r2OverR0);
-    if (lowPass) SetLowPass(net, r, tc.trebleUs);
+    if (lowPass) SetLowPass(net, r, load, tc.trebleUs);
     if (r.rl) net.set(ElementKind::RL, *r.rl);
 }
 
@@ -280,13 +323,14 @@ std::string PartLine(const BuiltNetwork& net, ElementKind e, const std::string& 
 }
 
 // A voltage-controlled source of the op-amp's gain from (plus − minus) to `out`.
-std::string OpAmpNetlist(const OpAmp& opAmp, const std::string& plus, const std::string& minus, const std::string& out) {
+std::string OpAmpNetlist(const OpAmp& opAmp, const std::string& plus, const std::string& minus,
+                         const std::string& out) {
     if (opAmp.ideal) return "Eopa " + out + " 0 " + plus + " " + minus + " 1e9\n";
     // A0 into 1 Ω and a capacitor of τ seconds, buffered: A0/(1 + sτ) at the output.
     const double tauSeconds = OpenLoopPoleUs(opAmp) / 1e6;
     return "Eopa a_ol 0 " + plus + " " + minus + " " + NetlistNumber(OpenLoopGain(opAmp)) + "\n" +
-           Line("Ropa", "a_ol", "a_pole", "1") + Line("Copa", "a_pole", "0", NetlistNumber(tauSeconds)) +
-           "Ebuf " + out + " 0 a_pole 0 1\n";
+           Line("Ropa", "a_ol", "a_pole", "1") + Line("Copa", "a_pole", "0", NetlistNumber(tauSeconds)) + "Ebuf " +
+           out + " 0 a_pole 0 1\n";
 }
 
 }  // namespace
@@ -314,7 +358,8 @@ BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTim
     if (request.c0) net.set(ElementKind::C0, *request.c0);
     if (coupling) {
         net.set(ElementKind::RL, *request.rl);
-        net.set(ElementKind::Cout, kIecAmendmentUs / *request.rl);
+        // Straight from the op-amp's output the coupling is To/RL; after a low-pass, that set it.
+        if (!net.has(ElementKind::Cout)) net.set(ElementKind::Cout, kIecAmendmentUs / *request.rl);
     }
     for (const ElementKind e : kAllElements) {
         if (net.has(e)) CheckPart(e, net.value(e));
@@ -323,8 +368,8 @@ BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTim
 }
 
 Ratio ActiveStageTransfer(const BuiltNetwork& network, const StageDrive* drive) {
-    const Ratio stage =
-        network.kind == DesignKind::Inverting ? InvertingTransfer(network, drive) : NonInvertingTransfer(network, drive);
+    const Ratio stage = network.kind == DesignKind::Inverting ? InvertingTransfer(network, drive)
+                                                              : NonInvertingTransfer(network, drive);
     return stage * OutputSection(network);
 }
 

@@ -22,8 +22,8 @@ struct ActiveStageRequest {
     double scale = 1000;
     std::optional<double> c0;  // µF, in series with R0 or Rin where given
     HighFrequencyZero highFrequencyZero = HighFrequencyZero::Pole;
-    double r3 = 1000;           // Ω: the correction low-pass (Pole) and the two-stage low-pass
-    std::optional<double> rl;   // Ω: the next stage's input; the two-stage divider and the IEC coupling
+    double r3 = 1000;          // Ω: the correction low-pass (Pole) and the two-stage low-pass
+    std::optional<double> rl;  // Ω: the next stage's input; the two-stage divider and the IEC coupling
     OpAmp opAmp;
     CurveChoice curve;
     double realisedShelfUs = 15'915;  // the shelf for a curve that has none
@@ -66,7 +66,7 @@ inline Ratio ActiveStageTransfer(const BuiltNetwork& network) {
 
 // The stage's figures beside the accuracy report, of the stage itself from an ideal source.
 struct StageFigures {
-    double gainDcDb = 0;              // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
+    double gainDcDb = 0;                // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
     std::optional<double> extraZeroHz;  // the non-inverting stage's second zero, where it has one
 };
 StageFigures ActiveStageFigures(const BuiltNetwork& network);

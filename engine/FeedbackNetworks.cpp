@@ -104,7 +104,9 @@ double DcResistance(NetworkForm form, const FeedbackValues& v) {
 
 FeedbackValues DesignFeedbackNetwork(NetworkForm form, const CurveTimeConstants& tc, double rdcOhms) {
     CheckCurveForForm(form, tc);
-    if (!std::isfinite(rdcOhms) || !(rdcOhms > 0)) throw EngineError("The network's DC resistance must be greater than zero");
+    if (!std::isfinite(rdcOhms) || !(rdcOhms > 0)) {
+        throw EngineError("The network's DC resistance must be greater than zero");
+    }
     const FeedbackValues unit = UnitDesign(form, tc);
     return Scaled(unit, rdcOhms / DcResistance(form, unit));
 }
