@@ -1,4 +1,4 @@
-// Runs the active stages' netlists in ngspice and checks its response against ActiveStageTransfer from 10 Hz to 100 kHz.
+// Runs the active stages' netlists in ngspice and checks them against ActiveStageTransfer from 10 Hz to 100 kHz.
 // Usage: active_stage_spice NGSPICE WORK_FOLDER
 #include <cmath>
 #include <cstdio>
@@ -6,15 +6,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "ActiveStage.h"
+#include "Cartridge.h"
 #include "Formats.h"
 
 namespace fs = std::filesystem;
 using namespace riaa;
+
+// The cases name only the fields of a request that differ from its defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
@@ -71,13 +76,16 @@ std::vector<Sample> ParsePrintTable(const std::string& text) {
 struct Case {
     std::string name;
     ActiveStageRequest request;
+    std::optional<Cartridge> source;  // else a 1 V source at "in"
 };
 
 bool Check(const std::string& ngspice, const fs::path& folder, const Case& c) {
-    const BuiltNetwork network = DesignActiveStage(c.request, kRiaa);
-    const Ratio transfer = ActiveStageTransfer(network, nullptr);
-    const std::string netlist = "* " + c.name + "\nV1 in 0 AC 1\n" + ActiveStageNetlist(network) +
-                                ".ac dec 100 10 100k\n.print ac vdb(out)\n.end\n";
+    BuiltNetwork network = DesignActiveStage(c.request, kRiaa);
+    network.source = c.source;
+    const Ratio transfer = ActiveStageTransfer(network);
+    const std::string source = c.source ? CartridgeNetlist(*c.source, "in") : "V1 in 0 AC 1\n";
+    const std::string netlist =
+        "* " + c.name + "\n" + source + ActiveStageNetlist(network) + ".ac dec 100 10 100k\n.print ac vdb(out)\n.end\n";
     const fs::path file = folder / (c.name + ".cir");
     const fs::path output = folder / (c.name + ".out");
     std::ofstream(file) << netlist;
@@ -106,7 +114,8 @@ std::vector<Case> Cases() {
     for (int f = 0; f < 4; ++f) {
         const auto form = static_cast<NetworkForm>(f);
         const std::string letter(1, forms[f]);
-        for (const auto& [zero, name] : {std::pair{HighFrequencyZero::Pole, "pole"}, {HighFrequencyZero::None, "none"},
+        for (const auto& [zero, name] : {std::pair{HighFrequencyZero::Pole, "pole"},
+                                         {HighFrequencyZero::None, "none"},
                                          {HighFrequencyZero::At3_18us, "3.18us"}}) {
             ActiveStageRequest r;
             r.form = form;
@@ -156,6 +165,16 @@ std::vector<Case> Cases() {
     two.scaleByC1 = true;
     two.scale = 0.1;
     cases.push_back({"two-gbw-c0-iec", two});
+
+    // The cartridge and its load in front: a divider for the + input, a Thevenin source into Rin.
+    const Cartridge cartridge;
+    cases.push_back({"noninv-A-pole-gbw-cart", {.opAmp = singlePole}, cartridge});
+    cases.push_back(
+        {"inv-B-gbw-c0-cart",
+         {.stage = DesignKind::Inverting, .form = NetworkForm::B, .scale = 2200, .c0 = 47, .opAmp = singlePole},
+         cartridge});
+    cases.push_back(
+        {"two-iec-cart", {.stage = DesignKind::TwoStage, .rl = 47'000, .curve = {.iecAmendment = true}}, cartridge});
     return cases;
 }
 
