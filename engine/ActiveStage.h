@@ -5,7 +5,10 @@
 #include <string>
 
 #include "BuiltNetwork.h"
+#include "Cartridge.h"
+#include "FeedbackNetworks.h"
 #include "Rational.h"
+#include "ReplayCurves.h"
 
 namespace riaa {
 
@@ -19,25 +22,51 @@ struct ActiveStageRequest {
     double scale = 1000;
     std::optional<double> c0;  // µF, in series with R0 or Rin where given
     HighFrequencyZero highFrequencyZero = HighFrequencyZero::Pole;
-    double r3 = 1000;           // Ω: the correction low-pass (Pole) and the two-stage low-pass
-    std::optional<double> rl;   // Ω: the next stage's input; the two-stage divider and the IEC coupling
+    double r3 = 1000;          // Ω: the correction low-pass (Pole) and the two-stage low-pass
+    std::optional<double> rl;  // Ω: the next stage's input; the two-stage divider and the IEC coupling
     OpAmp opAmp;
     CurveChoice curve;
     double realisedShelfUs = 15'915;  // the shelf for a curve that has none
 };
 
+// The time constants a stage realises for a curve of the table: one without a shelf gets realisedShelfUs.
+inline CurveTimeConstants StageTimeConstants(const CurveChoice& curve, double realisedShelfUs) {
+    const ReplayCurve& row = CurveRow(curve);
+    return {row.shelfUs > 0 ? row.shelfUs : realisedShelfUs, row.turnoverUs, row.trebleUs};
+}
+
 // Every element of the stage, in circuit, with the request's kind, form, op-amp and curve. Throws
 // EngineError with a message for the user for a gain, scale or combination that cannot be built.
-BuiltNetwork DesignActiveStage(const ActiveStageRequest& request);
+// The design itself needs only the curve's time constants; the request's curve picks them from the table.
+BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTimeConstants& tc);
+inline BuiltNetwork DesignActiveStage(const ActiveStageRequest& request) {
+    return DesignActiveStage(request, StageTimeConstants(request.curve, request.realisedShelfUs));
+}
+
+// What drives the stage in place of an ideal source: a cartridge's emf behind its impedance, with
+// its load at the stage's input. A non-inverting input takes the divider's share of the emf; an
+// inverting stage's Rin draws current, so there the cartridge and its load count as impedances.
+struct StageDrive {
+    Ratio cartridge;  // Rc + sL
+    Ratio load;       // RL ∥ CL
+    Ratio divider;    // what reaches an input that draws no current, per volt of emf
+};
 
 // Vout/Vin of the stage as built, with the op-amp's finite gain where it is not ideal, the
-// correction or two-stage low-pass, the IEC coupling high-pass and the cartridge where present
-// (in front of an inverting stage the cartridge and its load drive Rin).
-Ratio ActiveStageTransfer(const BuiltNetwork& network);
+// correction or two-stage low-pass, the IEC coupling high-pass and the drive where given. Cheap
+// enough for the tolerance runs: no allocation.
+Ratio ActiveStageTransfer(const BuiltNetwork& network, const StageDrive* drive);
+// The same with the network's own source: its cartridge where it has one, else an ideal source.
+inline Ratio ActiveStageTransfer(const BuiltNetwork& network) {
+    if (!network.source) return ActiveStageTransfer(network, nullptr);
+    const Cartridge& c = *network.source;
+    const StageDrive drive{CartridgeImpedance(c), LoadImpedance(c), CartridgeDivider(c)};
+    return ActiveStageTransfer(network, &drive);
+}
 
-// The stage's figures beside the accuracy report.
+// The stage's figures beside the accuracy report, of the stage itself from an ideal source.
 struct StageFigures {
-    double gainDcDb = 0;              // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
+    double gainDcDb = 0;                // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
     std::optional<double> extraZeroHz;  // the non-inverting stage's second zero, where it has one
 };
 StageFigures ActiveStageFigures(const BuiltNetwork& network);

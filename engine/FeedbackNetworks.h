@@ -23,10 +23,16 @@ struct FeedbackValues {
     double C2 = 0;  // µF; 0 where the network has none
 };
 
+// Throws EngineError for time constants out of order or a curve this form cannot realise.
+void CheckCurveForForm(NetworkForm form, const CurveTimeConstants& tc);
+
 // The exact design for a DC resistance Rdc, or for a given C1 (capacitors first). Throws EngineError
 // for time constants out of order, a form that cannot realise them, or a scale that is not positive.
 FeedbackValues DesignFeedbackNetwork(NetworkForm form, const CurveTimeConstants& tc, double rdcOhms);
 FeedbackValues DesignFeedbackNetworkForC1(NetworkForm form, const CurveTimeConstants& tc, double c1Microfarads);
+
+// The resistance the network shows at DC: R1 + R2 for forms A and C, R1 for B, R2 for D.
+double DcResistance(NetworkForm form, const FeedbackValues& values);
 
 // The network's impedance from R1, C1, R2 and C2 of the network as built (C2 where in circuit).
 Ratio FeedbackImpedance(NetworkForm form, const BuiltNetwork& network);
@@ -34,5 +40,8 @@ Ratio FeedbackImpedance(NetworkForm form, const BuiltNetwork& network);
 // The network's netlist lines between two nodes; internal nodes are named with this prefix.
 std::string FeedbackNetlist(NetworkForm form, const BuiltNetwork& network, const std::string& from,
                             const std::string& to, const std::string& nodePrefix);
+
+// The shortest text that reads back as exactly this value, as every netlist writes its values.
+std::string NetlistNumber(double value);
 
 }  // namespace riaa

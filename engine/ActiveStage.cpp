@@ -1,0 +1,431 @@
+#include "ActiveStage.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "Formats.h"
+
+namespace riaa {
+
+namespace {
+
+constexpr double kSmallestCapacitorUf = 1e-6;  // 1 pF
+constexpr double kLargestCapacitorUf = 1e4;
+constexpr double kLargestResistorOhms = 1e12;
+constexpr double kMidbandHz = 1000;
+
+std::string Text(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
+}
+
+std::string DbText(double ratio) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f dB", 20 * std::log10(ratio));
+    return text;
+}
+
+// Refuses a value no part can have, naming the element and what it would be.
+void CheckPart(ElementKind element, double value) {
+    const std::string name(ElementName(element));
+    if (!std::isfinite(value)) throw EngineError(name + " would not be a finite value");
+    if (IsCapacitor(element)) {
+        const std::string would = name + " would be " + Text(value) + " \u00B5F";
+        if (value <= 0) throw EngineError(would + ": not above 0");
+        if (value < kSmallestCapacitorUf) throw EngineError(would + ": below 1 pF");
+        if (value > kLargestCapacitorUf) throw EngineError(would + ": above 10,000 \u00B5F");
+    } else {
+        const std::string would = name + " would be " + Text(value) + " \u03A9";
+        if (value <= 0) throw EngineError(would + ": not above 0");
+        if (value > kLargestResistorOhms) throw EngineError(would + ": above 1 T\u03A9");
+    }
+}
+
+double OpenLoopGain(const OpAmp& opAmp) { return std::pow(10.0, opAmp.openLoopGainDb / 20); }
+
+// The open-loop pole's time constant in µs: the gain falls to 1 at the gain-bandwidth product.
+double OpenLoopPoleUs(const OpAmp& opAmp) {
+    return OpenLoopGain(opAmp) / (2 * std::numbers::pi * opAmp.gainBandwidthHz) * 1e6;
+}
+
+// |H(0)| over |H(1 kHz)| for the curve's shape, with the coupling high-pass at 1 kHz where the
+// stage has one: the DC gain that gives the typed gain there.
+double LowToMidRatio(const CurveTimeConstants& tc, bool coupling) {
+    const Ratio shape{Polynomial{{1, tc.zeroUs}}, Polynomial{{1, tc.bassUs}} * Polynomial{{1, tc.trebleUs}}};
+    double mid = PowerRatio(shape, MakeFrequency(kMidbandHz));
+    if (coupling) {
+        mid *=
+            PowerRatio({Polynomial{{0, kIecAmendmentUs}}, Polynomial{{1, kIecAmendmentUs}}}, MakeFrequency(kMidbandHz));
+    }
+    return std::sqrt(PowerRatio(shape, MakeFrequency(0)) / mid);
+}
+
+void CheckRequest(const ActiveStageRequest& r) {
+    if (r.stage == DesignKind::Passive) throw EngineError("Choose a non-inverting, inverting or two-stage design");
+    if (!std::isfinite(r.gain1kHzDb)) throw EngineError("The gain at 1 kHz must be a finite value");
+    if (!std::isfinite(r.scale) || !(r.scale > 0)) {
+        throw EngineError(r.scaleByC1 ? "C1 must be greater than zero"
+                                      : std::string(r.stage == DesignKind::Inverting ? "Rin" : "R0") +
+                                            " must be greater than zero");
+    }
+    if (!r.opAmp.ideal) {
+        if (!std::isfinite(r.opAmp.openLoopGainDb) || !(r.opAmp.openLoopGainDb > 0)) {
+            throw EngineError("The op-amp's open-loop gain must be above 0 dB");
+        }
+        if (!std::isfinite(r.opAmp.gainBandwidthHz) || !(r.opAmp.gainBandwidthHz > 0)) {
+            throw EngineError("The op-amp's gain-bandwidth product must be greater than zero");
+        }
+    }
+    if (r.c0) CheckPart(ElementKind::C0, *r.c0);
+    if (r.rl) CheckPart(ElementKind::RL, *r.rl);
+    if (r.curve.iecAmendment && !r.rl) {
+        throw EngineError("The IEC coupling capacitor needs the next stage's input resistance RL");
+    }
+}
+
+void SetFeedback(BuiltNetwork& net, const FeedbackValues& v, bool withC2) {
+    net.set(ElementKind::R1, v.R1);
+    net.set(ElementKind::C1, v.C1);
+    net.set(ElementKind::R2, v.R2);
+    if (withC2) net.set(ElementKind::C2, v.C2);
+}
+
+// C3 and Cout of R3 → C3 → Cout → RL with the ladder's poles at exactly τ and the coupling's 7950 µs.
+// Its denominator (1 + sRL·Cout)(1 + sR3·C3) + sR3·Cout has the time constants' sum RL·Cout + R3·C3 +
+// R3·Cout = To + τ and product RL·Cout·R3·C3 = To·τ; C3 from the product leaves
+// (RL + R3)·Cout² − (To + τ)·Cout + To·τ/RL = 0, whose larger root gives τ to R3·C3. Cout = To/RL
+// alone would let R3 move the high-pass: 0.4 dB at 20 Hz for 1 kΩ into 10 kΩ.
+struct CoupledLowPass {
+    double c3 = 0;
+    double cout = 0;
+};
+CoupledLowPass Coupled(double r3, double rl, double tauUs) {
+    const double sum = kIecAmendmentUs + tauUs;
+    const double discriminant = sum * sum - 4 * (rl + r3) * kIecAmendmentUs * tauUs / rl;
+    if (!(discriminant >= 0)) throw EngineError("RL is too low against R3 for the coupling capacitor");
+    const double cout = (sum + std::sqrt(discriminant)) / (2 * (rl + r3));
+    return {kIecAmendmentUs * tauUs / (rl * cout * r3), cout};
+}
+
+// What loads the low-pass after the op-amp: RL where in circuit, through Cout with the coupling.
+struct LowPassLoad {
+    std::optional<double> rl;
+    bool coupling = false;
+};
+
+// The low-pass's gain at midband, where C3 is open and Cout a short: RL's share against R3, which
+// with the coupling is RL·Cout/To.
+double LowPassShare(const ActiveStageRequest& r, const LowPassLoad& load, double tauUs) {
+    CheckPart(ElementKind::R3, r.r3);
+    if (!load.rl) return 1;
+    if (load.coupling) return *load.rl * Coupled(r.r3, *load.rl, tauUs).cout / kIecAmendmentUs;
+    return *load.rl / (r.r3 + *load.rl);
+}
+
+// The passive low-pass after the op-amp: R3 as given, C3 for this time constant into its load.
+void SetLowPass(BuiltNetwork& net, const ActiveStageRequest& r, const LowPassLoad& load, double tauUs) {
+    net.set(ElementKind::R3, r.r3);
+    if (!load.rl) {
+        net.set(ElementKind::C3, tauUs / r.r3);
+    } else if (load.coupling) {
+        const CoupledLowPass parts = Coupled(r.r3, *load.rl, tauUs);
+        net.set(ElementKind::C3, parts.c3);
+        net.set(ElementKind::Cout, parts.cout);
+    } else {
+        net.set(ElementKind::C3, tauUs / (r.r3 * *load.rl / (r.r3 + *load.rl)));
+    }
+}
+
+void DesignNonInverting(BuiltNetwork& net, const ActiveStageRequest& r, const CurveTimeConstants& tc, double gain,
+                        double ratio) {
+    const bool lowPass = r.highFrequencyZero == HighFrequencyZero::Pole && tc.trebleUs > 0;
+    // Only with the coupling is RL in circuit, and then it loads the correction's R3.
+    const LowPassLoad load{r.curve.iecAmendment ? r.rl : std::nullopt, r.curve.iecAmendment};
+    double share = 1;
+    double a = gain * ratio;
+    double t4 = 0;
+    if (r.highFrequencyZero == HighFrequencyZero::At3_18us) {
+        if (!(tc.trebleUs > kZero3_18Us)) {
+            throw EngineError("A zero at 3.18 \u00B5s needs a curve whose treble pole lies above 3.18 \u00B5s");
+        }
+        t4 = kZero3_18Us;
+        a = tc.bassUs * tc.trebleUs / (tc.zeroUs * t4);
+    } else if (lowPass) {
+        // The share depends on T4 only through Cout, by parts in 10^4: a few rounds settle it to the last digit.
+        for (int round = 0; round < 4; ++round) {
+            a = gain * ratio / share;
+            t4 = tc.bassUs * tc.trebleUs / (a * tc.zeroUs);
+            share = LowPassShare(r, load, t4);
+        }
+        a = gain * ratio / share;
+        t4 = tc.bassUs * tc.trebleUs / (a * tc.zeroUs);
+    }
+    if (!(a > 1)) {
+        throw EngineError("The gain is too low for a non-inverting stage: its gain cannot fall below 1 (at least " +
+                          DbText(share / ratio) + " at 1 kHz)");
+    }
+    CurveTimeConstants network = tc;
+    if (r.highFrequencyZero != HighFrequencyZero::None) {
+        // 1 + Zf/R0 = A(1 + sTz)(1 + sT4) / ((1 + sTa)(1 + sTb)) when Zf's own zero sits at
+        // T2' = (A(Tz + T4) − (Ta + Tb)) / (A − 1): the s terms of both numerators then agree.
+        network.zeroUs = (a * (tc.zeroUs + t4) - (tc.bassUs + tc.trebleUs)) / (a - 1);
+        // T2' − Tb = (Tz − Tb)(A − Ta/Tz)/(A − 1): below Ta/Tz the network's zero falls under its pole.
+        if (!(network.zeroUs > tc.trebleUs)) {
+            throw EngineError("The gain is too low to cancel the stage's extra zero: at least " +
+                              DbText(tc.bassUs / tc.zeroUs * share / ratio) + " at 1 kHz, or leave the zero");
+        }
+    }
+    FeedbackValues v;
+    if (r.scaleByC1) {
+        v = DesignFeedbackNetworkForC1(r.form, network, r.scale);
+        net.set(ElementKind::R0, DcResistance(r.form, v) / (a - 1));
+    } else {
+        net.set(ElementKind::R0, r.scale);
+        v = DesignFeedbackNetwork(r.form, network, (a - 1) * r.scale);
+    }
+    SetFeedback(net, v, tc.trebleUs > 0);
+    if (lowPass) SetLowPass(net, r, load, t4);
+}
+
+void DesignInverting(BuiltNetwork& net, const ActiveStageRequest& r, const CurveTimeConstants& tc, double gain,
+                     double ratio) {
+    const double a = gain * ratio;
+    FeedbackValues v;
+    if (r.scaleByC1) {
+        v = DesignFeedbackNetworkForC1(r.form, tc, r.scale);
+        net.set(ElementKind::Rin, DcResistance(r.form, v) / a);
+    } else {
+        net.set(ElementKind::Rin, r.scale);
+        v = DesignFeedbackNetwork(r.form, tc, a * r.scale);
+    }
+    SetFeedback(net, v, tc.trebleUs > 0);
+}
+
+void DesignTwoStage(BuiltNetwork& net, const ActiveStageRequest& r, const CurveTimeConstants& tc, double gain,
+                    double ratio) {
+    const bool lowPass = tc.trebleUs > 0;
+    const LowPassLoad load{r.rl, r.curve.iecAmendment};
+    const double share = lowPass ? LowPassShare(r, load, tc.trebleUs) : 1;
+    // The first stage's DC gain A1 = (R0 + R1 + R2)/R0 with R1 = (Ta/Tz − 1)(R0 + R2) gives
+    // R0 + R2 = R0·A1·Tz/Ta: R2 is what A1·Tz/Ta leaves above 1, in units of R0.
+    const double a1 = gain * ratio / share;
+    const double r2OverR0 = a1 * tc.zeroUs / tc.bassUs - 1;
+    if (!(r2OverR0 > 0)) {
+        throw EngineError("The gain is too low for two stages: R2 would be below 0 (at least " +
+                          DbText(tc.bassUs / tc.zeroUs * share / ratio) + " at 1 kHz)");
+    }
+    double r0 = r.scale;
+    double r1 = (tc.bassUs / tc.zeroUs - 1) * r0 * (1 + r2OverR0);
+    if (r.scaleByC1) {
+        r1 = tc.bassUs / r.scale;
+        r0 = r1 / ((tc.bassUs / tc.zeroUs - 1) * (1 + r2OverR0));
+    }
+    net.set(ElementKind::R0, r0);
+    net.set(ElementKind::R1, r1);
+    net.set(ElementKind::C1, tc.bassUs / r1);
+    net.set(ElementKind::R2, r0 * r2OverR0);
+    if (lowPass) SetLowPass(net, r, load, tc.trebleUs);
+    if (r.rl) net.set(ElementKind::RL, *r.rl);
+}
+
+// The passive section after the op-amp's output: R3 with C3 to ground, then Cout into RL, or RL
+// straight across; each where in circuit.
+Ratio OutputSection(const BuiltNetwork& net) {
+    const double r3 = net.value(ElementKind::R3);
+    const double c3 = net.value(ElementKind::C3);
+    const double rl = net.value(ElementKind::RL);
+    // The load beyond C3 as an admittance nY/dY.
+    Polynomial nY{{0}};
+    Polynomial dY{{1}};
+    if (net.has(ElementKind::Cout)) {
+        const double cout = net.value(ElementKind::Cout);
+        nY = Polynomial{{0, cout}};
+        dY = Polynomial{{1, rl * cout}};
+    } else if (net.has(ElementKind::RL)) {
+        nY = Polynomial{{1}};
+        dY = Polynomial{{rl}};
+    }
+    const Polynomial den = dY + r3 * (Polynomial{{0, c3}} * dY + nY);
+    // Through Cout only RL's part of the load's voltage reaches the output, sRL·Cout/(1 + sRL·Cout);
+    // writing it over the same dY leaves no pole and zero to cancel.
+    if (net.has(ElementKind::Cout)) return {Polynomial{{0, rl * net.value(ElementKind::Cout)}}, den};
+    return {dY, den};
+}
+
+Ratio NonInvertingTransfer(const BuiltNetwork& net, const StageDrive* drive) {
+    const NetworkForm form = net.kind == DesignKind::TwoStage ? NetworkForm::A : net.form;
+    const Ratio zf = FeedbackImpedance(form, net);
+    // Z0 = z/zd: R0, or R0 + 1/(sC0) = (1 + sR0C0)/(sC0).
+    Polynomial z{{net.value(ElementKind::R0)}};
+    Polynomial zd{{1}};
+    if (net.has(ElementKind::C0)) {
+        const double c0 = net.value(ElementKind::C0);
+        z = Polynomial{{1, net.value(ElementKind::R0) * c0}};
+        zd = Polynomial{{0, c0}};
+    }
+    // 1 + Zf/Z0 = (Z0 + Zf)/Z0 over one denominator.
+    const Polynomial n = z * zf.den + zf.num * zd;
+    const Polynomial d = zf.den * z;
+    Ratio g{n, d};
+    if (!net.opAmp.ideal) {
+        // G/(1 + G/Aol) with Aol = a/(1 + sτ): N·a / (D·a + N(1 + sτ)).
+        const double a = OpenLoopGain(net.opAmp);
+        g = {a * n, a * d + n * Polynomial{{1, OpenLoopPoleUs(net.opAmp)}}};
+    }
+    if (drive) g = g * drive->divider;
+    return g;
+}
+
+Ratio InvertingTransfer(const BuiltNetwork& net, const StageDrive* drive) {
+    const Ratio zf = FeedbackImpedance(net.form, net);
+    // Zr = rn/rd: Rin, or Rin + 1/(sC0).
+    Polynomial rn{{net.value(ElementKind::Rin)}};
+    Polynomial rd{{1}};
+    if (net.has(ElementKind::C0)) {
+        const double c0 = net.value(ElementKind::C0);
+        rn = Polynomial{{1, net.value(ElementKind::Rin) * c0}};
+        rd = Polynomial{{0, c0}};
+    }
+    // The current into the − input per volt of the drive's emf is en/ed; m is the denominator the
+    // cartridge's Thevenin voltage and impedance share (1 for an ideal source). With Zc = c/cd and
+    // ZL = l/ld: Vth = l·cd/m, Zth = c·l/m, m = c·ld + l·cd, so Vth/(Zth + Zr) = l·cd·rd/(c·l·rd + rn·m).
+    Polynomial en = rd;
+    Polynomial ed = rn;
+    Polynomial m{{1}};
+    if (drive) {
+        const Polynomial& c = drive->cartridge.num;
+        const Polynomial& cd = drive->cartridge.den;
+        const Polynomial& l = drive->load.num;
+        const Polynomial& ld = drive->load.den;
+        m = c * ld + l * cd;
+        en = l * cd * rd;
+        ed = c * l * rd + rn * m;
+    }
+    // Zf/Zin = p/q with Zin = Zth + Zr = ed/(m·rd); the output is −Zf times that current.
+    const Polynomial num = -1.0 * (zf.num * en);
+    const Polynomial q = zf.den * ed;
+    if (net.opAmp.ideal) return {num, q};
+    // −(p/q)·Vth / (1 + (1 + p/q)/Aol) = −p·Vth·a / (q·a + (q + p)(1 + sτ)).
+    const double a = OpenLoopGain(net.opAmp);
+    const Polynomial p = zf.num * m * rd;
+    return {a * num, a * q + (q + p) * Polynomial{{1, OpenLoopPoleUs(net.opAmp)}}};
+}
+
+std::string Line(std::string_view name, const std::string& a, const std::string& b, const std::string& value) {
+    return std::string(name) + " " + a + " " + b + " " + value + "\n";
+}
+
+std::string PartLine(const BuiltNetwork& net, ElementKind e, const std::string& a, const std::string& b) {
+    const double v = net.value(e);
+    return Line(ElementName(e), a, b, NetlistNumber(IsCapacitor(e) ? v / 1e6 : v));
+}
+
+// A voltage-controlled source of the op-amp's gain from (plus − minus) to `out`.
+std::string OpAmpNetlist(const OpAmp& opAmp, const std::string& plus, const std::string& minus,
+                         const std::string& out) {
+    if (opAmp.ideal) return "Eopa " + out + " 0 " + plus + " " + minus + " 1e9\n";
+    // A0 into 1 Ω and a capacitor of τ seconds, buffered: A0/(1 + sτ) at the output.
+    const double tauSeconds = OpenLoopPoleUs(opAmp) / 1e6;
+    return "Eopa a_ol 0 " + plus + " " + minus + " " + NetlistNumber(OpenLoopGain(opAmp)) + "\n" +
+           Line("Ropa", "a_ol", "a_pole", "1") + Line("Copa", "a_pole", "0", NetlistNumber(tauSeconds)) + "Ebuf " +
+           out + " 0 a_pole 0 1\n";
+}
+
+}  // namespace
+
+BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTimeConstants& tc) {
+    CheckRequest(request);
+    CheckCurveForForm(request.stage == DesignKind::TwoStage ? NetworkForm::A : request.form, tc);
+    BuiltNetwork net;
+    net.kind = request.stage;
+    net.form = request.stage == DesignKind::TwoStage ? NetworkForm::A : request.form;
+    net.highFrequencyZero = request.highFrequencyZero;
+    net.opAmp = request.opAmp;
+    net.curve = request.curve;
+
+    const bool coupling = request.curve.iecAmendment;
+    const double gain = std::pow(10.0, request.gain1kHzDb / 20);
+    if (!std::isfinite(gain)) throw EngineError("The gain at 1 kHz is too high to build");
+    const double ratio = LowToMidRatio(tc, coupling);
+    switch (request.stage) {
+        case DesignKind::NonInverting: DesignNonInverting(net, request, tc, gain, ratio); break;
+        case DesignKind::Inverting: DesignInverting(net, request, tc, gain, ratio); break;
+        case DesignKind::TwoStage: DesignTwoStage(net, request, tc, gain, ratio); break;
+        case DesignKind::Passive: break;
+    }
+    if (request.c0) net.set(ElementKind::C0, *request.c0);
+    if (coupling) {
+        net.set(ElementKind::RL, *request.rl);
+        // Straight from the op-amp's output the coupling is To/RL; after a low-pass, that set it.
+        if (!net.has(ElementKind::Cout)) net.set(ElementKind::Cout, kIecAmendmentUs / *request.rl);
+    }
+    for (const ElementKind e : kAllElements) {
+        if (net.has(e)) CheckPart(e, net.value(e));
+    }
+    return net;
+}
+
+Ratio ActiveStageTransfer(const BuiltNetwork& network, const StageDrive* drive) {
+    const Ratio stage = network.kind == DesignKind::Inverting ? InvertingTransfer(network, drive)
+                                                              : NonInvertingTransfer(network, drive);
+    return stage * OutputSection(network);
+}
+
+StageFigures ActiveStageFigures(const BuiltNetwork& network) {
+    StageFigures figures;
+    const bool blocked = network.has(ElementKind::C0) || network.has(ElementKind::Cout);
+    const double level = std::abs(Evaluate(ActiveStageTransfer(network, nullptr), blocked ? 20 : 0));
+    if (!std::isfinite(level) || !(level > 0)) throw EngineError("The stage's gain at DC cannot be worked out");
+    figures.gainDcDb = 20 * std::log10(level);
+    if (network.kind == DesignKind::Inverting) return figures;
+    // The zeros of 1 + Zf/R0, C0 a short: a network with as many poles as zeros (the two-stage's
+    // (R1 ∥ C1) + R2) adds none, one with a pole more adds one, the smallest time constant.
+    const NetworkForm form = network.kind == DesignKind::TwoStage ? NetworkForm::A : network.form;
+    const Ratio zf = FeedbackImpedance(form, network);
+    const Polynomial zeros = network.value(ElementKind::R0) * zf.den + zf.num;
+    if (zeros.Degree() > zf.num.Degree()) {
+        const double t4 = TimeConstantsOf(zeros).front();
+        figures.extraZeroHz = 1e6 / (2 * std::numbers::pi * t4);
+    }
+    return figures;
+}
+
+std::string ActiveStageNetlist(const BuiltNetwork& network) {
+    const bool lowPass = network.has(ElementKind::R3);
+    const bool coupling = network.has(ElementKind::Cout);
+    // The op-amp drives "out" itself unless a low-pass or the coupling comes after it.
+    const std::string opamp = lowPass || coupling ? "a_opamp" : "out";
+    const std::string afterLowPass = lowPass ? (coupling ? "a_lp" : "out") : opamp;
+    std::string lines;
+    if (network.kind == DesignKind::Inverting) {
+        std::string rinEnd = "a_minus";
+        if (network.has(ElementKind::C0)) {
+            rinEnd = "a_c0";
+            lines += PartLine(network, ElementKind::C0, rinEnd, "a_minus");
+        }
+        lines += PartLine(network, ElementKind::Rin, "in", rinEnd);
+        lines += FeedbackNetlist(network.form, network, "a_minus", opamp, "a_zf");
+        lines += OpAmpNetlist(network.opAmp, "0", "a_minus", opamp);
+    } else {
+        const NetworkForm form = network.kind == DesignKind::TwoStage ? NetworkForm::A : network.form;
+        lines += OpAmpNetlist(network.opAmp, "in", "a_minus", opamp);
+        lines += FeedbackNetlist(form, network, opamp, "a_minus", "a_zf");
+        std::string r0End = "0";
+        if (network.has(ElementKind::C0)) {
+            r0End = "a_c0";
+            lines += PartLine(network, ElementKind::C0, r0End, "0");
+        }
+        lines += PartLine(network, ElementKind::R0, "a_minus", r0End);
+    }
+    if (lowPass) {
+        lines += PartLine(network, ElementKind::R3, opamp, afterLowPass);
+        lines += PartLine(network, ElementKind::C3, afterLowPass, "0");
+    }
+    if (coupling) lines += PartLine(network, ElementKind::Cout, afterLowPass, "out");
+    if (network.has(ElementKind::RL)) lines += PartLine(network, ElementKind::RL, "out", "0");
+    return lines;
+}
+
+}  // namespace riaa
