@@ -3,9 +3,9 @@
 #include <array>
 #include <charconv>
 
+#include "ActiveStage.h"
 #include "Cartridge.h"
 #include "Circuits.h"
-#include "Formats.h"
 
 namespace riaa {
 
@@ -106,7 +106,7 @@ std::string SpiceNetlist(const BuiltNetwork& network) {
         writer.BranchLines(row.shunt, "out", "0");
         if (network.has(ElementKind::RL)) writer.Element(ElementKind::RL, "out", "0");
     } else {
-        throw EngineError("Active stages have no netlist yet");
+        text += ActiveStageNetlist(network);
     }
     // Without an output request ngspice's batch mode simulates nothing and fails.
     text += ".ac dec 100 10 100k\n.print ac vdb(out)\n.end\n";

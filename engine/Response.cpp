@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "ActiveStage.h"
 #include "Cartridge.h"
 #include "Circuits.h"
 #include "TransferPolynomials.h"
@@ -188,6 +189,11 @@ AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points) {
         }
     }
 
+    if (network.kind != DesignKind::Passive) {
+        const StageFigures stage = ActiveStageFigures(network);
+        report.gainDcDb = stage.gainDcDb;
+        report.extraZeroHz = stage.extraZeroHz;
+    }
     if (network.source) report.source = FiguresOf(*network.source);
     return report;
 }

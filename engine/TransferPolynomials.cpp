@@ -1,7 +1,7 @@
 #include "TransferPolynomials.h"
 
+#include "ActiveStage.h"
 #include "Cartridge.h"
-#include "Formats.h"
 #include "Circuits.h"
 #include "ReplayCurves.h"
 
@@ -46,8 +46,7 @@ bool AimsAtCurve(const BuiltNetwork& network) {
 }  // namespace
 
 Ratio TransferFunction(const BuiltNetwork& network) {
-    if (network.kind != DesignKind::Passive) throw EngineError("Active stages cannot be evaluated yet");
-    return PassiveTransfer(network);
+    return network.kind == DesignKind::Passive ? PassiveTransfer(network) : ActiveStageTransfer(network);
 }
 
 Ratio TargetFunction(const BuiltNetwork& network) {

@@ -14,6 +14,8 @@
 #include "ActiveStage.h"
 #include "Cartridge.h"
 #include "Formats.h"
+#include "Netlist.h"
+#include "TransferPolynomials.h"
 
 namespace fs = std::filesystem;
 using namespace riaa;
@@ -82,10 +84,9 @@ struct Case {
 bool Check(const std::string& ngspice, const fs::path& folder, const Case& c) {
     BuiltNetwork network = DesignActiveStage(c.request, kRiaa);
     network.source = c.source;
-    const Ratio transfer = ActiveStageTransfer(network);
-    const std::string source = c.source ? CartridgeNetlist(*c.source, "in") : "V1 in 0 AC 1\n";
-    const std::string netlist =
-        "* " + c.name + "\n" + source + ActiveStageNetlist(network) + ".ac dec 100 10 100k\n.print ac vdb(out)\n.end\n";
+    // The netlist and the response exactly as the program writes and evaluates them.
+    const Ratio transfer = TransferFunction(network);
+    const std::string netlist = SpiceNetlist(network);
     const fs::path file = folder / (c.name + ".cir");
     const fs::path output = folder / (c.name + ".out");
     std::ofstream(file) << netlist;
