@@ -35,15 +35,6 @@ std::string OptionToBlame(riaa::NetworkWarning warning) {
     return "--c1";
 }
 
-// The series named by --round, over the resistor range the parts tables use.
-riaa::PartSeries NamedResistorSeries(const std::string& name) {
-    for (riaa::SeriesKind kind : {riaa::SeriesKind::E6, riaa::SeriesKind::E12, riaa::SeriesKind::E24,
-                                  riaa::SeriesKind::E48, riaa::SeriesKind::E96, riaa::SeriesKind::E192}) {
-        if (riaa::SeriesName(kind) == name) return riaa::MakePartSeries(kind, riaa::kResistorRange);
-    }
-    throw UsageError("--round", "'" + name + "' is no series");
-}
-
 // Rounded first, so that a vanishing error reads +0.0000 and never -0.0000.
 std::string SignedDecibels(double decibels) {
     const double rounded = std::round(decibels * 1e4) / 1e4;
@@ -83,8 +74,9 @@ DesignOutcome RunDesign(const DesignRequest& request) {
 
     DesignOutcome outcome;
     outcome.texts = result.texts;
-    if (!request.rounding.series.empty()) {
-        const riaa::PartSeries series = NamedResistorSeries(request.rounding.series);
+    if (request.rounding.series) {
+        // Over the resistor range that the parts tables use.
+        const riaa::PartSeries series = riaa::MakePartSeries(*request.rounding.series, riaa::kResistorRange);
         state.R1 = series.round(state.R1);
         outcome.texts[static_cast<std::size_t>(riaa::ElementKind::R1)] = riaa::FormatResistance(state.R1, kPointLocale);
         if (state.R2 != 0) {

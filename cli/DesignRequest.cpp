@@ -33,6 +33,16 @@ riaa::CircuitKind ParseCircuit(const std::string& text) {
     throw UsageError("--circuit", "'" + text + "' is no circuit: give 0 to 5 or a caption such as \"Low-Pass 50Hz\"");
 }
 
+// "E6, E12, E24, E48, E96" and "E192" joined by last.
+std::string SeriesNames(const std::string& last) {
+    std::string names;
+    for (riaa::SeriesKind kind : riaa::kAllSeries) {
+        if (!names.empty()) names += kind == riaa::kAllSeries.back() ? last : ", ";
+        names += riaa::SeriesName(kind);
+    }
+    return names;
+}
+
 template <typename Parse>
 double ParseElement(const std::string& option, const std::string& text, Parse parse) {
     try {
@@ -43,16 +53,12 @@ double ParseElement(const std::string& option, const std::string& text, Parse pa
 }
 
 Rounding ParseRounding(const std::string& text) {
-    const std::string lower = Lowercase(text);
-    if (lower == "list") return Rounding{true, {}};
-    static constexpr std::string_view kSeries[] = {"e6", "e12", "e24", "e48", "e96", "e192"};
-    for (std::string_view series : kSeries) {
-        if (lower == series) return Rounding{false, "E" + lower.substr(1)};
-    }
-    throw UsageError("--round", "'" + text + "' is no rounding: give list, E6, E12, E24, E48, E96 or E192");
+    if (Lowercase(text) == "list") return Rounding{true, {}};
+    if (const auto series = riaa::SeriesNamed(text)) return Rounding{false, series};
+    throw UsageError("--round", "'" + text + "' is no rounding: give list, " + SeriesNames(" or "));
 }
 
-// "1%", "1" or "0.5%" to a percentage from 0 to 50.
+// "1%", "1" or "0.5%" to a percentage from 0 to the largest the engine takes.
 double ParsePercent(const std::string& text) {
     std::string number = text;
     if (!number.empty() && number.back() == '%') number.pop_back();
@@ -113,7 +119,7 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     app.add_option("--rl", rl, "Load resistance in Ω (k, M), put in circuit and corrected for. Example: --rl 47k");
     app.add_option("--round", rounding,
                    "Round R1 and R2 to the program's resistor list (list) or a standard series\n"
-                   "(E6, E12, E24, E48, E96, E192). Example: --round E96");
+                   "(" + SeriesNames(", ") + "). Example: --round E96");
     app.add_option("--c2", c2, "C2 as built instead of the calculated one; a sum is two capacitors in\n"
                                "parallel (circuits 4 and 5). Example: --c2 3.3n+120p");
     app.add_option("--tolerance", tolerance,

@@ -6,13 +6,14 @@
 #include <string>
 
 #include "Network.h"
+#include "PartSeries.h"
 
 namespace design {
 
-// Output of --round: the program's own resistor list, or a standard series by name ("E24", ...).
+// Output of --round: the program's own resistor list, or a standard series.
 struct Rounding {
     bool toResistorList = false;
-    std::string series;  // empty: no series
+    std::optional<riaa::SeriesKind> series;
 };
 
 struct ToleranceRequest {
