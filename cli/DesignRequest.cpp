@@ -88,8 +88,8 @@ ToleranceRequest ParseTolerance(const std::string& text, const std::string& dist
         throw UsageError("--distribution", "'" + distribution + "' is no distribution: give uniform or normal");
     }
     tolerance.normal = lower == "normal";
-    if (builds < 1 || builds > 1'000'000) {
-        throw UsageError("--builds", "must lie between 1 and 1000000");
+    if (builds < 1 || builds > riaa::kMaxToleranceBuilds) {
+        throw UsageError("--builds", "must lie between 1 and " + std::to_string(riaa::kMaxToleranceBuilds));
     }
     tolerance.builds = builds;
     return tolerance;
@@ -107,7 +107,8 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     app.get_formatter()->column_width(34);
 
     std::string circuit, c1, rs, rl, c2, rounding, tolerance, distribution = "uniform";
-    int builds = 10'000;
+    int builds = ToleranceRequest{}.builds;
+    const std::string defaultBuilds = riaa::RenderNumber(builds, riaa::patterns::GroupedWhole, kPointLocale);
     DesignRequest request;
     app.add_option("--circuit", circuit,
                    "Circuit 0 to 5 or its caption: 0 \"Low-Pass 50Hz\", 1 \"Low-Pass 2122Hz\",\n"
@@ -124,11 +125,12 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
                                "parallel (circuits 4 and 5). Example: --c2 3.3n+120p");
     app.add_option("--tolerance", tolerance,
                    "Resistor and capacitor tolerance; adds the 50th, 95th and 99th percentile of the\n"
-                   "largest error over 10,000 builds. Example: --tolerance 1%,2%");
+                   "largest error over " + defaultBuilds + " builds. Example: --tolerance 1%,2%");
     app.add_option("--distribution", distribution,
                    "Spread of the parts within tolerance: uniform (default) or normal with\n"
                    "sigma = tolerance/2. Example: --distribution normal");
-    app.add_option("--builds", builds, "Builds in the tolerance run (default 10000). Example: --builds 2000");
+    app.add_option("--builds", builds,
+                   "Builds in the tolerance run (default " + std::to_string(builds) + "). Example: --builds 2000");
     app.add_flag("--netlist", request.netlist, "Print a SPICE netlist of the network as built, nothing else.\nExample: --netlist > network.cir");
     app.add_flag("--json", request.json, "Print the results as one JSON object. Example: --json");
 

@@ -7,6 +7,7 @@
 
 #include "Network.h"
 #include "PartSeries.h"
+#include "Tolerance.h"
 
 namespace design {
 
@@ -16,11 +17,12 @@ struct Rounding {
     std::optional<riaa::SeriesKind> series;
 };
 
+// What is not asked for is what the engine runs.
 struct ToleranceRequest {
-    double resistorPercent = 1;
-    double capacitorPercent = 2;
+    double resistorPercent = riaa::ToleranceSettings{}.resistorPercent;
+    double capacitorPercent = riaa::ToleranceSettings{}.capacitorPercent;
     bool normal = false;  // uniform within ±tolerance unless asked otherwise
-    int builds = 10'000;
+    int builds = riaa::ToleranceSettings{}.builds;
 };
 
 struct DesignRequest {

@@ -126,6 +126,8 @@ TEST(DesignCli, BadInputGivesOneLineAndStatusTwo) {
         {{"--circuit", "4", "--c1", "10n", "--round", "E7"}, "--round: 'E7' is no rounding"},
         {{"--circuit", "4", "--c1", "10n", "--tolerance", "1%"}, "--tolerance: '1%' must be two percentages"},
         {{"--circuit", "4", "--c1", "10n", "--tolerance", "1%,80%"}, "--tolerance: '80%' must lie between"},
+        {{"--circuit", "4", "--c1", "10n", "--tolerance", "1%,2%", "--builds", "100001"},
+         "--builds: must lie between 1 and 100000\n"},
         {{"--circuit", "0", "--c1", "10n", "--c2", "1n"}, "--c2: this circuit has no C2"},
         {{"--circuit", "0", "--c1", "10n", "--rl", "100k"}, "--rl: The load resistance, RL, is too low"},
         {{"--circuit", "1", "--c1", "10n", "--rs", "10k"}, "--rs: The series resistance, Rs, is too high"},
@@ -138,6 +140,8 @@ TEST(DesignCli, BadInputGivesOneLineAndStatusTwo) {
         EXPECT_EQ(run.err.rfind("mirelund-design: " + bad.message, 0), 0u) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
+    // The largest run the engine takes is not refused.
+    EXPECT_EQ(Design({"--circuit", "4", "--c1", "10n", "--tolerance", "1%,2%", "--builds", "100000"}).status, 0);
 }
 
 TEST(DesignCli, HelpDocumentsEveryOptionWithAnExample) {
