@@ -43,10 +43,14 @@ std::string SeriesNames(const std::string& last) {
     return names;
 }
 
+// A part's value as typed for option, refused when no part could have it.
 template <typename Parse>
-double ParseElement(const std::string& option, const std::string& text, Parse parse) {
+double ParsePart(const std::string& option, const std::string& text, Parse parse, bool capacitor,
+                 std::string_view name) {
     try {
-        return parse(text, kPointLocale);
+        const double value = parse(text, kPointLocale);
+        riaa::CheckPartValue(capacitor, value, name);
+        return value;
     } catch (const riaa::EngineError& error) {
         throw UsageError(option, error.what());
     }
@@ -145,12 +149,12 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     }
 
     request.circuit = ParseCircuit(circuit);
-    request.c1 = ParseElement("--c1", c1, riaa::ParseCapacitorSum);
-    if (!rs.empty()) request.rs = ParseElement("--rs", rs, riaa::ParseResistorSum);
-    if (!rl.empty()) request.rl = ParseElement("--rl", rl, riaa::ParseResistorSum);
+    request.c1 = ParsePart("--c1", c1, riaa::ParseCapacitorSum, true, "C1");
+    if (!rs.empty()) request.rs = ParsePart("--rs", rs, riaa::ParseResistorSum, false, "Rs");
+    if (!rl.empty()) request.rl = ParsePart("--rl", rl, riaa::ParseResistorSum, false, "RL");
     if (!c2.empty()) {
         if (!riaa::HasElement(riaa::Row(request.circuit), riaa::ElementKind::C2)) throw UsageError("--c2", "this circuit has no C2");
-        request.c2 = ParseElement("--c2", c2, riaa::ParseCapacitorSum);
+        request.c2 = ParsePart("--c2", c2, riaa::ParseCapacitorSum, true, "C2");
     }
     if (!rounding.empty()) request.rounding = ParseRounding(rounding);
     if (!tolerance.empty()) request.tolerance = ParseTolerance(tolerance, distribution, builds);

@@ -186,6 +186,19 @@ std::string ShortestExactFixedText(double value) {
     return std::string(buffer.data(), written.ptr);
 }
 
+void CheckPartValue(bool capacitor, double value, std::string_view name) {
+    const NumberLocale point{};
+    if (capacitor) {
+        if (value >= kSmallestCapacitorUf && value <= kLargestCapacitorUf) return;
+        throw EngineError(std::string(name) + " must lie between " +
+                          RenderNumber(kSmallestCapacitorUf * 1e6, patterns::Whole, point) + " pF and " +
+                          RenderNumber(kLargestCapacitorUf, patterns::GroupedWhole, point) + " \u00B5F");
+    }
+    if (value >= 0 && value <= kLargestResistorOhms) return;
+    throw EngineError(std::string(name) + " must lie between 0 \u03A9 and " +
+                      RenderNumber(kLargestResistorOhms / 1e12, patterns::UpToTwo, point) + " T\u03A9");
+}
+
 double Power(double base, double exponent) { return std::exp(exponent * std::log(base)); }
 
 bool IsZeroLikeText(std::string_view text) {

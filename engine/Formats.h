@@ -85,6 +85,17 @@ std::string ShortestExactText(double value);
 // The same without an exponent ("0.00000001"), for a field the user edits.
 std::string ShortestExactFixedText(double value);
 
+// What a part can be. Beyond this a value is a slip of the exponent, and the values derived from it
+// would be printed with hundreds of digits. Capacitances in µF, like every capacitance of ours; a
+// resistor may be a wire.
+inline constexpr double kSmallestCapacitorUf = 1e-6;  // 1 pF
+inline constexpr double kLargestCapacitorUf = 1e4;    // 10,000 µF
+inline constexpr double kLargestResistorOhms = 1e12;  // 1 TΩ
+
+// Throws EngineError naming the part ("C1 must lie between 1 pF and 10,000 µF", "Rs must lie
+// between 0 Ω and 1 TΩ") for a value outside these limits or not finite.
+void CheckPartValue(bool capacitor, double value, std::string_view name);
+
 // base raised to exponent as e^(exponent * ln base); base must be positive.
 double Power(double base, double exponent);
 

@@ -130,6 +130,18 @@ TEST(ShortestExactText, ReadsBackAsTheSameDouble) {
     EXPECT_EQ(std::stod(ShortestExactFixedText(c2)), c2);
 }
 
+TEST(CheckPartValue, TakesWhatAPartCanBe) {
+    for (double uf : {kSmallestCapacitorUf, kLargestCapacitorUf}) EXPECT_NO_THROW(CheckPartValue(true, uf, "C1")) << uf;
+    for (double ohms : {0.0, kLargestResistorOhms}) EXPECT_NO_THROW(CheckPartValue(false, ohms, "R1")) << ohms;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double uf : {kSmallestCapacitorUf * 0.999, kLargestCapacitorUf * 1.001, nan}) {
+        EXPECT_THROW(CheckPartValue(true, uf, "C1"), EngineError) << uf;
+    }
+    for (double ohms : {-1e-9, kLargestResistorOhms * 1.001, nan}) {
+        EXPECT_THROW(CheckPartValue(false, ohms, "R1"), EngineError) << ohms;
+    }
+}
+
 TEST(Power, RaisesPositiveBases) {
     EXPECT_NEAR(Power(10, 2), 100, 1e-12);
     EXPECT_EQ(Power(10, 0), 1);
