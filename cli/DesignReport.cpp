@@ -35,21 +35,6 @@ std::string OptionToBlame(riaa::NetworkWarning warning) {
     return "--c1";
 }
 
-// The series named by --round, over the resistor range the parts tables use.
-riaa::PartSeries NamedResistorSeries(const std::string& name) {
-    for (riaa::SeriesKind kind : {riaa::SeriesKind::E6, riaa::SeriesKind::E12, riaa::SeriesKind::E24,
-                                  riaa::SeriesKind::E48, riaa::SeriesKind::E96, riaa::SeriesKind::E192}) {
-        if (riaa::SeriesName(kind) == name) return riaa::MakePartSeries(kind, riaa::kResistorRange);
-    }
-    throw UsageError("--round", "'" + name + "' is no series");
-}
-
-// Rounded first, so that a vanishing error reads +0.0000 and never -0.0000.
-std::string SignedDecibels(double decibels) {
-    const double rounded = std::round(decibels * 1e4) / 1e4;
-    return Printf("%+.4f dB", rounded == 0 ? 0.0 : rounded);
-}
-
 std::string TimeConstants(const std::vector<double>& microseconds) {
     if (microseconds.empty()) return "none";
     std::string text;
@@ -83,8 +68,9 @@ DesignOutcome RunDesign(const DesignRequest& request) {
 
     DesignOutcome outcome;
     outcome.texts = result.texts;
-    if (!request.rounding.series.empty()) {
-        const riaa::PartSeries series = NamedResistorSeries(request.rounding.series);
+    if (request.rounding.series) {
+        // Over the resistor range that the parts tables use.
+        const riaa::PartSeries series = riaa::MakePartSeries(*request.rounding.series, riaa::kResistorRange);
         state.R1 = series.round(state.R1);
         outcome.texts[static_cast<std::size_t>(riaa::ElementKind::R1)] = riaa::FormatResistance(state.R1, kPointLocale);
         if (state.R2 != 0) {
@@ -128,9 +114,9 @@ std::string RenderTable(const DesignRequest& request, const DesignOutcome& outco
         if (!text.empty()) out << kNames[element] << "               " << text << "\n";
     }
     const riaa::AccuracyReport& report = outcome.report;
-    out << "Largest error    " << SignedDecibels(report.largestErrorDb) << " at "
+    out << "Largest error    " << riaa::FixedSignedDecibels(report.largestErrorDb, 4) << " at "
         << Printf("%.0f Hz", report.largestErrorHz) << " (20 Hz to 20 kHz, 0 dB at 1 kHz)\n";
-    out << "Loss at 1 kHz    " << Printf("%.2f dB", -report.lossAt1kHzDb) << "\n";
+    out << "Loss at 1 kHz    " << riaa::FixedDecibels(-report.lossAt1kHzDb, 2) << "\n";
     out << "Poles (µs)       " << TimeConstants(report.realisedPolesUs) << "   target "
         << TimeConstants(report.targetPolesUs) << "\n";
     out << "Zeros (µs)       " << TimeConstants(report.realisedZerosUs) << "   target "
@@ -140,9 +126,9 @@ std::string RenderTable(const DesignRequest& request, const DesignOutcome& outco
         out << "Tolerance        R " << Printf("%g%%", asked.resistorPercent) << ", C "
             << Printf("%g%%", asked.capacitorPercent) << ", " << (asked.normal ? "normal" : "uniform") << ", "
             << asked.builds << " builds\n";
-        out << "Largest error    50%: " << Printf("%.4f dB", outcome.tolerance->p50Db)
-            << "   95%: " << Printf("%.4f dB", outcome.tolerance->p95Db)
-            << "   99%: " << Printf("%.4f dB", outcome.tolerance->p99Db) << "\n";
+        out << "Largest error    50%: " << riaa::FixedDecibels(outcome.tolerance->p50Db, 4)
+            << "   95%: " << riaa::FixedDecibels(outcome.tolerance->p95Db, 4)
+            << "   99%: " << riaa::FixedDecibels(outcome.tolerance->p99Db, 4) << "\n";
     }
     return out.str();
 }

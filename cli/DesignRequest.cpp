@@ -34,26 +34,36 @@ riaa::CircuitKind ParseCircuit(const std::string& text) {
     throw UsageError("--circuit", "'" + text + "' is no circuit: give 0 to 5 or a caption such as \"Low-Pass 50Hz\"");
 }
 
+// "E6, E12, E24, E48, E96" and "E192" joined by last.
+std::string SeriesNames(const std::string& last) {
+    std::string names;
+    for (riaa::SeriesKind kind : riaa::kAllSeries) {
+        if (!names.empty()) names += kind == riaa::kAllSeries.back() ? last : ", ";
+        names += riaa::SeriesName(kind);
+    }
+    return names;
+}
+
+// A part's value as typed for option, refused when no part could have it.
 template <typename Parse>
-double ParseElement(const std::string& option, const std::string& text, Parse parse) {
+double ParsePart(const std::string& option, const std::string& text, Parse parse, bool capacitor,
+                 std::string_view name) {
     try {
-        return parse(text, kPointLocale);
+        const double value = parse(text, kPointLocale);
+        riaa::CheckPartValue(capacitor, value, name);
+        return value;
     } catch (const riaa::EngineError& error) {
         throw UsageError(option, error.what());
     }
 }
 
 Rounding ParseRounding(const std::string& text) {
-    const std::string lower = Lowercase(text);
-    if (lower == "list") return Rounding{true, {}};
-    static constexpr std::string_view kSeries[] = {"e6", "e12", "e24", "e48", "e96", "e192"};
-    for (std::string_view series : kSeries) {
-        if (lower == series) return Rounding{false, "E" + lower.substr(1)};
-    }
-    throw UsageError("--round", "'" + text + "' is no rounding: give list, E6, E12, E24, E48, E96 or E192");
+    if (Lowercase(text) == "list") return Rounding{true, {}};
+    if (const auto series = riaa::SeriesNamed(text)) return Rounding{false, series};
+    throw UsageError("--round", "'" + text + "' is no rounding: give list, " + SeriesNames(" or "));
 }
 
-// "1%", "1" or "0.5%" to a percentage from 0 to 50.
+// "1%", "1" or "0.5%" to a percentage from 0 to the largest the engine takes.
 double ParsePercent(const std::string& text) {
     std::string number = text;
     if (!number.empty() && number.back() == '%') number.pop_back();
@@ -83,8 +93,8 @@ ToleranceRequest ParseTolerance(const std::string& text, const std::string& dist
         throw UsageError("--distribution", "'" + distribution + "' is no distribution: give uniform or normal");
     }
     tolerance.normal = lower == "normal";
-    if (builds < 1 || builds > 1'000'000) {
-        throw UsageError("--builds", "must lie between 1 and 1000000");
+    if (builds < 1 || builds > riaa::kMaxToleranceBuilds) {
+        throw UsageError("--builds", "must lie between 1 and " + std::to_string(riaa::kMaxToleranceBuilds));
     }
     tolerance.builds = builds;
     return tolerance;
@@ -102,7 +112,8 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     app.get_formatter()->column_width(34);
 
     std::string circuit, c1, rs, rl, c2, rounding, tolerance, distribution = "uniform";
-    int builds = 10'000;
+    int builds = ToleranceRequest{}.builds;
+    const std::string defaultBuilds = riaa::RenderNumber(builds, riaa::patterns::GroupedWhole, kPointLocale);
     DesignRequest request;
     app.add_option("--circuit", circuit,
                    "Circuit 0 to 5 or its caption: 0 \"Low-Pass 50Hz\", 1 \"Low-Pass 2122Hz\",\n"
@@ -114,16 +125,17 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     app.add_option("--rl", rl, "Load resistance in Ω (k, M), put in circuit and corrected for. Example: --rl 47k");
     app.add_option("--round", rounding,
                    "Round R1 and R2 to the program's resistor list (list) or a standard series\n"
-                   "(E6, E12, E24, E48, E96, E192). Example: --round E96");
+                   "(" + SeriesNames(", ") + "). Example: --round E96");
     app.add_option("--c2", c2, "C2 as built instead of the calculated one; a sum is two capacitors in\n"
                                "parallel (circuits 4 and 5). Example: --c2 3.3n+120p");
     app.add_option("--tolerance", tolerance,
                    "Resistor and capacitor tolerance; adds the 50th, 95th and 99th percentile of the\n"
-                   "largest error over 10,000 builds. Example: --tolerance 1%,2%");
+                   "largest error over " + defaultBuilds + " builds. Example: --tolerance 1%,2%");
     app.add_option("--distribution", distribution,
                    "Spread of the parts within tolerance: uniform (default) or normal with\n"
                    "sigma = tolerance/2. Example: --distribution normal");
-    app.add_option("--builds", builds, "Builds in the tolerance run (default 10000). Example: --builds 2000");
+    app.add_option("--builds", builds,
+                   "Builds in the tolerance run (default " + std::to_string(builds) + "). Example: --builds 2000");
     app.add_flag("--netlist", request.netlist, "Print a SPICE netlist of the network as built, nothing else.\nExample: --netlist > network.cir");
     app.add_flag("--json", request.json, "Print the results as one JSON object. Example: --json");
 
@@ -138,12 +150,12 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     }
 
     request.circuit = ParseCircuit(circuit);
-    request.c1 = ParseElement("--c1", c1, riaa::ParseCapacitorSum);
-    if (!rs.empty()) request.rs = ParseElement("--rs", rs, riaa::ParseResistorSum);
-    if (!rl.empty()) request.rl = ParseElement("--rl", rl, riaa::ParseResistorSum);
+    request.c1 = ParsePart("--c1", c1, riaa::ParseCapacitorSum, true, "C1");
+    if (!rs.empty()) request.rs = ParsePart("--rs", rs, riaa::ParseResistorSum, false, "Rs");
+    if (!rl.empty()) request.rl = ParsePart("--rl", rl, riaa::ParseResistorSum, false, "RL");
     if (!c2.empty()) {
         if (!riaa::HasElement(riaa::Row(request.circuit), riaa::ElementKind::C2)) throw UsageError("--c2", "this circuit has no C2");
-        request.c2 = ParseElement("--c2", c2, riaa::ParseCapacitorSum);
+        request.c2 = ParsePart("--c2", c2, riaa::ParseCapacitorSum, true, "C2");
     }
     if (!rounding.empty()) request.rounding = ParseRounding(rounding);
     if (!tolerance.empty()) request.tolerance = ParseTolerance(tolerance, distribution, builds);

@@ -6,20 +6,23 @@
 #include <string>
 
 #include "Network.h"
+#include "PartSeries.h"
+#include "Tolerance.h"
 
 namespace design {
 
-// Output of --round: the program's own resistor list, or a standard series by name ("E24", ...).
+// Output of --round: the program's own resistor list, or a standard series.
 struct Rounding {
     bool toResistorList = false;
-    std::string series;  // empty: no series
+    std::optional<riaa::SeriesKind> series;
 };
 
+// What is not asked for is what the engine runs.
 struct ToleranceRequest {
-    double resistorPercent = 1;
-    double capacitorPercent = 2;
+    double resistorPercent = riaa::ToleranceSettings{}.resistorPercent;
+    double capacitorPercent = riaa::ToleranceSettings{}.capacitorPercent;
     bool normal = false;  // uniform within ±tolerance unless asked otherwise
-    int builds = 10'000;
+    int builds = riaa::ToleranceSettings{}.builds;
 };
 
 struct DesignRequest {

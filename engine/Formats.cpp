@@ -1,5 +1,6 @@
 #include "Formats.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -17,6 +18,8 @@ OverflowError::OverflowError() : EngineError("Floating point overflow") {}
 namespace {
 
 constexpr int kSignificantDigits = 18;
+// The digits of the largest double with its sign and a point: the most a fixed text has before its decimals.
+constexpr int kLongestWholeDigits = 311;
 
 // The magnitude scaled by 10^decimals and rounded half away from zero, as a string of digits
 // (at least decimals + 1 of them, leading zeros kept).
@@ -136,6 +139,64 @@ std::string FormatDecibels(double x, const NumberLocale& locale) {
     if (magnitude >= 10) return RenderNumber(x, ExactlyOne, locale) + " dB";
     if (magnitude >= 1) return RenderNumber(x, ExactlyTwo, locale) + " dB";
     return RenderNumber(x, UpToTwoWithZero, locale) + " dB";
+}
+
+std::string WithPlusSign(double value, std::string rendered) {
+    const bool showsZero = rendered.find_first_of("123456789") == std::string::npos;
+    if (value > 0 && !showsZero) rendered.insert(0, "+");
+    return rendered;
+}
+
+std::string FormatErrorDecibels(double x, const NumberLocale& locale) {
+    if (std::fabs(x) >= 1) return FormatDecibels(x, locale);
+    return RenderNumber(x, patterns::UpToFourWithZero, locale) + " dB";
+}
+
+std::string FormatSignedErrorDecibels(double x, const NumberLocale& locale) {
+    return WithPlusSign(x, FormatErrorDecibels(x, locale));
+}
+
+std::string FixedDecibels(double x, int decimals) {
+    // to_chars with a precision rounds as printf does, and never reads the C library's locale.
+    std::string text(static_cast<std::size_t>(kLongestWholeDigits + std::max(decimals, 0)), '\0');
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), x, std::chars_format::fixed, decimals);
+    text.resize(static_cast<std::size_t>(written.ptr - text.data()));
+    return text + " dB";
+}
+
+std::string FixedSignedDecibels(double x, int decimals) {
+    // Rounded first, so that an error too small to show reads as a zero without a minus.
+    double scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const double rounded = std::round(x * scale) / scale;
+    const std::string text = FixedDecibels(rounded == 0 ? 0.0 : rounded, decimals);
+    return std::signbit(rounded) && rounded != 0 ? text : "+" + text;
+}
+
+std::string ShortestExactText(double value) {
+    std::array<char, 32> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), written.ptr);
+}
+
+std::string ShortestExactFixedText(double value) {
+    // Room for every double: the smallest ones need some 330 digits after the point.
+    std::array<char, kLongestWholeDigits + 340> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+    return std::string(buffer.data(), written.ptr);
+}
+
+void CheckPartValue(bool capacitor, double value, std::string_view name) {
+    const NumberLocale point{};
+    if (capacitor) {
+        if (value >= kSmallestCapacitorUf && value <= kLargestCapacitorUf) return;
+        throw EngineError(std::string(name) + " must lie between " +
+                          RenderNumber(kSmallestCapacitorUf * 1e6, patterns::Whole, point) + " pF and " +
+                          RenderNumber(kLargestCapacitorUf, patterns::GroupedWhole, point) + " \u00B5F");
+    }
+    if (value >= 0 && value <= kLargestResistorOhms) return;
+    throw EngineError(std::string(name) + " must lie between 0 \u03A9 and " +
+                      RenderNumber(kLargestResistorOhms / 1e12, patterns::UpToTwo, point) + " T\u03A9");
 }
 
 double Power(double base, double exponent) { return std::exp(exponent * std::log(base)); }

@@ -53,6 +53,7 @@ inline constexpr Pattern ExactlyTwo{2, 2, false, false};         // "#.#0"
 inline constexpr Pattern UpToTwoWithZero{2, 0, true, false};     // "0.##"
 inline constexpr Pattern UpToThree{3, 0, false, false};          // "#.###"
 inline constexpr Pattern UpToFour{4, 0, false, false};           // "#.####"
+inline constexpr Pattern UpToFourWithZero{4, 0, true, false};    // "0.####"
 inline constexpr Pattern GroupedWhole{0, 0, false, true};        // "###,"
 inline constexpr Pattern UpToTen{10, 0, false, false};           // "#.##########"
 }  // namespace patterns
@@ -64,6 +65,36 @@ std::string RenderNumber(double value, Pattern pattern, const NumberLocale& loca
 std::string FormatResistance(double ohms, const NumberLocale& locale);
 std::string FormatCapacitance(double microfarads, const NumberLocale& locale);
 std::string FormatDecibels(double decibels, const NumberLocale& locale);
+
+// A plus sign before the text of a value above zero, unless the text shows no digit but zeros.
+std::string WithPlusSign(double value, std::string rendered);
+// An error as the pages show it: FormatDecibels from 1 dB up, below it up to four decimals with a
+// leading zero ("0.0066 dB"), since these networks' errors are often that small.
+std::string FormatErrorDecibels(double decibels, const NumberLocale& locale);
+// The same signed: "+0.0066 dB", "-1.38 dB", "0 dB".
+std::string FormatSignedErrorDecibels(double decibels, const NumberLocale& locale);
+// For output that scripts read: printf's "%.*f dB" (decimals from 0 on) with a point, whatever the locale.
+std::string FixedDecibels(double decibels, int decimals);
+// The same with its sign always, "+0.1952 dB"; an error that rounds to nothing reads "+0.0000 dB",
+// never "-0.0000 dB".
+std::string FixedSignedDecibels(double decibels, int decimals);
+
+// The shortest text that reads back as exactly this double ("1e-08", not "1.0000000000000001e-08"),
+// with a point whatever the C library's locale, which a Qt program sets from the user's.
+std::string ShortestExactText(double value);
+// The same without an exponent ("0.00000001"), for a field the user edits.
+std::string ShortestExactFixedText(double value);
+
+// What a part can be. Beyond this a value is a slip of the exponent, and the values derived from it
+// would be printed with hundreds of digits. Capacitances in µF, like every capacitance of ours; a
+// resistor may be a wire.
+inline constexpr double kSmallestCapacitorUf = 1e-6;  // 1 pF
+inline constexpr double kLargestCapacitorUf = 1e4;    // 10,000 µF
+inline constexpr double kLargestResistorOhms = 1e12;  // 1 TΩ
+
+// Throws EngineError naming the part ("C1 must lie between 1 pF and 10,000 µF", "Rs must lie
+// between 0 Ω and 1 TΩ") for a value outside these limits or not finite.
+void CheckPartValue(bool capacitor, double value, std::string_view name);
 
 // base raised to exponent as e^(exponent * ln base); base must be positive.
 double Power(double base, double exponent);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <utility>
 
@@ -9,22 +10,11 @@ namespace riaa {
 
 namespace {
 
-// IEC 60063, one decade each. E48 is every fourth and E96 every second E192 value; E192's 920
-// (not the 919 its formula gives) is the standard's own.
+// IEC 60063, one decade each. E192's 920 (not the 919 its formula gives) is the standard's own.
 constexpr std::array<int, 6> kE6 = {10, 15, 22, 33, 47, 68};
 constexpr std::array<int, 12> kE12 = {10, 12, 15, 18, 22, 27, 33, 39, 47, 56, 68, 82};
 constexpr std::array<int, 24> kE24 = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30,
                                       33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
-constexpr std::array<int, 48> kE48 = {
-    100, 105, 110, 115, 121, 127, 133, 140, 147, 154, 162, 169, 178, 187, 196, 205, 215, 226, 237, 249,
-    261, 274, 287, 301, 316, 332, 348, 365, 383, 402, 422, 442, 464, 487, 511, 536, 562, 590, 619, 649,
-    681, 715, 750, 787, 825, 866, 909, 953};
-constexpr std::array<int, 96> kE96 = {
-    100, 102, 105, 107, 110, 113, 115, 118, 121, 124, 127, 130, 133, 137, 140, 143, 147, 150, 154, 158,
-    162, 165, 169, 174, 178, 182, 187, 191, 196, 200, 205, 210, 215, 221, 226, 232, 237, 243, 249, 255,
-    261, 267, 274, 280, 287, 294, 301, 309, 316, 324, 332, 340, 348, 357, 365, 374, 383, 392, 402, 412,
-    422, 432, 442, 453, 464, 475, 487, 499, 511, 523, 536, 549, 562, 576, 590, 604, 619, 634, 649, 665,
-    681, 698, 715, 732, 750, 768, 787, 806, 825, 845, 866, 887, 909, 931, 953, 976};
 constexpr std::array<int, 192> kE192 = {
     100, 101, 102, 104, 105, 106, 107, 109, 110, 111, 113, 114, 115, 117, 118, 120, 121, 123, 124, 126,
     127, 129, 130, 132, 133, 135, 137, 138, 140, 142, 143, 145, 147, 149, 150, 152, 154, 156, 158, 160,
@@ -36,6 +26,16 @@ constexpr std::array<int, 192> kE192 = {
     536, 542, 549, 556, 562, 569, 576, 583, 590, 597, 604, 612, 619, 626, 634, 642, 649, 657, 665, 673,
     681, 690, 698, 706, 715, 723, 732, 741, 750, 759, 768, 777, 787, 796, 806, 816, 825, 835, 845, 856,
     866, 876, 887, 898, 909, 920, 931, 942, 953, 965, 976, 988};
+
+// The standard takes E96 and E48 from E192, every second and every fourth value, rounding and all.
+template <std::size_t Stride>
+constexpr std::array<int, kE192.size() / Stride> EveryOfE192() {
+    std::array<int, kE192.size() / Stride> mantissas{};
+    for (std::size_t i = 0; i < mantissas.size(); ++i) mantissas[i] = kE192[i * Stride];
+    return mantissas;
+}
+constexpr auto kE96 = EveryOfE192<2>();
+constexpr auto kE48 = EveryOfE192<4>();
 
 // 10^k, exact for the |k| <= 22 that any range of ours needs; dividing by it keeps 4.7e-3 the
 // nearest double to 4.7e-3, which multiplying by 10^-k would not.
@@ -65,6 +65,17 @@ std::span<const int> SeriesMantissas(SeriesKind kind) {
 
 std::string SeriesName(SeriesKind kind) {
     return "E" + std::to_string(SeriesMantissas(kind).size());
+}
+
+std::optional<SeriesKind> SeriesNamed(std::string_view name) {
+    const auto sameLetter = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    };
+    for (SeriesKind kind : kAllSeries) {
+        const std::string known = SeriesName(kind);
+        if (std::equal(known.begin(), known.end(), name.begin(), name.end(), sameLetter)) return kind;
+    }
+    return std::nullopt;
 }
 
 PartSeries::PartSeries(std::string name, std::vector<double> values) : name_(std::move(name)), values_(std::move(values)) {}

@@ -35,7 +35,8 @@ struct ToleranceSettings {
 
 // Tolerances beyond this are refused: a normal draw could then make a part negative.
 inline constexpr double kLargestTolerancePercent = 20;
-// The table of errors holds builds × frequencies floats: at most 200 MB.
+// Settings beyond these are refused: the table of every build's error at every frequency would
+// pass 200 MB.
 inline constexpr int kMaxToleranceBuilds = 100'000;
 inline constexpr int kMaxToleranceFrequencies = 500;
 

@@ -3,26 +3,23 @@
 #include <algorithm>
 #include <cctype>
 
+#include "PartSeries.h"
+
 namespace riaa {
 
 namespace {
 
-// E192 mantissas as our list has them: 193 left out, 245 after 246, 805 in place of 806.
-constexpr std::array<int, 192> kResistorMantissas = {
-    100, 101, 102, 104, 105, 106, 107, 109, 110, 111, 113, 114, 115, 117, 118, 120, 121, 123, 124, 126,
-    127, 129, 130, 132, 133, 135, 137, 138, 140, 142, 143, 145, 147, 149, 150, 152, 154, 156, 158, 160,
-    162, 164, 165, 167, 169, 172, 174, 176, 178, 180, 182, 184, 187, 189, 191, 196, 198, 200, 203, 205,
-    208, 210, 213, 215, 218, 221, 223, 226, 229, 232, 234, 237, 240, 243, 246, 245, 249, 252, 255, 258,
-    261, 264, 267, 271, 274, 277, 280, 284, 287, 291, 294, 298, 301, 305, 309, 312, 316, 320, 324, 328,
-    332, 336, 340, 344, 348, 352, 357, 361, 365, 370, 374, 379, 383, 388, 392, 397, 402, 407, 412, 417,
-    422, 427, 432, 437, 442, 448, 453, 459, 464, 470, 475, 481, 487, 493, 499, 505, 511, 517, 523, 530,
-    536, 542, 549, 556, 562, 569, 576, 583, 590, 597, 604, 612, 619, 626, 634, 642, 649, 657, 665, 673,
-    681, 690, 698, 706, 715, 723, 732, 741, 750, 759, 768, 777, 787, 796, 805, 816, 825, 835, 845, 856,
-    866, 876, 887, 898, 909, 920, 931, 942, 953, 965, 976, 988};
-
-constexpr std::array<int, 24> kMegohmValues = {
-    1100000, 1200000, 1300000, 1500000, 1600000, 1800000, 2000000, 2200000, 2400000, 2700000, 3000000, 3300000,
-    3600000, 3900000, 4300000, 4700000, 5100000, 5600000, 6200000, 6800000, 7500000, 8200000, 9100000, 10000000};
+// Our list is E192 as it was first typed in, slips kept, since every design made with it rounds
+// to them: 193 left out, 245 put in after 246, 805 in place of 806.
+std::vector<int> ListMantissas() {
+    std::vector<int> mantissas;
+    for (int mantissa : SeriesMantissas(SeriesKind::E192)) {
+        if (mantissa == 193) continue;
+        mantissas.push_back(mantissa == 806 ? 805 : mantissa);
+        if (mantissa == 246) mantissas.push_back(245);
+    }
+    return mantissas;
+}
 
 constexpr std::array<std::string_view, 164> kCapacitorTexts = {
     "0.0001", "0.0002", "0.00025", "0.0003", "0.00033", "0.0004", "0.00047", "0.0005", "0.0006", "0.00068",
@@ -73,9 +70,10 @@ void ValueList::insert(std::size_t position, std::string text, double value) {
 
 ValueList MakeResistorList() {
     ValueList list;
+    const std::vector<int> mantissas = ListMantissas();
     int decadeFactor = 1;
     for (int decade = 0; decade < 5; ++decade) {
-        for (int mantissa : kResistorMantissas) {
+        for (int mantissa : mantissas) {
             if (decade == 0) {
                 // The first decade is written in tenths: 101 -> "10.1", 110 -> "11".
                 const double ohms = mantissa / 10.0;
@@ -87,8 +85,13 @@ ValueList MakeResistorList() {
         }
         decadeFactor = decade == 0 ? 1 : decadeFactor * 10;
     }
-    list.append("1000000", 1000000);
-    for (int ohms : kMegohmValues) list.append(std::to_string(ohms), ohms);
+    // From 1 MΩ to 10 MΩ the list holds E24 alone.
+    for (int factor : {100'000, 1'000'000}) {
+        for (int mantissa : SeriesMantissas(SeriesKind::E24)) {
+            const int ohms = mantissa * factor;
+            if (ohms >= 1'000'000 && ohms <= 10'000'000) list.append(std::to_string(ohms), ohms);
+        }
+    }
     return list;
 }
 

@@ -62,6 +62,18 @@ TEST(DesignCli, TableShowsTheResultFieldsAndTheReport) {
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\nin\n" << run.out;
     }
     EXPECT_EQ(run.out.find("RL "), std::string::npos) << "RL shown without --rl";
+    // The table tells the loss, the JSON the level: the same figure with the sign turned.
+    const auto json = nlohmann::json::parse(Design({"--circuit", "4", "--c1", "10n", "--json"}).out);
+    const std::string lossLabel = "Loss at 1 kHz    ";
+    const std::size_t loss = run.out.find(lossLabel);
+    ASSERT_NE(loss, std::string::npos) << run.out;
+    const double shownLoss = std::stod(run.out.substr(loss + lossLabel.size()));
+    EXPECT_GT(shownLoss, 0);
+    EXPECT_NEAR(shownLoss, -json["lossAt1kHzDb"].get<double>(), 0.005);
+    // Without --builds, as many builds as the engine makes by default.
+    const Finished tolerance = Design({"--circuit", "4", "--c1", "10n", "--tolerance", "1%,2%"});
+    EXPECT_NE(tolerance.out.find("Tolerance        R 1%, C 2%, uniform, 10000 builds\n"), std::string::npos)
+        << tolerance.out;
 }
 
 TEST(DesignCli, CaptionNamesTheSameCircuitAsItsNumber) {
@@ -91,6 +103,13 @@ TEST(DesignCli, JsonReadsBackWithTheEngineNames) {
     EXPECT_LE(tolerance["p50Db"].get<double>(), tolerance["p95Db"].get<double>());
     EXPECT_LE(tolerance["p95Db"].get<double>(), tolerance["p99Db"].get<double>());
     EXPECT_EQ(tolerance["builds"].get<int>(), 2000);
+    // Resistors first, capacitors second; the other way round is another run.
+    EXPECT_EQ(tolerance["resistorPercent"].get<double>(), 1);
+    EXPECT_EQ(tolerance["capacitorPercent"].get<double>(), 2);
+    const auto swapped = nlohmann::json::parse(Design({"--circuit", "4", "--c1", "100n", "--rs", "1k", "--rl", "47k",
+                                                       "--c2", "33n+1.2n", "--tolerance", "2%,1%", "--builds", "2000",
+                                                       "--json"}).out)["tolerance"];
+    EXPECT_NE(swapped["p95Db"].get<double>(), tolerance["p95Db"].get<double>());
 }
 
 TEST(DesignCli, RoundingToASeriesChangesTheResistors) {
@@ -119,13 +138,20 @@ struct BadInput {
 TEST(DesignCli, BadInputGivesOneLineAndStatusTwo) {
     const std::vector<BadInput> cases = {
         {{"--circuit", "9", "--c1", "10n"}, "--circuit: '9' is no circuit"},
+        {{"--circuit", "6", "--c1", "10n"}, "--circuit: '6' is no circuit"},
         {{"--circuit", "4", "--c1", "4x7"}, "--c1: '4x7' is not a valid floating point value"},
         {{"--circuit", "4", "--c1", "0"}, "--c1: "},
         {{"--circuit", "4", "--c1", "-10n"}, "--c1: "},
+        {{"--circuit", "4", "--c1", "1e-300"}, "--c1: C1 must lie between 1 pF and 10,000 \u00B5F"},
+        {{"--circuit", "4", "--c1", "10n", "--c2", "20000"}, "--c2: C2 must lie between 1 pF and 10,000 \u00B5F"},
+        {{"--circuit", "4", "--c1", "10n", "--rs", "2e12"}, "--rs: Rs must lie between 0 \u03A9 and 1 T\u03A9"},
+        {{"--circuit", "4", "--c1", "10n", "--rl", "1e300"}, "--rl: RL must lie between 0 \u03A9 and 1 T\u03A9"},
         {{"--circuit", "4"}, "--c1 is required"},
         {{"--circuit", "4", "--c1", "10n", "--round", "E7"}, "--round: 'E7' is no rounding"},
         {{"--circuit", "4", "--c1", "10n", "--tolerance", "1%"}, "--tolerance: '1%' must be two percentages"},
         {{"--circuit", "4", "--c1", "10n", "--tolerance", "1%,80%"}, "--tolerance: '80%' must lie between"},
+        {{"--circuit", "4", "--c1", "10n", "--tolerance", "1%,2%", "--builds", "100001"},
+         "--builds: must lie between 1 and 100000\n"},
         {{"--circuit", "0", "--c1", "10n", "--c2", "1n"}, "--c2: this circuit has no C2"},
         {{"--circuit", "0", "--c1", "10n", "--rl", "100k"}, "--rl: The load resistance, RL, is too low"},
         {{"--circuit", "1", "--c1", "10n", "--rs", "10k"}, "--rs: The series resistance, Rs, is too high"},
@@ -138,6 +164,8 @@ TEST(DesignCli, BadInputGivesOneLineAndStatusTwo) {
         EXPECT_EQ(run.err.rfind("mirelund-design: " + bad.message, 0), 0u) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
+    // The largest run the engine takes is not refused.
+    EXPECT_EQ(Design({"--circuit", "4", "--c1", "10n", "--tolerance", "1%,2%", "--builds", "100000"}).status, 0);
 }
 
 TEST(DesignCli, HelpDocumentsEveryOptionWithAnExample) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "Formats.h"
 
@@ -109,6 +110,36 @@ TEST(CommaLocale, UsesTheLocaleSeparators) {
     EXPECT_EQ(FormatDecibels(-12345.6, kComma), "-12.346 dB");
     const NumberLocale nbsp{",", "\u00A0"};
     EXPECT_EQ(RenderNumber(1234567, patterns::GroupedWhole, nbsp), "1\u00A0234\u00A0567");
+}
+
+// The error texts of the pages and of the command line's report.
+TEST(ErrorDecibels, SignedWhereADigitShows) {
+    EXPECT_EQ(FormatSignedErrorDecibels(0.0066, kPoint), "+0.0066 dB");
+    EXPECT_EQ(FormatSignedErrorDecibels(0.00004, kPoint), "0 dB");
+    EXPECT_EQ(FormatErrorDecibels(-12.34, kComma), "-12,3 dB");
+    EXPECT_EQ(FixedSignedDecibels(-0.00004, 4), "+0.0000 dB");
+    EXPECT_EQ(FixedSignedDecibels(-0.19516862, 4), "-0.1952 dB");
+    EXPECT_EQ(FixedDecibels(19.9149, 2), "19.91 dB");
+}
+
+TEST(ShortestExactText, ReadsBackAsTheSameDouble) {
+    EXPECT_EQ(ShortestExactText(1e-8), "1e-08");
+    EXPECT_EQ(ShortestExactFixedText(1e-8), "0.00000001");
+    const double c2 = 0.1 / 2.916;
+    EXPECT_EQ(std::stod(ShortestExactText(c2)), c2);
+    EXPECT_EQ(std::stod(ShortestExactFixedText(c2)), c2);
+}
+
+TEST(CheckPartValue, TakesWhatAPartCanBe) {
+    for (double uf : {kSmallestCapacitorUf, kLargestCapacitorUf}) EXPECT_NO_THROW(CheckPartValue(true, uf, "C1")) << uf;
+    for (double ohms : {0.0, kLargestResistorOhms}) EXPECT_NO_THROW(CheckPartValue(false, ohms, "R1")) << ohms;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double uf : {kSmallestCapacitorUf * 0.999, kLargestCapacitorUf * 1.001, nan}) {
+        EXPECT_THROW(CheckPartValue(true, uf, "C1"), EngineError) << uf;
+    }
+    for (double ohms : {-1e-9, kLargestResistorOhms * 1.001, nan}) {
+        EXPECT_THROW(CheckPartValue(false, ohms, "R1"), EngineError) << ohms;
+    }
 }
 
 TEST(Power, RaisesPositiveBases) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -66,6 +67,14 @@ TEST(Tolerance, PercentilesAloneMatchTheFullRun) {
     EXPECT_TRUE(alone.band.empty());
     EXPECT_EQ(std::vector<double>({alone.p50Db, alone.p95Db, alone.p99Db, alone.nominalLargestErrorDb}),
               std::vector<double>({full.p50Db, full.p95Db, full.p99Db, full.nominalLargestErrorDb}));
+    // By nearest rank, of two builds the 50th percentile is the smaller error (the first build's
+    // with this seed) and the 95th the larger; no mean between them.
+    settings.builds = 1;
+    const ToleranceResult first = RunFinished(RoundedRiaa(), settings);
+    settings.builds = 2;
+    const ToleranceResult two = RunFinished(RoundedRiaa(), settings);
+    EXPECT_LT(two.p50Db, two.p95Db);
+    EXPECT_EQ(two.p50Db, first.p50Db);
 }
 
 TEST(Tolerance, WithoutToleranceEveryBuildIsTheNominalOne) {
@@ -136,11 +145,29 @@ TEST(Tolerance, DrawsFromTheChosenDistribution) {
         EXPECT_NEAR(result.p95Db / g(0.05 * q95), 1, 0.03);
         EXPECT_NEAR(result.p99Db / g(0.05 * q99), 1, 0.03);
     }
+    // The error is monotonic in R1, so the band's edges, the 2.5th and 97.5th percentiles, are the
+    // builds at R1 × (1 ∓ 0.95 × 5 %) when R1 is uniform.
+    ToleranceSettings uniform;
+    uniform.resistorPercent = 5;
+    uniform.capacitorPercent = 0;
+    const ToleranceResult result = RunFinished(lowPass, uniform);
+    BuiltNetwork low = lowPass, high = lowPass;
+    low.set(ElementKind::R1, lowPass.value(ElementKind::R1) * (1 - 0.95 * 0.05));
+    high.set(ElementKind::R1, lowPass.value(ElementKind::R1) * (1 + 0.95 * 0.05));
+    const ToleranceResult atLow = RunFinished(low, exact), atHigh = RunFinished(high, exact);
+    for (std::size_t f : {std::size_t{0}, result.band.size() - 1}) {
+        const double a = atLow.band[f].nominalDb, b = atHigh.band[f].nominalDb;
+        EXPECT_NEAR(result.band[f].lowerDb / std::min(a, b), 1, 0.01) << result.band[f].hz;
+        EXPECT_NEAR(result.band[f].upperDb / std::max(a, b), 1, 0.01) << result.band[f].hz;
+    }
 }
 
 TEST(Tolerance, CancellationStopsTheRun) {
     const std::atomic<bool> cancelled{true};
     EXPECT_FALSE(RunTolerance(RoundedRiaa(), ToleranceSettings{}, cancelled).has_value());
+    ToleranceSettings percentilesOnly;
+    percentilesOnly.band = false;
+    EXPECT_FALSE(RunTolerance(RoundedRiaa(), percentilesOnly, cancelled).has_value());
     ToleranceSettings settings;
     settings.builds = 100'000;
     std::atomic<bool> cancel{false};
