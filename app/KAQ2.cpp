@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-#include "windows/About1.h"
-#include "windows/AppIcon.h"
 #include "common/AppStyle.h"
 #include "common/AppTitle.h"
 #include "common/Fonts.h"
 #include "KAQ2_RIAA.h"
+#include "windows/About1.h"
+#include "windows/AppIcon.h"
 #include "windows/Resources.h"
 #include "windows/Splash.h"
 

@@ -4,10 +4,11 @@
 #include <QPixmap>
 #include <benchmark/benchmark.h>
 
-#include "AccuracyPage.h"
-#include "ErrorPlot.h"
-#include "Fonts.h"
 #include "WidgetBenchmarkMain.h"
+#include "accuracy/AccuracyPage.h"
+#include "accuracy/ErrorPlot.h"
+#include "common/Fonts.h"
+#include "session/DesignSession.h"
 
 namespace {
 
@@ -20,18 +21,22 @@ riaa::NetworkState CompleteRiaaState() {
     return state;
 }
 
-// An edit as the user makes it: the field's text changes and the page evaluates, redraws its plot
-// and repaints everything.
+// An edit as the user makes it: the field's text changes, the session evaluates it, and the page,
+// on show, redraws its plot and repaints everything.
 void EditAndRepaint(benchmark::State& state) {
-    AccuracyPage page({".", ","});
+    const riaa::ValueList resistors = riaa::MakeResistorList();
+    DesignSession session({".", ","}, resistors);
+    AccuracyPage page(session);
     page.resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    page.ShowCalculation(CompleteRiaaState(), riaa::CircuitKind::CompleteRiaaVersion1, {true, true, false}, false);
+    session.setPassiveCalculation(CompleteRiaaState(), riaa::CircuitKind::CompleteRiaaVersion1, {true, true, false},
+                                  false);
     page.show();
+    auto* field = page.findChild<QLineEdit*>(QStringLiteral("EdtR1"));
     const QString values[] = {QStringLiteral("270k+22k"), QStringLiteral("294k")};
     int turn = 0;
     for (auto _ : state) {
-        page.EdtR1->setText(values[turn++ % 2]);
-        page.AsBuiltChange();
+        field->setText(values[turn++ % 2]);
+        page.AsBuiltChange(riaa::ElementKind::R1);
         QPixmap picture = page.grab();
         benchmark::DoNotOptimize(picture.cacheKey());
     }
@@ -39,13 +44,15 @@ void EditAndRepaint(benchmark::State& state) {
 
 // The plot picture alone, at the design size at 100 % and 200 %.
 void DrawPlot(benchmark::State& state) {
-    AccuracyPage page({".", ","});
-    page.ShowCalculation(CompleteRiaaState(), riaa::CircuitKind::CompleteRiaaVersion1, {true, true, false}, false);
+    const riaa::ValueList resistors = riaa::MakeResistorList();
+    DesignSession session({".", ","}, resistors);
+    session.setPassiveCalculation(CompleteRiaaState(), riaa::CircuitKind::CompleteRiaaVersion1, {true, true, false},
+                                  false);
     ErrorPlotData data;
-    data.curve = page.report()->errorCurve;
+    data.curve = session.report()->errorCurve;
     const qreal ratio = static_cast<qreal>(state.range(0)) / 100;
     for (auto _ : state) {
-        QImage image = drawErrorPlot(334, 224, data, {".", ","}, ratio);
+        QImage image = drawErrorPlot(334, 136, data, {".", ","}, ratio);
         benchmark::DoNotOptimize(image.constBits());
     }
 }

@@ -6,10 +6,10 @@
 #include <QCheckBox>
 #include <sys/resource.h>
 
+#include "circuit/CircuitPage.h"
 #include "common/AppStyle.h"
 #include "common/Fonts.h"
 #include "KAQ2_RIAA.h"
-#include "circuit/CircuitPage.h"
 
 namespace {
 

@@ -12,14 +12,14 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "windows/About1.h"
-#include "windows/AppIcon.h"
+#include "circuit/CircuitPage.h"
+#include "circuit/RadioGroup.h"
 #include "common/AppStyle.h"
 #include "common/Fonts.h"
 #include "graph/GraphPage.h"
 #include "KAQ2_RIAA.h"
-#include "circuit/CircuitPage.h"
-#include "circuit/RadioGroup.h"
+#include "windows/About1.h"
+#include "windows/AppIcon.h"
 #include "windows/Resources.h"
 #include "windows/Splash.h"
 

@@ -13,14 +13,14 @@
 
 #include "accuracy/AccuracyPage.h"
 #include "circuit/CircuitPage.h"
+#include "circuit/ValueListModel.h"
 #include "common/ErrorReport.h"
 #include "common/Fonts.h"
-#include "graph/GraphPage.h"
 #include "common/HintRouter.h"
 #include "common/Hints.h"
+#include "graph/GraphPage.h"
 #include "parts/PartsPage.h"
 #include "session/DesignSession.h"
-#include "circuit/ValueListModel.h"
 
 namespace {
 

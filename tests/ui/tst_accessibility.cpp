@@ -10,11 +10,11 @@
 #include <QStackedWidget>
 #include <QtTest>
 
+#include "circuit/CircuitPage.h"
+#include "circuit/RadioGroup.h"
 #include "common/AppStyle.h"
 #include "common/Fonts.h"
 #include "KAQ2_RIAA.h"
-#include "circuit/CircuitPage.h"
-#include "circuit/RadioGroup.h"
 
 namespace {
 

@@ -13,16 +13,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "AccuracyPage.h"
-#include "AppStyle.h"
-#include "ErrorPlot.h"
-#include "ErrorPlotView.h"
-#include "Fonts.h"
-#include "Hints.h"
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
 #include "Netlist.h"
-#include "RadioGroup.h"
+#include "accuracy/AccuracyPage.h"
+#include "accuracy/ErrorPlot.h"
+#include "accuracy/ErrorPlotView.h"
+#include "circuit/CircuitPage.h"
+#include "circuit/RadioGroup.h"
+#include "common/AppStyle.h"
+#include "common/ErrorTexts.h"
+#include "common/Fonts.h"
+#include "common/Hints.h"
+#include "session/DesignSession.h"
 
 namespace {
 
@@ -35,6 +38,14 @@ StartupOptions WithLocale(const riaa::NumberLocale& locale) {
     return options;
 }
 
+// A control of a page by its object name; a missing one ends the run.
+template <class T>
+T* Child(QObject* page, const char* name) {
+    auto* control = page->findChild<T*>(QString::fromLatin1(name));
+    if (control == nullptr) qFatal("No control named %s", name);
+    return control;
+}
+
 void Retype(QLineEdit* field, const QString& text) {
     field->setFocus();
     field->selectAll();
@@ -43,7 +54,7 @@ void Retype(QLineEdit* field, const QString& text) {
 }
 
 void ChooseCircuit(TRiaaForm& w, int circuit) {
-    QAbstractButton* button = w.LMDRadioGroupCircuits->button(circuit);
+    QAbstractButton* button = w.CircuitPage->LMDRadioGroupCircuits->button(circuit);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
@@ -77,6 +88,15 @@ riaa::NetworkState Circuit4State() {
     state.R2 = 318 / 0.01;
     return state;
 }
+
+// The page without the window, on a session of its own. Shown, since a page draws what the session
+// holds only while it is on show.
+struct LonePage {
+    riaa::ValueList resistors = riaa::MakeResistorList();
+    DesignSession session{kPoint, resistors};
+    AccuracyPage page{session};
+    LonePage() { page.show(); }
+};
 
 }  // namespace
 
@@ -136,21 +156,24 @@ private slots:
         QFETCH(QString, targetZeros);
         TRiaaForm w(WithLocale(kComma));
         ChooseCircuit(w, circuit);
+        w.Accuracy1Click();
         AccuracyPage* page = w.AccuracyPage1;
         const riaa::NetworkState& state = w.networkState();
+        auto* edtC2 = Child<QLineEdit>(page, "EdtC2");
+        auto* edtR2 = Child<QLineEdit>(page, "EdtR2");
 
-        QCOMPARE(page->EdtC2->isEnabled(), hasC2);
-        QCOMPARE(page->EdtR2->isEnabled(), hasR2);
-        QCOMPARE(page->EdtC2->text().isEmpty(), !hasC2);
-        QCOMPARE(page->EdtR2->text().isEmpty(), !hasR2);
-        QCOMPARE(page->EdtC1->text(), QStringLiteral("0,01"));
+        QCOMPARE(edtC2->isEnabled(), hasC2);
+        QCOMPARE(edtR2->isEnabled(), hasR2);
+        QCOMPARE(edtC2->text().isEmpty(), !hasC2);
+        QCOMPARE(edtR2->text().isEmpty(), !hasR2);
+        QCOMPARE(Child<QLineEdit>(page, "EdtC1")->text(), QStringLiteral("0,01"));
         // Full precision: the fields read back as the very doubles of the calculation.
-        const riaa::BuiltNetwork& built = *page->builtNetwork();
+        const riaa::BuiltNetwork& built = *w.session()->builtNetwork();
         QCOMPARE(built.value(riaa::ElementKind::C1), state.C1);
         QCOMPARE(built.value(riaa::ElementKind::C2), hasC2 ? state.C2 : 0.0);
         QCOMPARE(built.value(riaa::ElementKind::R1), state.R1);
         QCOMPARE(built.value(riaa::ElementKind::R2), hasR2 ? state.R2 : 0.0);
-        QVERIFY(!page->EdtR1->text().contains(QLatin1Char('.')));
+        QVERIFY(!Child<QLineEdit>(page, "EdtR1")->text().contains(QLatin1Char('.')));
         QCOMPARE(page->LblLargestError->text() == QStringLiteral("exact"), exact);
         QCOMPARE(page->LblPolesTarget->text(), targetPoles);
         QCOMPARE(page->LblZerosTarget->text(), targetZeros);
@@ -160,40 +183,46 @@ private slots:
 
     void optionsBecomeInCircuitBoxes() {
         TRiaaForm w;
+        w.Accuracy1Click();
         AccuracyPage* page = w.AccuracyPage1;
+        DesignSession* session = w.session();
         QVERIFY(!page->ChckBxRsInCircuit->isChecked());
-        QVERIFY(!page->builtNetwork()->has(riaa::ElementKind::Rs));
-        w.ChckBxRs->click();
+        QVERIFY(!session->builtNetwork()->has(riaa::ElementKind::Rs));
+        w.CircuitPage->ChckBxRs->click();
         QVERIFY(page->ChckBxRsInCircuit->isChecked());
         QVERIFY(!page->ChckBxRLInCircuit->isChecked());
-        QCOMPARE(page->builtNetwork()->value(riaa::ElementKind::Rs), 1000.0);
-        QCOMPARE(page->builtNetwork()->value(riaa::ElementKind::R1), w.networkState().R1);
+        QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::Rs), 1000.0);
+        QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::R1), w.networkState().R1);
     }
 
     void editedFieldAndFromCircuitPage() {
         TRiaaForm w;
         ChooseCircuit(w, 4);
+        w.Accuracy1Click();
         AccuracyPage* page = w.AccuracyPage1;
-        const QString calculatedR1 = page->EdtR1->text();
+        DesignSession* session = w.session();
+        auto* edtR1 = Child<QLineEdit>(page, "EdtR1");
+        auto* labelTotalR1 = Child<QLabel>(page, "LabelTotalR1");
+        const QString calculatedR1 = edtR1->text();
 
-        Retype(page->EdtR1, QStringLiteral("270k+22k"));
-        QCOMPARE(page->builtNetwork()->value(riaa::ElementKind::R1), 292000.0);
-        QCOMPARE(page->LabelTotalR1->text(), QStringLiteral("= 292 k\u03A9"));
+        Retype(edtR1, QStringLiteral("270k+22k"));
+        QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::R1), 292000.0);
+        QCOMPARE(labelTotalR1->text(), QStringLiteral("= 292 k\u03A9"));
         QCOMPARE(page->LabelValuesSource->text(), QStringLiteral("Edited values"));
-        QVERIFY(page->valuesEdited());
+        QVERIFY(session->valuesEdited());
         QVERIFY(page->LblLargestError->text() != QStringLiteral("exact"));
 
-        Retype(page->EdtC2, QStringLiteral("3.3n+120p"));
-        QCOMPARE(page->builtNetwork()->value(riaa::ElementKind::C2), 0.0033 + 0.00012);
-        QCOMPARE(page->LabelTotalC2->text(), QStringLiteral("= 3.42 nF"));
+        Retype(Child<QLineEdit>(page, "EdtC2"), QStringLiteral("3.3n+120p"));
+        QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::C2), 0.0033 + 0.00012);
+        QCOMPARE(Child<QLabel>(page, "LabelTotalC2")->text(), QStringLiteral("= 3.42 nF"));
 
         // Leaving Rs out of the correction but in the circuit is an edit too.
         page->ChckBxRsInCircuit->click();
-        QCOMPARE(page->builtNetwork()->value(riaa::ElementKind::Rs), 1000.0);
+        QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::Rs), 1000.0);
 
         QTest::mouseClick(page->BtnFromCircuit, Qt::LeftButton);
-        QCOMPARE(page->EdtR1->text(), calculatedR1);
-        QVERIFY(page->LabelTotalR1->text().isEmpty());
+        QCOMPARE(edtR1->text(), calculatedR1);
+        QVERIFY(labelTotalR1->text().isEmpty());
         QVERIFY(!page->ChckBxRsInCircuit->isChecked());
         QCOMPARE(page->LabelValuesSource->text(), QStringLiteral("Calculated values"));
         QCOMPARE(page->LblLargestError->text(), QStringLiteral("exact"));
@@ -219,12 +248,14 @@ private slots:
         QFETCH(QString, bad);
         QFETCH(QString, message);
         ModalBoxWatcher boxes;
-        AccuracyPage page(kPoint);
+        LonePage lone;
+        AccuracyPage& page = lone.page;
         page.resize(634, 373);
-        page.ShowCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1, {false, true, false}, false);
+        lone.session.setPassiveCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1,
+                                           {false, true, false}, false);
         auto* edited = page.findChild<QLineEdit*>(field);
         Retype(edited, good);
-        const riaa::BuiltNetwork before = *page.builtNetwork();
+        const riaa::BuiltNetwork before = *lone.session.builtNetwork();
         const QString errorBefore = page.LblLargestError->text();
         const QImage plotBefore = page.ImageError->picture();
         QList<QLineEdit*> others = page.findChildren<QLineEdit*>();
@@ -234,8 +265,8 @@ private slots:
         QVERIFY(IsRed(edited));
         QCOMPARE(page.LabelMessage->text(), message);
         for (const QLineEdit* other : others) QVERIFY2(!IsRed(other), qPrintable(other->objectName()));
-        QCOMPARE(page.builtNetwork()->value(riaa::ElementKind::R1), before.value(riaa::ElementKind::R1));
-        QCOMPARE(page.builtNetwork()->value(riaa::ElementKind::C2), before.value(riaa::ElementKind::C2));
+        QCOMPARE(lone.session.builtNetwork()->value(riaa::ElementKind::R1), before.value(riaa::ElementKind::R1));
+        QCOMPARE(lone.session.builtNetwork()->value(riaa::ElementKind::C2), before.value(riaa::ElementKind::C2));
         QCOMPARE(page.LblLargestError->text(), errorBefore);
         QCOMPARE(page.ImageError->picture(), plotBefore);
         QVERIFY(boxes.boxes().isEmpty());
@@ -247,22 +278,23 @@ private slots:
     }
 
     void alertStateShowsWhyInsteadOfCurve() {
-        AccuracyPage page(kPoint);
+        LonePage lone;
+        AccuracyPage& page = lone.page;
         page.resize(634, 373);
         riaa::NetworkState state;
         state.C1 = 0.01;
         state.R1 = -1;
-        page.ShowCalculation(state, riaa::CircuitKind::LowPass50Hz, {true, false, false}, true);
+        lone.session.setPassiveCalculation(state, riaa::CircuitKind::LowPass50Hz, {true, false, false}, true);
         QCOMPARE(page.ImageError->data().notice, QStringLiteral("This network cannot be built: R1 is negative"));
         QVERIFY(page.ImageError->data().curve.empty());
         QCOMPARE(CurvePixels(page.ImageError->picture()), 0);
         QVERIFY(page.LblLargestError->text().isEmpty());
-        QVERIFY(!page.builtNetwork());
+        QVERIFY(!lone.session.builtNetwork());
         QVERIFY(!page.BtnSaveNetlist->isEnabled());
         QVERIFY(!page.BtnCopyNetlist->isEnabled());
 
         // A buildable R1 typed in brings the curve back.
-        Retype(page.EdtR1, QStringLiteral("318k"));
+        Retype(Child<QLineEdit>(&page, "EdtR1"), QStringLiteral("318k"));
         QVERIFY(page.ImageError->data().notice.isEmpty());
         QVERIFY(CurvePixels(page.ImageError->picture()) > 0);
         QVERIFY(page.BtnSaveNetlist->isEnabled());
@@ -376,9 +408,10 @@ private slots:
     }
 
     void pointerOverThePageAndGrowth() {
-        AccuracyPage page(kPoint);
+        LonePage lone;
+        AccuracyPage& page = lone.page;
         page.resize(634, 373);
-        page.ShowCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1, {}, false);
+        lone.session.setPassiveCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1, {}, false);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         const QRectF area = ErrorPlotArea(page.ImageError->width(), page.ImageError->height());
@@ -387,16 +420,19 @@ private slots:
         QVERIFY(!ShowsHint(page.ImageError));
 
         page.resize(934, 573);
-        QCOMPARE(page.ImageError->size(), QSize(634, 424));
-        QCOMPARE(page.ImageError->picture().size(), QSize(634, 424) * page.ImageError->devicePixelRatioF());
-        QCOMPARE(page.EdtC1->geometry(), QRect(42, 26, 146, 21));
+        // 334 x 136 at the design size, under the target and source frame, grown by the page's growth.
+        QCOMPARE(page.ImageError->size(), QSize(634, 336));
+        QCOMPARE(page.ImageError->picture().size(), QSize(634, 336) * page.ImageError->devicePixelRatioF());
+        QCOMPARE(Child<QLineEdit>(&page, "EdtC1")->geometry(), QRect(42, 26, 146, 21));
     }
 
     void netlistCopiedAndSaved() {
         ModalBoxWatcher boxes;
-        AccuracyPage page(kPoint);
-        page.ShowCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1, {true, true, false}, false);
-        const QString netlist = QString::fromStdString(riaa::SpiceNetlist(*page.builtNetwork()));
+        LonePage lone;
+        AccuracyPage& page = lone.page;
+        lone.session.setPassiveCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1,
+                                           {true, true, false}, false);
+        const QString netlist = QString::fromStdString(riaa::SpiceNetlist(*lone.session.builtNetwork()));
 
         QTest::mouseClick(page.BtnCopyNetlist, Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), netlist);
@@ -425,8 +461,9 @@ private slots:
 
     void failedSaveSaysWhyAndLeavesNoFile() {
         ModalBoxWatcher boxes;
-        AccuracyPage page(kPoint);
-        page.ShowCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1, {}, false);
+        LonePage lone;
+        AccuracyPage& page = lone.page;
+        lone.session.setPassiveCalculation(Circuit4State(), riaa::CircuitKind::CompleteRiaaVersion1, {}, false);
         QTemporaryDir folder;
         const QString target = folder.filePath(QStringLiteral("missing/network.cir"));
         page.setSaveFileDialog([&](QWidget*, const QString&, const QString&, const QString&) { return target; });
@@ -442,8 +479,8 @@ private slots:
     }
 
     void everyControlHasANameAndAHint() {
-        AccuracyPage page(kPoint);
-        for (QWidget* control : page.findChildren<QWidget*>()) {
+        LonePage lone;
+        for (QWidget* control : lone.page.findChildren<QWidget*>()) {
             const bool interactive = qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control);
             if (!interactive) continue;
             QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));

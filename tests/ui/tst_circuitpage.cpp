@@ -9,14 +9,14 @@
 
 #include <functional>
 
-#include "common/AppStyle.h"
-#include "Formats.h"
-#include "common/Fonts.h"
-#include "KAQ2_RIAA.h"
 #include "circuit/CircuitPage.h"
-#include "ModalBoxWatcher.h"
 #include "circuit/RadioGroup.h"
 #include "circuit/SchematicView.h"
+#include "common/AppStyle.h"
+#include "common/Fonts.h"
+#include "Formats.h"
+#include "KAQ2_RIAA.h"
+#include "ModalBoxWatcher.h"
 
 namespace {
 

@@ -18,12 +18,12 @@
 #include <utility>
 
 #include "common/Fonts.h"
+#include "common/Hints.h"
 #include "graph/GraphImage.h"
 #include "graph/GraphPage.h"
-#include "common/Hints.h"
+#include "graph/ResponseGraph.h"
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
-#include "graph/ResponseGraph.h"
 #include "RiaaResponse.h"
 
 namespace {

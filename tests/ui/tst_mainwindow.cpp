@@ -16,19 +16,19 @@
 #include <deque>
 #include <stdexcept>
 
-#include "windows/About1.h"
+#include "circuit/CircuitPage.h"
+#include "circuit/RadioGroup.h"
 #include "common/AppStyle.h"
 #include "common/AppTitle.h"
 #include "common/ErrorReport.h"
 #include "common/Fonts.h"
 #include "common/HintRouter.h"
 #include "common/Hints.h"
-#include "KAQ2_RIAA.h"
-#include "circuit/CircuitPage.h"
 #include "graph/GraphImage.h"
 #include "graph/GraphPage.h"
+#include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
-#include "circuit/RadioGroup.h"
+#include "windows/About1.h"
 
 namespace {
 

@@ -13,15 +13,15 @@
 #include <cmath>
 #include <random>
 
-#include "windows/About1.h"
+#include "circuit/CircuitPage.h"
+#include "circuit/RadioGroup.h"
 #include "common/AppStyle.h"
 #include "common/Fonts.h"
 #include "graph/GraphImage.h"
 #include "graph/GraphPage.h"
 #include "KAQ2_RIAA.h"
-#include "circuit/CircuitPage.h"
 #include "ModalBoxWatcher.h"
-#include "circuit/RadioGroup.h"
+#include "windows/About1.h"
 #include "windows/Resources.h"
 
 namespace {
@@ -94,12 +94,12 @@ private:
 
     bool actOnCircuitPage() {
         switch (pick(7)) {
-            case 0: click(w_.LMDRadioGroupCircuits->button(pick(6))); return false;
-            case 1: click(w_.RdGrpElement->button(pick(6))); return false;
-            case 2: click(QList<QCheckBox*>{w_.ChckBxRL, w_.ChckBxRs, w_.ChkBxStdR}[pick(3)]); return false;
+            case 0: click(w_.CircuitPage->LMDRadioGroupCircuits->button(pick(6))); return false;
+            case 1: click(w_.CircuitPage->RdGrpElement->button(pick(6))); return false;
+            case 2: click(QList<QCheckBox*>{w_.CircuitPage->ChckBxRL, w_.CircuitPage->ChckBxRs, w_.CircuitPage->ChkBxStdR}[pick(3)]); return false;
             case 3:
-            case 4: typeInto(w_.CmbBxC->isVisible() ? w_.CmbBxC : w_.CmbBxR); return true;
-            default: pickFrom(w_.CmbBxC->isVisible() ? w_.CmbBxC : w_.CmbBxR); return true;
+            case 4: typeInto(w_.CircuitPage->CmbBxC->isVisible() ? w_.CircuitPage->CmbBxC : w_.CircuitPage->CmbBxR); return true;
+            default: pickFrom(w_.CircuitPage->CmbBxC->isVisible() ? w_.CircuitPage->CmbBxC : w_.CircuitPage->CmbBxR); return true;
         }
     }
 

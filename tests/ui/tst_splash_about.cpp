@@ -9,10 +9,10 @@
 #include <QtTest>
 #include <set>
 
+#include "common/Fonts.h"
 #include "windows/About1.h"
 #include "windows/AppIcon.h"
 #include "windows/Custcolp.h"
-#include "common/Fonts.h"
 #include "windows/Frame3D.h"
 #include "windows/Resources.h"
 #include "windows/Splash.h"

@@ -17,16 +17,16 @@
 #include <charconv>
 #include <cmath>
 
-#include "common/Bevel.h"
-#include "common/Controls.h"
 #include "accuracy/ErrorPlot.h"
 #include "accuracy/ErrorPlotView.h"
+#include "Circuits.h"
+#include "common/Bevel.h"
+#include "common/Controls.h"
 #include "common/ErrorReport.h"
 #include "common/Fonts.h"
 #include "common/Hints.h"
-#include "Netlist.h"
 #include "common/PageControls.h"
-#include "Circuits.h"
+#include "Netlist.h"
 #include "ReplayCurves.h"
 #include "session/DesignSession.h"
 

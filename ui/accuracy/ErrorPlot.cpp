@@ -42,7 +42,7 @@ double Snap(double logical, qreal ratio) { return (std::floor(logical * ratio) +
 
 QString ScaleLabel(double db, const riaa::NumberLocale& locale) {
     if (db == 0) return QStringLiteral("0 dB");
-    return SignedText(db, riaa::RenderNumber(db, kScaleLabel, locale));
+    return QString::fromStdString(riaa::WithPlusSign(db, riaa::RenderNumber(db, kScaleLabel, locale)));
 }
 
 QString FrequencyLabel(double hz) {

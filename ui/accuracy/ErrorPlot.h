@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "common/ErrorTexts.h"
 #include "Formats.h"
 #include "Response.h"
-#include "common/ErrorTexts.h"
 
 // A spread of the error drawn behind the curve, such as the one part tolerances give; the three
 // vectors run in step, with frequencies ascending.

@@ -13,18 +13,19 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include "circuit/RadioGroup.h"
+#include "circuit/SchematicView.h"
+#include "circuit/ValueListModel.h"
+#include "Circuits.h"
 #include "common/Bevel.h"
 #include "common/Controls.h"
 #include "common/ErrorReport.h"
 #include "common/Fonts.h"
 #include "common/Hints.h"
 #include "common/PageControls.h"
-#include "circuit/RadioGroup.h"
 #include "common/ReadoutAccessible.h"
-#include "session/DesignSession.h"
-#include "circuit/SchematicView.h"
 #include "common/ValueBoxEntries.h"
-#include "circuit/ValueListModel.h"
+#include "session/DesignSession.h"
 
 namespace {
 
@@ -33,6 +34,20 @@ const QColor kAlertResult(255, 0, 0);
 constexpr int kFirstCapacitorEntry = 28;
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The circuits and elements as the engine's table names them, in their index order.
+QStringList CircuitCaptions() {
+    QStringList captions;
+    for (int i = 0; i < riaa::kCircuitCount; ++i) captions << ToQString(riaa::Row(static_cast<riaa::CircuitKind>(i)).caption);
+    return captions;
+}
+
+QStringList ElementNames() {
+    QStringList names;
+    for (int i = 0; i < riaa::kElementCount; ++i) names << ToQString(riaa::ElementName(static_cast<riaa::ElementKind>(i)));
+    return names;
+}
 std::string ToStdString(const QString& text) { return text.toStdString(); }
 
 QLabel* MakeLabel(QWidget* page, const char* name, const QString& text, QPoint at, const QFont& font) {
@@ -123,8 +138,7 @@ void CircuitPage::buildControls(ValueListModel* resistorModel, ValueListModel* c
                                             "5% values exclusively."));
 
     RdGrpElement = Named(new RadioGroup(QStringLiteral(" Circuit Elements"),
-                                        {QStringLiteral("C1"), QStringLiteral("C2"), QStringLiteral("R1"),
-                                         QStringLiteral("R2"), QStringLiteral("RL"), QStringLiteral("Rs")},
+                                        ElementNames(),
                                         3, page),
                          "RdGrpElement");
     RdGrpElement->setGeometry(11, 118, 196, 89);
@@ -172,11 +186,7 @@ void CircuitPage::buildControls(ValueListModel* resistorModel, ValueListModel* c
     LMDSimplePanel1->setGeometry(216, 138, 408, 7);
 
     LMDRadioGroupCircuits = Named(new RadioGroup(QStringLiteral(" Circuits"),
-                                                 {QStringLiteral("Low-Pass 50Hz"), QStringLiteral("Low-Pass 2122Hz"),
-                                                  QStringLiteral("Shelving 50Hz to 500Hz"),
-                                                  QStringLiteral("Shelving 500Hz to 2122Hz"),
-                                                  QStringLiteral("Complete RIAA Eq (version 1)"),
-                                                  QStringLiteral("Complete RIAA Eq (version 2)")},
+                                                 CircuitCaptions(),
                                                  2, page),
                                   "LMDRadioGroupCircuits");
     LMDRadioGroupCircuits->setGeometry(216, 267, 408, 99);
@@ -246,7 +256,7 @@ void CircuitPage::RdGrpElementClick() {
     const riaa::ElementKind element = currentElement();
     LabelPre->setText(RdGrpElement->itemText(RdGrpElement->itemIndex()));
     LabelPre->adjustSize();
-    const bool capacitor = element == riaa::ElementKind::C1 || element == riaa::ElementKind::C2;
+    const bool capacitor = riaa::IsCapacitor(element);
     LabelSufix->setText(capacitor ? QStringLiteral("\u00B5F") : QStringLiteral("ohm"));
     LabelSufix->adjustSize();
     CmbBxC->setVisible(capacitor);

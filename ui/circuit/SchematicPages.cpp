@@ -1,8 +1,16 @@
 #include "circuit/SchematicPages.h"
 
+#include "Circuits.h"
+
 #include <utility>
 
 namespace {
+
+// The page's name is the circuit's caption, as the circuit table states it.
+QString CircuitCaption(int circuit) {
+    return QString::fromUtf8(riaa::Row(static_cast<riaa::CircuitKind>(circuit)).caption.data(),
+                             static_cast<qsizetype>(riaa::Row(static_cast<riaa::CircuitKind>(circuit)).caption.size()));
+}
 
 namespace colours = schematic_colours;
 
@@ -321,7 +329,7 @@ std::vector<SchematicPage> BuildPages() {
 
     std::vector<SchematicPage> pages;
     pages.push_back(
-        {QStringLiteral("Low-Pass 50Hz"),
+        {CircuitCaption(0),
          {Layer("Label1", Role::Caption, {148, 8, 100, 15}, Caption(22, {148, 8})),
           Layer("ImageRsa", Role::RsOverlay, narrowRsRect, narrowRs),
           Layer("Image3", Role::Sketch, {8, 136, 260, 107}, LowPass50HzSketch()),
@@ -330,7 +338,7 @@ std::vector<SchematicPage> BuildPages() {
           Layer("Image24", Role::Equations, {296, 176, 96, 15},
                 Equations({{"R1C1 = 3180µS", {296, 176}}}, kNarrowEquationPixels))}});
     pages.push_back(
-        {QStringLiteral("Low-Pass 2122Hz"),
+        {CircuitCaption(1),
          {Layer("Label2", Role::Caption, {147, 8, 100, 15}, Caption(22, {147, 8})),
           Layer("ImageRLb", Role::RLOverlay, narrowRLRect, narrowRL),
           Layer("Image13", Role::Sketch, {4, 136, 265, 107}, LowPass2122HzSketch()),
@@ -339,7 +347,7 @@ std::vector<SchematicPage> BuildPages() {
           Layer("ImageRsb", Role::RsOverlay, narrowRsRect, narrowRs),
           Layer("Image14", Role::Base, {152, 6, 82, 120}, lowPass)}});
     pages.push_back(
-        {QStringLiteral("Shelving 50Hz to 500Hz"),
+        {CircuitCaption(2),
          {Layer("Label3", Role::Caption, {147, 8, 100, 15}, Caption(22, {147, 8})),
           Layer("ImageRLc", Role::RLOverlay, narrowRLRect, narrowRL),
           Layer("ImageRsc", Role::RsOverlay, narrowRsRect, narrowRs),
@@ -351,7 +359,7 @@ std::vector<SchematicPage> BuildPages() {
           Layer("Image11", Role::Sketch, {8, 136, 246, 109}, FallingShelfSketch()),
           Layer("Image15", Role::Base, {152, 6, 83, 120}, FallingShelfSchematic())}});
     pages.push_back(
-        {QStringLiteral("Shelving 500Hz to 2122Hz"),
+        {CircuitCaption(3),
          {Layer("Label4", Role::Caption, {147, 8, 100, 15}, Caption(22, {147, 8})),
           Layer("ImageRLd", Role::RLOverlay, narrowRLRect, narrowRL),
           Layer("ImageRsd", Role::RsOverlay, narrowRsRect, narrowRs),
@@ -363,7 +371,7 @@ std::vector<SchematicPage> BuildPages() {
                            {"C1R2 = 318", {272, 206.5}}},
                           kWideEquationPixels))}});
     pages.push_back(
-        {QStringLiteral("Complete RIAA Eq (version 1)"),
+        {CircuitCaption(4),
          {Layer("Label5", Role::Caption, {140, 8, 128, 15}, Caption(30, {140, 8})),
           Layer("ImageRLe", Role::RLOverlay, wideRLRect, wideRL),
           Layer("ImageRse", Role::RsOverlay, wideRsRect, wideRs),
@@ -379,7 +387,7 @@ std::vector<SchematicPage> BuildPages() {
     // Version 2 is designed by exact rules: R1·C1 and R2·C1 are fixed directly, and 318 µs falls on R2 with both
     // capacitors, so the panel states those rules rather than the rounded 3180/75 µs pair.
     pages.push_back(
-        {QStringLiteral("Complete RIAA Eq (version 2)"),
+        {CircuitCaption(5),
          {Layer("Label6", Role::Caption, {140, 8, 128, 15}, Caption(30, {140, 8})),
           Layer("Image5", Role::Sketch, {8, 136, 248, 107}, completeSketch),
           Layer("ImageRLf", Role::RLOverlay, wideRLRect, wideRL),

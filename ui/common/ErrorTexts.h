@@ -10,6 +10,3 @@ inline constexpr double kExactErrorDb = 0.0005;
 
 // A signed error for the user: "+0.0066 dB", "-1.38 dB", "0 dB".
 QString FormatErrorDb(double db, const riaa::NumberLocale& locale);
-
-// A plus sign on positive values, except those that round to a shown zero.
-QString SignedText(double value, const std::string& rendered);

@@ -9,13 +9,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graph/ButtonGlyphs.h"
 #include "common/Controls.h"
 #include "common/ErrorReport.h"
 #include "common/Fonts.h"
-#include "graph/GraphImage.h"
 #include "common/Hints.h"
 #include "common/ReadoutAccessible.h"
+#include "graph/ButtonGlyphs.h"
+#include "graph/GraphImage.h"
 #include "graph/ResponseGraph.h"
 #include "RiaaResponse.h"
 

@@ -13,11 +13,11 @@
 
 #include "common/Bevel.h"
 #include "common/Controls.h"
+#include "common/ErrorTexts.h"
 #include "common/Fonts.h"
 #include "common/Hints.h"
-#include "PairSearch.h"
 #include "common/PageControls.h"
-#include "common/ErrorTexts.h"
+#include "PairSearch.h"
 #include "session/DesignSession.h"
 
 namespace {
@@ -33,13 +33,10 @@ constexpr int kTableRowHeight = 21;
 constexpr int kTableHeaderHeight = 20;
 constexpr std::array<int, 4> kTableColumnWidths{52, 66, 66, 96};
 
-// Largest errors are magnitudes here, so they carry no sign; small ones keep four decimals.
-constexpr riaa::Pattern kSmallMagnitude{4, 0, true, false};
 constexpr riaa::Pattern kPercent{3, 0, true, false};
 
-// The pair series offered, in the combo boxes' order.
-constexpr SeriesKind kPairSeries[] = {SeriesKind::E6, SeriesKind::E12, SeriesKind::E24,
-                                      SeriesKind::E48, SeriesKind::E96, SeriesKind::E192};
+// The capacitor series the table offers after "exact": capacitors are bought in the coarse ones.
+constexpr std::array kTableCapacitorSeries{SeriesKind::E6, SeriesKind::E12, SeriesKind::E24};
 
 using riaa::IsCapacitor;
 
@@ -50,10 +47,10 @@ QString PartText(double value, ElementKind element, const riaa::NumberLocale& lo
                                                        : riaa::ResistorPairText(single, locale));
 }
 
+// Largest errors are magnitudes here, so they carry no sign.
 QString MagnitudeText(double db, const riaa::NumberLocale& locale) {
     if (std::fabs(db) < kExactErrorDb) return QStringLiteral("exact");
-    if (std::fabs(db) >= 1) return QString::fromStdString(riaa::FormatDecibels(std::fabs(db), locale));
-    return QString::fromStdString(riaa::RenderNumber(std::fabs(db), kSmallMagnitude, locale)) + QStringLiteral(" dB");
+    return QString::fromStdString(riaa::FormatErrorDecibels(std::fabs(db), locale));
 }
 
 QString SignedErrorText(double db, const riaa::NumberLocale& locale) {
@@ -68,9 +65,10 @@ QString PercentText(double percent, const riaa::NumberLocale& locale) {
     return (percent > 0 ? QStringLiteral("+") : QString()) + QString::fromStdString(rendered) + QStringLiteral(" %");
 }
 
-QStringList PairSeriesNames() {
+template <std::size_t N>
+QStringList SeriesNames(const std::array<SeriesKind, N>& kinds) {
     QStringList names;
-    for (SeriesKind kind : kPairSeries) names << QString::fromStdString(riaa::SeriesName(kind));
+    for (SeriesKind kind : kinds) names << QString::fromStdString(riaa::SeriesName(kind));
     return names;
 }
 
@@ -103,7 +101,7 @@ void PartsPage::buildPartsFrame() {
 
     LabelCapSeries = MakeCaption(this, "LabelCapSeries", QStringLiteral("C1, C2"), {20, 30});
     CmbBxCapSeries = MakeChoice(
-        this, "CmbBxCapSeries", {QStringLiteral("exact"), QStringLiteral("E6"), QStringLiteral("E12"), QStringLiteral("E24")},
+        this, "CmbBxCapSeries", QStringList{QStringLiteral("exact")} + SeriesNames(kTableCapacitorSeries),
         0, {66, 26, 64, 22}, QStringLiteral("Capacitor series"),
         QStringLiteral("Capacitor series| The series C1 and C2 are rounded to in every row; \"exact\" builds them as "
                        "the as-built fields give them."));
@@ -149,7 +147,7 @@ void PartsPage::buildPairsFrame() {
     BevelPairs->setGeometry(11, 226, 300, 140);
     LabelPairs = MakeFrameTitle(this, "LabelPairs", QStringLiteral(" Part pairs"), {17, 220});
 
-    const QStringList names = PairSeriesNames();
+    const QStringList names = SeriesNames(riaa::kAllSeries);
     LabelPairRSeries = MakeCaption(this, "LabelPairRSeries", QStringLiteral("Resistors"), {20, 246});
     CmbBxPairRSeries = MakeChoice(
         this, "CmbBxPairRSeries", names, 2, {80, 242, 62, 22}, QStringLiteral("Resistor pair series"),
@@ -267,12 +265,9 @@ void PartsPage::buildToleranceFrame() {
 }
 
 std::optional<SeriesKind> PartsPage::capacitorSeries() const {
-    switch (CmbBxCapSeries->currentIndex()) {
-        case 1: return SeriesKind::E6;
-        case 2: return SeriesKind::E12;
-        case 3: return SeriesKind::E24;
-        default: return std::nullopt;
-    }
+    const int index = CmbBxCapSeries->currentIndex() - 1;  // 0 is "exact"
+    if (index < 0 || index >= static_cast<int>(kTableCapacitorSeries.size())) return std::nullopt;
+    return kTableCapacitorSeries[static_cast<std::size_t>(index)];
 }
 
 bool PartsPage::event(QEvent* event) {
@@ -365,7 +360,9 @@ void PartsPage::BtnPairClick(ElementKind element) {
     const riaa::NumberLocale& locale = session_.locale();
     const double target = calculated->value(element);
     const bool capacitor = IsCapacitor(element);
-    const SeriesKind kind = kPairSeries[(capacitor ? CmbBxPairCSeries : CmbBxPairRSeries)->currentIndex()];
+    const int index = (capacitor ? CmbBxPairCSeries : CmbBxPairRSeries)->currentIndex();
+    if (index < 0 || index >= static_cast<int>(riaa::kAllSeries.size())) return;
+    const SeriesKind kind = riaa::kAllSeries[static_cast<std::size_t>(index)];
     const riaa::PartSeries series =
         riaa::MakePartSeries(kind, capacitor ? riaa::kCapacitorRange : riaa::kResistorRange);
     const std::optional<riaa::PartPair> pair = riaa::FindBestPair(target, series);

@@ -1,7 +1,6 @@
 #include "session/DesignSession.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 
 #include "Cartridge.h"
@@ -19,14 +18,7 @@ const QString kOhms = QStringLiteral("\u03A9");
 // The shortest text that reads back as the same double, in the locale's decimal separator and
 // without grouping, which the parser would not take.
 QString ExactText(double value, const riaa::NumberLocale& locale) {
-    std::array<char, 400> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
-    if (error != std::errc()) return QString::number(value, 'g', 17);
-    std::string text(buffer.data(), end);
-    if (const std::size_t point = text.find('.'); point != std::string::npos) {
-        text.replace(point, 1, locale.decimalSeparator);
-    }
-    return QString::fromStdString(text);
+    return QString::fromStdString(riaa::LocalizeDecimalSeparator(riaa::ShortestExactFixedText(value), locale.decimalSeparator));
 }
 
 bool IsPlainNumber(const std::string& text, const riaa::NumberLocale& locale) {
@@ -113,7 +105,7 @@ void DesignSession::setPassiveCalculation(const riaa::NetworkState& state, riaa:
     design.buildable = !alert;
     design_ = design;
     fillFromDesign();
-    tell(DesignChanged | AsBuiltChanged);
+    tell(DesignChanged | AsBuiltChanged | ToleranceChanged);
 }
 
 void DesignSession::setActiveDesign(const riaa::BuiltNetwork& network) {
@@ -125,7 +117,7 @@ void DesignSession::setActiveDesign(const riaa::BuiltNetwork& network) {
     design.fields = network.inCircuit;
     design_ = design;
     fillFromDesign();
-    tell(DesignChanged | AsBuiltChanged);
+    tell(DesignChanged | AsBuiltChanged | ToleranceChanged);
 }
 
 void DesignSession::fillFromDesign() {
@@ -148,7 +140,7 @@ void DesignSession::setAsBuiltTexts(const std::map<ElementKind, QString>& texts)
     for (const auto& [element, text] : texts) texts_[Index(element)] = text;
     edited_ = true;
     parseFields();
-    tell(AsBuiltChanged);
+    tell(AsBuiltChanged | ToleranceChanged);
 }
 
 void DesignSession::setInCircuit(ElementKind element, bool inCircuit) {
@@ -156,13 +148,13 @@ void DesignSession::setInCircuit(ElementKind element, bool inCircuit) {
     inCircuit_[Index(element)] = inCircuit;
     edited_ = true;
     parseFields();
-    tell(AsBuiltChanged);
+    tell(AsBuiltChanged | ToleranceChanged);
 }
 
 void DesignSession::restoreCalculated() {
     if (!design_) return;
     fillFromDesign();
-    tell(AsBuiltChanged);
+    tell(AsBuiltChanged | ToleranceChanged);
 }
 
 void DesignSession::parseFields() {
@@ -170,7 +162,8 @@ void DesignSession::parseFields() {
     problems_.fill(QString());
     evaluated_ = true;
     evaluationProblem_.clear();
-    if (!design_ || !design_->buildable) {
+    // In the alert state the calculated network cannot be built; what the user types instead can.
+    if (!design_ || (!design_->buildable && !edited_)) {
         built_.reset();
         report_.reset();
         updateToleranceRun();
@@ -221,7 +214,7 @@ AsBuiltField DesignSession::field(ElementKind element) const {
     field.inCircuit = inCircuit_[i];
     field.text = texts_[i];
     field.problem = problems_[i];
-    if (field.offered && field.inCircuit && field.problem.isEmpty() && design_->buildable &&
+    if (field.offered && field.inCircuit && field.problem.isEmpty() && (design_->buildable || edited_) &&
         !IsPlainNumber(texts_[i].toStdString(), locale_)) {
         const bool capacitor = riaa::IsCapacitor(element);
         const std::string total = capacitor ? riaa::FormatCapacitance(parsed_[i], locale_)
@@ -271,14 +264,14 @@ void DesignSession::setCurve(const riaa::CurveChoice& curve) {
     if (curve == curve_) return;
     curve_ = curve;
     parseFields();
-    tell(TargetChanged | AsBuiltChanged);
+    tell(TargetChanged | AsBuiltChanged | ToleranceChanged);
 }
 
 void DesignSession::setSource(const std::optional<riaa::Cartridge>& source) {
     if (source == source_) return;
     source_ = source;
     parseFields();
-    tell(TargetChanged | AsBuiltChanged);
+    tell(TargetChanged | AsBuiltChanged | ToleranceChanged);
 }
 
 void DesignSession::setCartridgeTexts(bool cartridge, const std::array<QString, 4>& texts) {
@@ -316,7 +309,7 @@ void DesignSession::setCartridgeTexts(bool cartridge, const std::array<QString, 
         setSource(read);
         return;
     }
-    tell(TargetChanged | AsBuiltChanged);
+    tell(TargetChanged | AsBuiltChanged | ToleranceChanged);
 }
 
 // --- Tolerances ----------------------------------------------------------------------------------

@@ -14,9 +14,9 @@
 #include "Network.h"
 #include "PartSeries.h"
 #include "Response.h"
+#include "session/SeriesTable.h"
 #include "Tolerance.h"
 #include "ValueLists.h"
-#include "session/SeriesTable.h"
 
 class ToleranceWorker;
 
@@ -59,7 +59,7 @@ public:
     enum Change {
         DesignChanged = 1,     // a design page handed over a new design
         AsBuiltChanged = 2,    // a field, an in-circuit choice, or what the report says
-        ToleranceChanged = 4,  // the tolerance settings, a run starting or finishing
+        ToleranceChanged = 4,  // the tolerance settings, a run starting or finishing (with any of the others)
         TargetChanged = 8,     // the curve or the source
     };
     Q_DECLARE_FLAGS(Changes, Change)
@@ -111,7 +111,7 @@ public:
     // The first refused field, or why the fields' network cannot be evaluated; empty when all is well.
     QString message();
     // The last network the fields made that could be evaluated, and its report; evaluated when first
-    // asked for after a change. Empty before the first design and in the alert state.
+    // asked for after a change. Empty before the first design, and in the alert state until an edit.
     const std::optional<riaa::BuiltNetwork>& builtNetwork();
     const std::optional<riaa::AccuracyReport>& report();
     // The design's values before rounding, for pairs and series; empty without a buildable design.

@@ -9,8 +9,8 @@
 
 #include "common/AutoSizeLabel.h"
 #include "common/Controls.h"
-#include "windows/Custcolp.h"
 #include "common/Fonts.h"
+#include "windows/Custcolp.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <cmath>
 
 #include "common/AutoSizeLabel.h"
-#include "windows/ClassicColours.h"
 #include "common/Controls.h"
-#include "windows/Custcolp.h"
 #include "common/Fonts.h"
+#include "windows/ClassicColours.h"
+#include "windows/Custcolp.h"
 #include "windows/JpegDecoder.h"
 #include "windows/Resources.h"
 

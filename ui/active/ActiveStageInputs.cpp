@@ -1,0 +1,108 @@
+#include "active/ActiveStageInputs.h"
+
+#include <string>
+
+#include "PartSums.h"
+#include "ReplayCurves.h"
+
+namespace {
+
+using riaa::DesignKind;
+
+enum class Reads { Number, Resistor, Capacitor, Frequency };
+
+double Read(const QString& text, Reads how, const riaa::NumberLocale& locale) {
+    const std::string typed = text.trimmed().toStdString();
+    switch (how) {
+        case Reads::Number: return riaa::ParseNumber(typed, locale);
+        case Reads::Resistor: return riaa::ParseResistorSum(typed, locale);
+        case Reads::Capacitor: return riaa::ParseCapacitorSum(typed, locale);
+        // A gain-bandwidth product is written as 10M or 3.5M more often than in full.
+        case Reads::Frequency: return riaa::ParseNumber(riaa::ExpandMultiplierSuffix(typed, locale), locale);
+    }
+    return 0;
+}
+
+}  // namespace
+
+ActiveControlStates ControlStates(const ActiveInputs& inputs, const riaa::CurveChoice& curve) {
+    // A curve index beyond the table is the engine's to refuse; until then it counts as RIAA-like.
+    double shelfUs = 1;
+    double trebleUs = 1;
+    try {
+        const riaa::ReplayCurve& row = riaa::CurveRow(curve);
+        shelfUs = row.shelfUs;
+        trebleUs = row.trebleUs;
+    } catch (const riaa::EngineError&) {
+    }
+    const bool twoStages = inputs.stage == DesignKind::TwoStage;
+    const bool nonInverting = inputs.stage == DesignKind::NonInverting;
+    ActiveControlStates states;
+    states.form = !twoStages;
+    states.highFrequencyZero = nonInverting;
+    states.rlChoice = twoStages || curve.iecAmendment;
+    auto& in = states.fields;
+    // A non-inverting stage falls to a gain of 1 at high frequency, so a zero put at 3.18 µs fixes its gain.
+    in[Index(ActiveField::Gain)] =
+        !(nonInverting && inputs.highFrequencyZero == riaa::HighFrequencyZero::At3_18us);
+    in[Index(ActiveField::Scale)] = true;
+    in[Index(ActiveField::C0)] = inputs.useC0;
+    // R3 sets the low-pass that follows the stage; a curve without a treble pole needs none.
+    in[Index(ActiveField::R3)] =
+        trebleUs > 0 && (twoStages || (nonInverting && inputs.highFrequencyZero == riaa::HighFrequencyZero::Pole));
+    in[Index(ActiveField::RL)] = states.rlChoice && inputs.useRL;
+    in[Index(ActiveField::OpenLoopGain)] = !inputs.idealOpAmp;
+    in[Index(ActiveField::GainBandwidth)] = !inputs.idealOpAmp;
+    in[Index(ActiveField::Shelf)] = !(shelfUs > 0);
+    return states;
+}
+
+ActiveReading ReadActiveInputs(const ActiveInputs& inputs, const riaa::CurveChoice& curve,
+                               const riaa::NumberLocale& locale) {
+    const ActiveControlStates states = ControlStates(inputs, curve);
+    ActiveReading reading;
+    std::array<double, kActiveFieldCount> values{};
+    const auto read = [&](ActiveField field, Reads how) {
+        const std::size_t i = Index(field);
+        if (!states.fields[i]) return;
+        try {
+            values[i] = Read(inputs.texts[i], how, locale);
+        } catch (const riaa::EngineError& error) {
+            reading.bad[i] = true;
+            if (reading.message.isEmpty()) reading.message = QString::fromUtf8(error.what());
+        }
+    };
+    read(ActiveField::Gain, Reads::Number);
+    read(ActiveField::Scale, inputs.scaleByC1 ? Reads::Capacitor : Reads::Resistor);
+    read(ActiveField::C0, Reads::Capacitor);
+    read(ActiveField::R3, Reads::Resistor);
+    read(ActiveField::RL, Reads::Resistor);
+    read(ActiveField::OpenLoopGain, Reads::Number);
+    read(ActiveField::GainBandwidth, Reads::Frequency);
+    read(ActiveField::Shelf, Reads::Number);
+    if (!reading.message.isEmpty()) return reading;
+
+    const auto in = [&](ActiveField field) { return states.fields[Index(field)]; };
+    const auto value = [&](ActiveField field) { return values[Index(field)]; };
+    riaa::ActiveStageRequest request;
+    request.stage = inputs.stage;
+    request.form = inputs.form;
+    if (in(ActiveField::Gain)) request.gain1kHzDb = value(ActiveField::Gain);
+    request.scaleByC1 = inputs.scaleByC1;
+    request.scale = value(ActiveField::Scale);
+    if (in(ActiveField::C0)) request.c0 = value(ActiveField::C0);
+    // Only the non-inverting stage has the zero to treat; the others carry the default, never a choice
+    // made while the non-inverting stage was picked.
+    if (inputs.stage == DesignKind::NonInverting) request.highFrequencyZero = inputs.highFrequencyZero;
+    if (in(ActiveField::R3)) request.r3 = value(ActiveField::R3);
+    if (in(ActiveField::RL)) request.rl = value(ActiveField::RL);
+    request.opAmp.ideal = inputs.idealOpAmp;
+    if (!inputs.idealOpAmp) {
+        request.opAmp.openLoopGainDb = value(ActiveField::OpenLoopGain);
+        request.opAmp.gainBandwidthHz = value(ActiveField::GainBandwidth);
+    }
+    request.curve = curve;
+    if (in(ActiveField::Shelf)) request.realisedShelfUs = value(ActiveField::Shelf);
+    reading.request = request;
+    return reading;
+}

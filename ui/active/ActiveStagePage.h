@@ -1,0 +1,133 @@
+// The Active stage page of the main window: a non-inverting, inverting or two-stage design, which any edit makes the session's design.
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+#include "ActiveStage.h"
+#include "BuiltNetwork.h"
+#include "active/ActiveStageInputs.h"
+
+class Bevel;
+class DesignSession;
+class FormSchematicView;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+class ActiveStagePage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kDesignWidth = 634;
+    static constexpr int kDesignHeight = 373;
+
+    explicit ActiveStagePage(DesignSession& session, QWidget* parent = nullptr);
+    ~ActiveStagePage() override;
+
+    // Every edit by the user: reads all the inputs, designs the stage and hands it to the session.
+    void InputChange();
+
+    // What the controls hold now.
+    ActiveInputs inputs() const;
+    // The stage as the page last designed it; empty before the first edit.
+    const std::optional<riaa::BuiltNetwork>& design() const { return design_; }
+    // The result field of an element; null for Rs, which no active stage has.
+    QLabel* resultField(riaa::ElementKind element) const;
+    QLineEdit* field(ActiveField field) const;
+
+    Bevel* BevelStage = nullptr;
+    QLabel* LabelStage = nullptr;
+    QRadioButton* RdBtnNonInverting = nullptr;
+    QRadioButton* RdBtnInverting = nullptr;
+    QRadioButton* RdBtnTwoStages = nullptr;
+    QLabel* LabelForm = nullptr;
+    std::array<QRadioButton*, 4> RdBtnForms{};  // A, B, C, D
+    Bevel* BevelSchematic = nullptr;
+    FormSchematicView* ImageForm = nullptr;
+
+    Bevel* BevelDesign = nullptr;
+    QLabel* LabelDesign = nullptr;
+    QComboBox* CmbBxScale = nullptr;
+    QCheckBox* ChckBxC0 = nullptr;
+    QLabel* LabelExtraZero = nullptr;
+    QComboBox* CmbBxExtraZero = nullptr;
+    QCheckBox* ChckBxRL = nullptr;
+    QCheckBox* ChckBxIdealOpAmp = nullptr;
+
+    Bevel* BevelParts = nullptr;
+    QLabel* LabelParts = nullptr;
+    QLabel* LabelDesignState = nullptr;
+
+    Bevel* BevelFigures = nullptr;
+    QLabel* LabelFigures = nullptr;
+    QLabel* LabelGain1kHz = nullptr;
+    QLabel* LblGain1kHz = nullptr;
+    QLabel* LabelGainDc = nullptr;
+    QLabel* LblGainDc = nullptr;
+    QLabel* LabelExtraZeroHz = nullptr;
+    QLabel* LblExtraZero = nullptr;
+    QLabel* LabelMessage = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    // A text field with its caption (none where a check box or a choice names it) and its unit.
+    struct FieldRow {
+        QLabel* caption = nullptr;
+        QLineEdit* edit = nullptr;
+        QLabel* unit = nullptr;
+    };
+    struct ResultRow {
+        QLabel* caption = nullptr;
+        QLabel* field = nullptr;
+    };
+    // The stage's own figures beside its parts.
+    struct Figures {
+        double gain1kHzDb = 0;
+        riaa::StageFigures stage;
+    };
+
+    void buildStageFrame();
+    void buildDesignFrame();
+    void buildPartsFrame();
+    void buildFiguresFrame();
+    FieldRow makeField(ActiveField which, const char* name, const QString& text, int top,
+                       const QString& accessibleName, const QString& hint, const QString& unit,
+                       const char* captionName = nullptr, const QString& caption = QString());
+    QRadioButton* makeRadio(const char* name, const QString& caption, const QRect& geometry,
+                            const QString& accessibleName, const QString& hint);
+    void makeResult(riaa::ElementKind element, int row, int column, const QString& hint);
+
+    void ScaleChoiceChange(int index);
+    // Controls that take part for the stage and the session's curve, and the drawing of the network.
+    void updateControls();
+    void markFields(const std::array<bool, kActiveFieldCount>& bad);
+    void renderResults();
+    void placeGainDcCaption();
+    void renderState();
+    void sessionChanged();
+
+    DesignSession& session_;
+    std::array<FieldRow, kActiveFieldCount> fields_{};
+    std::array<ResultRow, riaa::kPartCount> results_{};
+    QButtonGroup* stageGroup_ = nullptr;
+    QButtonGroup* formGroup_ = nullptr;
+    // What the user last picked, so that a click on the checked button or the chosen item is no edit.
+    int stageId_ = 0;
+    int formId_ = 0;
+    int scaleIndex_ = 0;
+    int extraZeroIndex_ = 0;
+    // The scale field's text for each choice, R0 (or Rin) and C1.
+    std::array<QString, 2> scaleTexts_{};
+    std::optional<riaa::BuiltNetwork> design_;
+    Figures figures_;
+    bool stale_ = true;
+    QColor normalFieldColour_;
+};
