@@ -163,8 +163,34 @@ void PartsPage::buildPairsFrame() {
                                QStringLiteral("C2"));
     pairRows_[2] = makePairRow(ElementKind::R1, "LabelPairR1", "BtnPairR1", "LblPairR1", "LblPairErrorR1", 316,
                                QStringLiteral("R1"));
+    CmbBxPairElement = MakeChoice(this, "CmbBxPairElement", {}, -1, {20, 269, 62, 22}, QStringLiteral("Element to pair"),
+                                  QStringLiteral("Element to pair| The element of the stage the Pair button finds "
+                                                 "two parts for."));
+    // Choosing an element clears the pair shown for the one before.
+    connect(CmbBxPairElement, &QComboBox::activated, this, [this] {
+        chosenPairRow_.pair->clear();
+        chosenPairRow_.error->clear();
+    });
+    chosenPairRow_.button = Named(new QPushButton(QStringLiteral("Pair"), this), "BtnPairElement");
+    chosenPairRow_.button->setGeometry(86, 269, 42, 21);
+    WithHint(chosenPairRow_.button, QStringLiteral("Pair for the chosen element"),
+             QStringLiteral("Pair for the chosen element| Find the two parts closest to the chosen element's "
+                            "calculated value and put them into its as-built field."));
+    connect(chosenPairRow_.button, &QPushButton::clicked, this, [this] { pairChosenElement(); });
+    chosenPairRow_.pair = MakeResultField(this, "LblPairElement", {132, 270, 100, 19}, QStringLiteral("Chosen pair"),
+                                          QStringLiteral("Chosen pair| The best two parts for the chosen element."));
+    chosenPairRow_.error = MakeResultField(
+        this, "LblPairErrorElement", {236, 270, 66, 19}, QStringLiteral("Chosen pair error"),
+        QStringLiteral("Chosen pair error| How far the pair's sum lies from the chosen element's calculated value."));
     pairRows_[3] = makePairRow(ElementKind::R2, "LabelPairR2", "BtnPairR2", "LblPairR2", "LblPairErrorR2", 339,
                                QStringLiteral("R2"));
+}
+
+void PartsPage::pairChosenElement() {
+    const int index = CmbBxPairElement->currentIndex();
+    if (index >= 0 && static_cast<std::size_t>(index) < pairElements_.size()) {
+        BtnPairClick(pairElements_[static_cast<std::size_t>(index)]);
+    }
 }
 
 PartsPage::PairRow PartsPage::makePairRow(ElementKind element, const char* captionName, const char* buttonName,
@@ -212,6 +238,14 @@ void PartsPage::buildToleranceFrame() {
     EdtTolC = makeField("EdtTolC", QStringLiteral("2"), 54, QStringLiteral("Capacitor tolerance"),
                         QStringLiteral("Capacitor tolerance| Tolerance of C1 and C2 in percent, 0 to 20."));
     LabelTolCUnit = MakeCaption(this, "LabelTolCUnit", QStringLiteral("%"), {490, 57});
+    // Cables vary: the cartridge's load capacitance may spread too, where a cartridge drives the input.
+    LabelTolCL = MakeCaption(this, "LabelTolCL", QStringLiteral("CL \u00B1"), {510, 57});
+    EdtTolCL = makeField("EdtTolCL", QStringLiteral("0"), 54, QStringLiteral("Load capacitance tolerance"),
+                         QStringLiteral("Load capacitance tolerance| Tolerance of the cartridge's load capacitance CL, "
+                                        "cable included, in percent, 0 to 20; it counts while a cartridge drives the "
+                                        "input."));
+    EdtTolCL->setGeometry(540, 54, 56, 21);
+    LabelTolCLUnit = MakeCaption(this, "LabelTolCLUnit", QStringLiteral("%"), {600, 57});
     normalFieldColour_ = EdtTolR->palette().color(QPalette::Base);
 
     LabelDistribution = MakeCaption(this, "LabelDistribution", QStringLiteral("Spread"), {329, 84});
@@ -291,16 +325,40 @@ void PartsPage::render() {
 void PartsPage::renderPairs() {
     const std::optional<riaa::BuiltNetwork> calculated = session_.calculatedNetwork();
     if (calculated != pairsFoundFor_) {
-        for (PairRow& row : pairRows_) {
-            row.pair->clear();
-            row.error->clear();
+        for (PairRow* row : {&pairRows_[0], &pairRows_[1], &pairRows_[2], &pairRows_[3], &chosenPairRow_}) {
+            row->pair->clear();
+            row->error->clear();
         }
         pairsFoundFor_ = calculated;
     }
+    const bool stage = calculated && calculated->kind != riaa::DesignKind::Passive;
     for (PairRow& row : pairRows_) {
         const bool present = calculated && calculated->value(row.element) > 0;
         row.button->setEnabled(present);
         row.caption->setEnabled(present);
+        for (QWidget* control : {static_cast<QWidget*>(row.caption), static_cast<QWidget*>(row.button),
+                                 static_cast<QWidget*>(row.pair), static_cast<QWidget*>(row.error)}) {
+            control->setVisible(!stage);
+        }
+    }
+    for (QWidget* control : {static_cast<QWidget*>(CmbBxPairElement), static_cast<QWidget*>(chosenPairRow_.button),
+                             static_cast<QWidget*>(chosenPairRow_.pair), static_cast<QWidget*>(chosenPairRow_.error)}) {
+        control->setVisible(stage);
+    }
+    if (!stage) return;
+    // Every resistor and capacitor of the stage but the next stage's RL, in the order of its elements.
+    std::vector<ElementKind> elements;
+    for (const ElementKind e : riaa::kAllElements) {
+        if (calculated->has(e) && e != ElementKind::RL && e != ElementKind::Rs) elements.push_back(e);
+    }
+    if (elements != pairElements_) {
+        pairElements_ = elements;
+        CmbBxPairElement->clear();
+        for (const ElementKind e : elements) {
+            CmbBxPairElement->addItem(QString::fromUtf8(riaa::ElementName(e).data(),
+                                                        static_cast<qsizetype>(riaa::ElementName(e).size())));
+        }
+        CmbBxPairElement->setCurrentIndex(0);
     }
 }
 
@@ -369,16 +427,21 @@ void PartsPage::BtnPairClick(ElementKind element) {
     if (!pair) return;
     const QString text = QString::fromStdString(capacitor ? riaa::CapacitorPairText(*pair, locale)
                                                           : riaa::ResistorPairText(*pair, locale));
+    const bool chosen = calculated->kind != riaa::DesignKind::Passive;
     for (PairRow& row : pairRows_) {
-        if (row.element != element) continue;
+        if (row.element != element || chosen) continue;
         row.pair->setText(text);
         row.error->setText(PercentText(pair->errorPercent, locale));
+    }
+    if (chosen) {
+        chosenPairRow_.pair->setText(text);
+        chosenPairRow_.error->setText(PercentText(pair->errorPercent, locale));
     }
     session_.setAsBuiltText(element, text);
 }
 
 void PartsPage::ToleranceChange() {
-    session_.setToleranceTexts(EdtTolR->text(), EdtTolC->text(), QStringLiteral("0"),
+    session_.setToleranceTexts(EdtTolR->text(), EdtTolC->text(), EdtTolCL->text(),
                                static_cast<riaa::ToleranceDistribution>(distributionGroup_->checkedId()));
 }
 
@@ -387,6 +450,12 @@ void PartsPage::renderTolerance() {
     const std::array<bool, 3>& bad = session_.badToleranceFields();
     markField(EdtTolR, bad[0]);
     markField(EdtTolC, bad[1]);
+    markField(EdtTolCL, bad[2]);
+    const bool cartridge = session_.source().has_value();
+    for (QWidget* control : {static_cast<QWidget*>(LabelTolCL), static_cast<QWidget*>(EdtTolCL),
+                             static_cast<QWidget*>(LabelTolCLUnit)}) {
+        control->setEnabled(cartridge);
+    }
     const ToleranceView view = session_.tolerance();
     const auto builds = [&](int count) {
         return QString::fromStdString(riaa::RenderNumber(count, riaa::patterns::GroupedWhole, locale));

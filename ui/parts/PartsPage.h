@@ -52,6 +52,8 @@ public:
     QComboBox* CmbBxPairRSeries = nullptr;
     QLabel* LabelPairCSeries = nullptr;
     QComboBox* CmbBxPairCSeries = nullptr;
+    // An active stage has more elements than rows: one row pairs the element chosen here.
+    QComboBox* CmbBxPairElement = nullptr;
 
     Bevel* BevelTolerance = nullptr;
     QLabel* LabelTolerance = nullptr;
@@ -61,6 +63,9 @@ public:
     QLabel* LabelTolC = nullptr;
     QLineEdit* EdtTolC = nullptr;
     QLabel* LabelTolCUnit = nullptr;
+    QLabel* LabelTolCL = nullptr;
+    QLineEdit* EdtTolCL = nullptr;
+    QLabel* LabelTolCLUnit = nullptr;
     QLabel* LabelDistribution = nullptr;
     QRadioButton* RdBtnUniform = nullptr;
     QRadioButton* RdBtnNormal = nullptr;
@@ -99,6 +104,7 @@ private:
     void sessionChanged();
     void render();
     void renderPairs();
+    void pairChosenElement();
     void renderTable();
     void renderTolerance();
     void markField(QLineEdit* field, bool bad);
@@ -107,6 +113,9 @@ private:
     DesignSession& session_;
     std::vector<SeriesTableRow> seriesRows_;
     std::array<PairRow, 4> pairRows_{};
+    PairRow chosenPairRow_;
+    // The elements CmbBxPairElement offers, in its order.
+    std::vector<riaa::ElementKind> pairElements_;
     // The calculation the pairs on show were found for: a pair answers that one only.
     std::optional<riaa::BuiltNetwork> pairsFoundFor_;
     QButtonGroup* distributionGroup_ = nullptr;
