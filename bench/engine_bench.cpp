@@ -1,7 +1,11 @@
-// Engine timings: one full calculation with every correction on, one level of the RIAA model, one accuracy report.
+// Engine timings: one full calculation with every correction on, one level of the RIAA model, the
+// accuracy reports of a passive network and of an active stage, with and without a cartridge.
 #include <benchmark/benchmark.h>
 
+#include "ActiveStage.h"
 #include "Network.h"
+#include "PartSeries.h"
+#include "ReplayCurves.h"
 #include "Response.h"
 #include "RiaaResponse.h"
 
@@ -45,6 +49,73 @@ void BM_EvaluateAccuracy(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_EvaluateAccuracy)->Unit(benchmark::kMicrosecond);
+
+// The stage the active page starts with: form A, 35 dB at 1 kHz, R0 1 kΩ with C0 100 µF, the
+// correction pole, an op-amp of 100 dB and 10 MHz.
+riaa::ActiveStageRequest StageRequest(riaa::DesignKind stage) {
+    riaa::ActiveStageRequest request;
+    request.stage = stage;
+    request.form = riaa::NetworkForm::A;
+    request.gain1kHzDb = 35;
+    request.scale = 1000;
+    request.c0 = 100;
+    request.highFrequencyZero = riaa::HighFrequencyZero::Pole;
+    request.opAmp = {false, 100, 10e6};
+    return request;
+}
+
+// What the active page runs after each edit: the stage designed, then its report at 500 points.
+// The argument is the stage: 1 non-inverting, 2 inverting, 3 two stages.
+void BM_DesignAndEvaluateActiveStage(benchmark::State& bench) {
+    const riaa::ActiveStageRequest request = StageRequest(static_cast<riaa::DesignKind>(bench.range(0)));
+    for (auto _ : bench) {
+        const riaa::BuiltNetwork network = riaa::DesignActiveStage(request);
+        riaa::AccuracyReport report = riaa::EvaluateAccuracy(network, riaa::kErrorCurvePoints);
+        benchmark::DoNotOptimize(report);
+    }
+}
+BENCHMARK(BM_DesignAndEvaluateActiveStage)
+    ->Arg(static_cast<int>(riaa::DesignKind::NonInverting))
+    ->Arg(static_cast<int>(riaa::DesignKind::Inverting))
+    ->Arg(static_cast<int>(riaa::DesignKind::TwoStage))
+    ->Unit(benchmark::kMicrosecond);
+
+const riaa::Cartridge kCartridge{500, 1000, 47'000, 200};
+
+std::size_t ColumbiaLp() { return riaa::FindCurve("Columbia LP").value(); }
+
+// Circuit 4 as the shell example builds it (C1 10 nF, Rs 1 kΩ and RL 1 MΩ in circuit, R1 and R2 on
+// E96), behind a cartridge and measured against Columbia LP.
+void BM_EvaluateAccuracyWithCartridge(benchmark::State& bench) {
+    riaa::NetworkState state;
+    const riaa::CalculationOptions options{true, true, false};
+    riaa::CalculateNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, options, riaa::MakeResistorList(),
+                           riaa::NumberLocale{});
+    const riaa::PartSeries e96 = riaa::MakePartSeries(riaa::SeriesKind::E96, riaa::kResistorRange);
+    state.R1 = e96.round(state.R1);
+    state.R2 = e96.round(state.R2);
+    riaa::BuiltNetwork network = riaa::MakeBuiltNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, options);
+    network.source = kCartridge;
+    network.curve.curve = ColumbiaLp();
+    for (auto _ : bench) {
+        riaa::AccuracyReport report = riaa::EvaluateAccuracy(network, riaa::kErrorCurvePoints);
+        benchmark::DoNotOptimize(report);
+    }
+}
+BENCHMARK(BM_EvaluateAccuracyWithCartridge)->Unit(benchmark::kMicrosecond);
+
+// The non-inverting stage above, designed for Columbia LP, behind the same cartridge.
+void BM_EvaluateActiveStageWithCartridge(benchmark::State& bench) {
+    riaa::ActiveStageRequest request = StageRequest(riaa::DesignKind::NonInverting);
+    request.curve.curve = ColumbiaLp();
+    riaa::BuiltNetwork network = riaa::DesignActiveStage(request);
+    network.source = kCartridge;
+    for (auto _ : bench) {
+        riaa::AccuracyReport report = riaa::EvaluateAccuracy(network, riaa::kErrorCurvePoints);
+        benchmark::DoNotOptimize(report);
+    }
+}
+BENCHMARK(BM_EvaluateActiveStageWithCartridge)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
