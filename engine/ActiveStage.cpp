@@ -319,7 +319,7 @@ std::string Line(std::string_view name, const std::string& a, const std::string&
 
 std::string PartLine(const BuiltNetwork& net, ElementKind e, const std::string& a, const std::string& b) {
     const double v = net.value(e);
-    return Line(ElementName(e), a, b, NetlistNumber(IsCapacitor(e) ? v / 1e6 : v));
+    return Line(ElementName(e), a, b, ShortestExactText(IsCapacitor(e) ? v / 1e6 : v));
 }
 
 // A voltage-controlled source of the op-amp's gain from (plus − minus) to `out`.
@@ -328,8 +328,8 @@ std::string OpAmpNetlist(const OpAmp& opAmp, const std::string& plus, const std:
     if (opAmp.ideal) return "Eopa " + out + " 0 " + plus + " " + minus + " 1e9\n";
     // A0 into 1 Ω and a capacitor of τ seconds, buffered: A0/(1 + sτ) at the output.
     const double tauSeconds = OpenLoopPoleUs(opAmp) / 1e6;
-    return "Eopa a_ol 0 " + plus + " " + minus + " " + NetlistNumber(OpenLoopGain(opAmp)) + "\n" +
-           Line("Ropa", "a_ol", "a_pole", "1") + Line("Copa", "a_pole", "0", NetlistNumber(tauSeconds)) + "Ebuf " +
+    return "Eopa a_ol 0 " + plus + " " + minus + " " + ShortestExactText(OpenLoopGain(opAmp)) + "\n" +
+           Line("Ropa", "a_ol", "a_pole", "1") + Line("Copa", "a_pole", "0", ShortestExactText(tauSeconds)) + "Ebuf " +
            out + " 0 a_pole 0 1\n";
 }
 

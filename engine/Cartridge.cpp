@@ -1,7 +1,5 @@
 #include "Cartridge.h"
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <numbers>
 
@@ -14,14 +12,6 @@ namespace {
 // With s in rad/µs an inductance enters as Ω·µs, a capacitance as µF.
 constexpr double kOhmMicrosecondsPerMillihenry = 1e3;
 constexpr double kMicrofaradsPerPicofarad = 1e-6;
-
-// Shortest text that reads back as this double, with a point whatever the C locale. Values are
-// divided by exact powers of ten, so 100 pF comes out "1e-10" and not "1.0000000000000001e-10".
-std::string Shortest(double value) {
-    std::array<char, 32> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), written.ptr);
-}
 
 // Written so that NaN fails too.
 void Require(bool inRange, const char* message) {
@@ -59,11 +49,12 @@ std::string CartridgeNetlist(const Cartridge& cartridge, const std::string& node
     std::string text = "V1 emf 0 AC 1\n";
     // A resistor of 0 Ω is an error to some simulators; without Rc the inductance reaches the node itself.
     const bool hasResistance = cartridge.resistance != 0;
-    const std::string inner = hasResistance ? "cart" : node;
-    text += "Lcart emf " + inner + " " + Shortest(cartridge.inductanceMh / 1e3) + "\n";
-    if (hasResistance) text += "Rcart cart " + node + " " + Shortest(cartridge.resistance) + "\n";
-    text += "Rload " + node + " 0 " + Shortest(cartridge.loadResistance) + "\n";
-    if (cartridge.loadCapacitancePf != 0) text += "Cload " + node + " 0 " + Shortest(cartridge.loadCapacitancePf / 1e12) + "\n";
+    // The node between the coil's inductance and its resistance, named so that no caller's node can be it.
+    const std::string inner = hasResistance ? node + "_coil" : node;
+    text += "Lcart emf " + inner + " " + ShortestExactText(cartridge.inductanceMh / 1e3) + "\n";
+    if (hasResistance) text += "Rcart " + inner + " " + node + " " + ShortestExactText(cartridge.resistance) + "\n";
+    text += "Rload " + node + " 0 " + ShortestExactText(cartridge.loadResistance) + "\n";
+    if (cartridge.loadCapacitancePf != 0) text += "Cload " + node + " 0 " + ShortestExactText(cartridge.loadCapacitancePf / 1e12) + "\n";
     return text;
 }
 

@@ -1,6 +1,5 @@
 #include "FeedbackNetworks.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -69,7 +68,7 @@ FeedbackValues Scaled(const FeedbackValues& unit, double k) {
 }
 
 std::string Line(ElementKind element, const std::string& a, const std::string& b, double value) {
-    return std::string(ElementName(element)) + " " + a + " " + b + " " + NetlistNumber(value) + "\n";
+    return std::string(ElementName(element)) + " " + a + " " + b + " " + ShortestExactText(value) + "\n";
 }
 
 }  // namespace
@@ -85,11 +84,6 @@ void CheckCurveForForm(NetworkForm form, const CurveTimeConstants& tc) {
     }
 }
 
-std::string NetlistNumber(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 double DcResistance(NetworkForm form, const FeedbackValues& v) {
     // Form C's C1 is open at DC, leaving R1 + R2; form B's C1 and form D's C1 block every path but one resistor.

@@ -41,7 +41,4 @@ Ratio FeedbackImpedance(NetworkForm form, const BuiltNetwork& network);
 std::string FeedbackNetlist(NetworkForm form, const BuiltNetwork& network, const std::string& from,
                             const std::string& to, const std::string& nodePrefix);
 
-// The shortest text that reads back as exactly this value, as every netlist writes its values.
-std::string NetlistNumber(double value);
-
 }  // namespace riaa

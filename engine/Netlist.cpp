@@ -1,27 +1,19 @@
 #include "Netlist.h"
 
 #include <array>
-#include <charconv>
 
 #include "ActiveStage.h"
 #include "Cartridge.h"
 #include "Circuits.h"
+#include "Formats.h"
 
 namespace riaa {
 
 namespace {
 
-// The shortest text that reads back as exactly this double ("1e-08", not "1.0000000000000001e-08"),
-// and with a point whatever the C library's locale, which a Qt program sets from the user's.
-std::string Shortest(double value) {
-    std::array<char, 32> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), written.ptr);
-}
-
 std::string SpiceValue(const BuiltNetwork& network, ElementKind element) {
     const double value = network.value(element);
-    return Shortest(IsCapacitor(element) ? value / 1e6 : value);
+    return ShortestExactText(IsCapacitor(element) ? value / 1e6 : value);
 }
 
 struct NetlistWriter {
@@ -70,7 +62,7 @@ std::string ValuesComment(const BuiltNetwork& network) {
     for (const ElementKind e : kAllElements) {
         if (!network.has(e) || e == ElementKind::Rs || e == ElementKind::RL) continue;
         text += text.empty() ? "* " : ", ";
-        text += std::string(ElementName(e)) + " = " + Shortest(network.value(e)) + (IsCapacitor(e) ? " uF" : " ohm");
+        text += std::string(ElementName(e)) + " = " + ShortestExactText(network.value(e)) + (IsCapacitor(e) ? " uF" : " ohm");
     }
     return text + "\n";
 }
@@ -84,10 +76,10 @@ std::string SpiceNetlist(const BuiltNetwork& network) {
     text += ValuesComment(network);
     const bool passive = network.kind == DesignKind::Passive;
     if (passive && network.has(ElementKind::Rs)) {
-        text += "* source resistance Rs = " + Shortest(network.value(ElementKind::Rs)) + " ohm\n";
+        text += "* source resistance Rs = " + ShortestExactText(network.value(ElementKind::Rs)) + " ohm\n";
     }
     if (network.has(ElementKind::RL)) {
-        text += "* load resistance RL = " + Shortest(network.value(ElementKind::RL)) + " ohm\n";
+        text += "* load resistance RL = " + ShortestExactText(network.value(ElementKind::RL)) + " ohm\n";
     }
 
     // The cartridge drives a passive network through a buffer, as the stage before it would; an
@@ -95,7 +87,7 @@ std::string SpiceNetlist(const BuiltNetwork& network) {
     const std::string sourceNode = passive && network.has(ElementKind::Rs) ? "src" : "in";
     if (network.source) {
         text += CartridgeNetlist(*network.source, passive ? "cart" : sourceNode);
-        if (passive) text += "Ebuf " + sourceNode + " 0 cart 0 1\n";
+        if (passive) text += "Ecart " + sourceNode + " 0 cart 0 1\n";
     } else {
         text += "V1 " + sourceNode + " 0 AC 1\n";
     }

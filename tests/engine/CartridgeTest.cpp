@@ -36,7 +36,7 @@ TEST(Cartridge, ResonanceAndLevelsMatchTheDividerWorkedOutApart) {
 
 TEST(Cartridge, NetlistWritesTheShortestValues) {
     EXPECT_EQ(CartridgeNetlist({500, 1000, 47'000, 200}, "in"),
-              "V1 emf 0 AC 1\nLcart emf cart 0.5\nRcart cart in 1000\nRload in 0 47000\nCload in 0 2e-10\n");
+              "V1 emf 0 AC 1\nLcart emf in_coil 0.5\nRcart in_coil in 1000\nRload in 0 47000\nCload in 0 2e-10\n");
     EXPECT_EQ(CartridgeNetlist({680.1, 0, 100e6, 0}, "src"), "V1 emf 0 AC 1\nLcart emf src 0.6801\nRload src 0 1e+08\n");
 }
 
