@@ -111,7 +111,6 @@ private slots:
     void splashPixels_data();
     void splashPixels();
 
-    void aboutBoxLayout_data();
     void aboutBoxLayout();
     void aboutBoxPanelBevels();
     void aboutBoxKeepsItsMovedPlace();
@@ -464,21 +463,18 @@ void SplashAboutTest::splashPixels() {
     QCOMPARE(QColor(image.pixel(at)), QColor(color));
 }
 
-void SplashAboutTest::aboutBoxLayout_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::newRow("panel") << "Panel1" << QRect(8, 8, 281, 161);
-    QTest::newRow("link") << "LMDSimpleLabel1" << QRect(72, 80, 149, 20);
-    QTest::newRow("OK") << "OKButton" << QRect(111, 180, 75, 25);
-}
-
 void SplashAboutTest::aboutBoxLayout() {
-    QFETCH(QString, name);
-    QFETCH(QRect, geometry);
     TAboutBox box;
-    const QWidget* child = box.findChild<QWidget*>(name);
-    QVERIFY(child);
-    QCOMPARE(child->geometry(), geometry);
+    const std::pair<const char*, QRect> placed[] = {
+        {"Panel1", QRect(8, 8, 281, 161)},
+        {"LMDSimpleLabel1", QRect(72, 80, 149, 20)},
+        {"OKButton", QRect(111, 180, 75, 25)},
+    };
+    for (const auto& [name, geometry] : placed) {
+        const QWidget* child = box.findChild<QWidget*>(QString::fromLatin1(name));
+        QVERIFY2(child, name);
+        QCOMPARE(child->geometry(), geometry);
+    }
 
     QCOMPARE(box.size(), QSize(298, 213));
     QCOMPARE(box.minimumSize(), box.maximumSize());

@@ -542,7 +542,9 @@ void ActiveStagePage::renderState() {
     const std::optional<SessionDesign>& held = session_.design();
     QString state = QStringLiteral("Edit a value to design the stage and use it.");
     if (design_ && held && SameCircuit(held->calculated, *design_)) {
-        state = QStringLiteral("The Accuracy and Parts pages show this stage.");
+        // The session evaluates the parts against its curve of now, which may not be the one they were made for.
+        state = design_->curve == session_.curve() ? QStringLiteral("The Accuracy and Parts pages show this stage.")
+                                                   : QStringLiteral("The curve has changed; edit to design for it.");
     } else if (design_) {
         state = QStringLiteral("Another design is in use; edit to use this one.");
     }
