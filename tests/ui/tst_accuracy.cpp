@@ -175,6 +175,10 @@ private slots:
         QCOMPARE(built.value(riaa::ElementKind::R2), hasR2 ? state.R2 : 0.0);
         QVERIFY(!Child<QLineEdit>(page, "EdtR1")->text().contains(QLatin1Char('.')));
         QCOMPARE(page->LblLargestError->text() == QStringLiteral("exact"), exact);
+        // A passive network's loss reads positive: the report's level at 1 kHz with its sign turned.
+        QCOMPARE(page->LblLoss->text(), QString::fromStdString(riaa::FormatDecibels(
+                                            -w.session()->report()->lossAt1kHzDb, w.session()->locale())));
+        QVERIFY(!page->LblLoss->text().startsWith(QLatin1Char('-')));
         QCOMPARE(page->LblPolesTarget->text(), targetPoles);
         QCOMPARE(page->LblZerosTarget->text(), targetZeros);
         QCOMPARE(page->LabelValuesSource->text(), QStringLiteral("Calculated values"));
