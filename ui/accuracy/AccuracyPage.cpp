@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -59,8 +58,7 @@ QString JoinTimeConstants(const std::vector<double>& values, const riaa::NumberL
 }  // namespace
 
 AccuracyPage::AccuracyPage(DesignSession& session, QWidget* parent)
-    : QWidget(parent),
-      session_(session),
+    : SessionPage(session, parent),
       saveFileDialog_([](QWidget* owner, const QString& caption, const QString& suggested, const QString& filter) {
           return QFileDialog::getSaveFileName(owner, caption, suggested, filter);
       }) {
@@ -83,8 +81,7 @@ AccuracyPage::AccuracyPage(DesignSession& session, QWidget* parent)
     connect(ImageError, &ErrorPlotView::pointerMoved, this, [this](int x, int y) { ImageErrorMouseMove(x, y); });
 
     resize(kDesignWidth, kDesignHeight);
-    connect(&session_, &DesignSession::changed, this, [this] { sessionChanged(); });
-    render();
+    renderNow();
 }
 
 AccuracyPage::~AccuracyPage() {
@@ -402,19 +399,7 @@ void AccuracyPage::placeGrowingControls() {
     ImageError->setGeometry(grown(kPlotDesign));
 }
 
-bool AccuracyPage::event(QEvent* event) {
-    // Shown again, in a window on screen or not: what changed meanwhile is drawn now.
-    if (event->type() == QEvent::ShowToParent && stale_) render();
-    return QWidget::event(event);
-}
-
-void AccuracyPage::sessionChanged() {
-    stale_ = true;
-    if (isVisibleTo(window())) render();
-}
-
 void AccuracyPage::render() {
-    stale_ = false;
     placeRows();
     renderFields();
     renderReport();

@@ -4,11 +4,11 @@
 #include <QColor>
 #include <QRect>
 #include <QString>
-#include <QWidget>
 #include <array>
 #include <functional>
 
 #include "Kinds.h"
+#include "session/SessionPage.h"
 
 class Bevel;
 class DesignSession;
@@ -19,7 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class AccuracyPage : public QWidget {
+class AccuracyPage : public SessionPage {
     Q_OBJECT
 public:
     static constexpr int kDesignWidth = 634;
@@ -90,7 +90,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     // One row of the " As built" frame, indexed by ElementKind.
@@ -108,9 +107,7 @@ private:
     ElementRow makeElementRow(riaa::ElementKind element, const char* captionName, const char* fieldName,
                               const char* unitName, const char* totalName, int top, const QString& caption,
                               const QString& hint);
-    // Draws what the session holds now, or on the next showing while the page is hidden.
-    void sessionChanged();
-    void render();
+    void render() override;
     void renderFields();
     void renderReport();
     void renderTarget();
@@ -118,12 +115,10 @@ private:
     void markField(QLineEdit* field, bool bad);
     void placeGrowingControls();
 
-    DesignSession& session_;
     std::array<ElementRow, riaa::kPartCount> rows_{};
     // L, Rc, RL and CL of the cartridge, each a caption and a field.
     std::array<QLabel*, 4> cartridgeCaptions_{};
     std::array<QLineEdit*, 4> cartridgeFields_{};
-    bool stale_ = true;
     SaveFileDialog saveFileDialog_;
     QColor normalFieldColour_;
 };

@@ -1,7 +1,6 @@
 #include "parts/PartsPage.h"
 
 #include <QButtonGroup>
-#include <QEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -74,7 +73,7 @@ QStringList SeriesNames(const std::array<SeriesKind, N>& kinds) {
 
 }  // namespace
 
-PartsPage::PartsPage(DesignSession& session, QWidget* parent) : QWidget(parent), session_(session) {
+PartsPage::PartsPage(DesignSession& session, QWidget* parent) : SessionPage(session, parent) {
     setObjectName(QStringLiteral("PartsPage"));
     setFont(PixelFont(kArial, 12));
     setAutoFillBackground(true);
@@ -85,8 +84,7 @@ PartsPage::PartsPage(DesignSession& session, QWidget* parent) : QWidget(parent),
     buildToleranceFrame();
 
     resize(kDesignWidth, kDesignHeight);
-    connect(&session_, &DesignSession::changed, this, [this] { sessionChanged(); });
-    render();
+    renderNow();
 }
 
 PartsPage::~PartsPage() {
@@ -304,19 +302,7 @@ std::optional<SeriesKind> PartsPage::capacitorSeries() const {
     return kTableCapacitorSeries[static_cast<std::size_t>(index)];
 }
 
-bool PartsPage::event(QEvent* event) {
-    // Shown again, in a window on screen or not: what changed meanwhile is drawn now.
-    if (event->type() == QEvent::ShowToParent && stale_) render();
-    return QWidget::event(event);
-}
-
-void PartsPage::sessionChanged() {
-    stale_ = true;
-    if (isVisibleTo(window())) render();
-}
-
 void PartsPage::render() {
-    stale_ = false;
     renderPairs();
     renderTable();
     renderTolerance();

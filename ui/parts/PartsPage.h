@@ -3,7 +3,6 @@
 
 #include <QColor>
 #include <QString>
-#include <QWidget>
 #include <array>
 #include <optional>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "BuiltNetwork.h"
 #include "PartSeries.h"
 #include "session/SeriesTable.h"
+#include "session/SessionPage.h"
 
 class Bevel;
 class DesignSession;
@@ -22,7 +22,7 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 
-class PartsPage : public QWidget {
+class PartsPage : public SessionPage {
     Q_OBJECT
 public:
     static constexpr int kDesignWidth = 634;
@@ -83,7 +83,6 @@ public:
     QLabel* LabelToleranceMessage = nullptr;
 
 protected:
-    bool event(QEvent* event) override;
 
 private:
     // One row of the pairs frame.
@@ -100,9 +99,7 @@ private:
     void buildToleranceFrame();
     PairRow makePairRow(riaa::ElementKind element, const char* captionName, const char* buttonName,
                         const char* pairName, const char* errorName, int top, const QString& caption);
-    // Draws what the session holds now, or on the next showing while the page is hidden.
-    void sessionChanged();
-    void render();
+    void render() override;
     void renderPairs();
     void pairChosenElement();
     void renderTable();
@@ -110,7 +107,6 @@ private:
     void markField(QLineEdit* field, bool bad);
     std::optional<riaa::SeriesKind> capacitorSeries() const;
 
-    DesignSession& session_;
     std::vector<SeriesTableRow> seriesRows_;
     std::array<PairRow, 4> pairRows_{};
     PairRow chosenPairRow_;
@@ -119,6 +115,5 @@ private:
     // The calculation the pairs on show were found for: a pair answers that one only.
     std::optional<riaa::BuiltNetwork> pairsFoundFor_;
     QButtonGroup* distributionGroup_ = nullptr;
-    bool stale_ = true;
     QColor normalFieldColour_;
 };
