@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +10,7 @@
 
 #include "Circuits.h"
 #include "PartSeries.h"
+#include "ReplayCurves.h"
 #include "Tolerance.h"
 #include "ValueLists.h"
 
@@ -47,7 +49,10 @@ std::string TimeConstants(const std::vector<double>& microseconds) {
 
 }  // namespace
 
-DesignOutcome RunDesign(const DesignRequest& request) {
+namespace {
+
+// The passive network of the circuit page, calculated as the window calculates it.
+DesignOutcome DesignPassive(const DesignRequest& request) {
     riaa::NetworkState state;
     state.CircuitC1[static_cast<std::size_t>(request.circuit)] = request.c1;
     if (request.rs) state.Rs = *request.rs;
@@ -85,47 +90,206 @@ DesignOutcome RunDesign(const DesignRequest& request) {
         outcome.texts[static_cast<std::size_t>(riaa::ElementKind::C2)] =
             riaa::FormatCapacitance(*request.c2, kPointLocale);
     }
+    return outcome;
+}
+
+// The engine's reasons for refusing a stage, each traced to the option that would mend it; what
+// is left comes from the scale, which sets every other value.
+std::string StageOptionToBlame(const StageRequest& stage, const std::string& message) {
+    const auto starts = [&](const char* text) { return message.rfind(text, 0) == 0; };
+    if (starts("A zero at 3.18")) return "--hf";
+    if (starts("The gain")) return "--gain";
+    if (starts("RL ")) return "--rl";
+    // R3 sets C3, so a C3 no part can have comes from a typed R3 where there is one.
+    if (starts("R3 ") || (stage.r3Given && starts("C3 "))) return "--r3";
+    if (starts("C0 ")) return "--c0";
+    if (starts("Form ")) return "--network";
+    if (starts("The curve's time constants")) return "--shelf";
+    return stage.scaleOption;
+}
+
+DesignOutcome DesignStage(const DesignRequest& request) {
+    const StageRequest& stage = *request.stage;
+    DesignOutcome outcome;
     try {
-        outcome.report = riaa::EvaluateAccuracy(outcome.network);
+        outcome.network = riaa::DesignActiveStage(stage.design);
     } catch (const riaa::EngineError& error) {
-        throw UsageError("--c1", error.what());
+        throw UsageError(StageOptionToBlame(stage, error.what()), error.what());
+    }
+    riaa::BuiltNetwork& network = outcome.network;
+    if (stage.r3Given && !network.has(riaa::ElementKind::R3)) {
+        throw UsageError("--r3", "this design has no R3: the low-pass is for --hf pole and two stages");
+    }
+    if (stage.design.rl && !network.has(riaa::ElementKind::RL)) {
+        throw UsageError("--rl", "this design has no RL: the next stage's input counts for two stages and with --iec");
+    }
+    if (request.rounding.toResistorList || request.rounding.series) {
+        const riaa::ValueList list = riaa::MakeResistorList();
+        const std::optional<riaa::PartSeries> series =
+            request.rounding.series ? std::optional(riaa::MakePartSeries(*request.rounding.series, riaa::kResistorRange))
+                                    : std::nullopt;
+        // Rs and RL belong to the stages around, as they do for the passive networks.
+        for (const riaa::ElementKind e : riaa::kAllElements) {
+            if (!network.has(e) || riaa::IsCapacitor(e) || e == riaa::ElementKind::Rs || e == riaa::ElementKind::RL) {
+                continue;
+            }
+            const double value = network.value(e);
+            network.set(e, series ? series->round(value) : riaa::ClosestStandardResistor(value, list, kPointLocale));
+        }
+    }
+    return outcome;
+}
+
+}  // namespace
+
+DesignOutcome RunDesign(const DesignRequest& request) {
+    DesignOutcome outcome = request.stage ? DesignStage(request) : DesignPassive(request);
+    riaa::BuiltNetwork& network = outcome.network;
+    for (const PartOverride& part : request.parts) {
+        const std::string name(riaa::ElementName(part.element));
+        if (!network.has(part.element)) throw UsageError("--part", "this design has no " + name);
+        network.set(part.element, part.value);
+        if (riaa::Index(part.element) < outcome.texts.size() && !request.stage) {
+            outcome.texts[riaa::Index(part.element)] = riaa::IsCapacitor(part.element)
+                                                           ? riaa::FormatCapacitance(part.value, kPointLocale)
+                                                           : riaa::FormatResistance(part.value, kPointLocale);
+        }
+    }
+    network.curve = request.curve;
+    network.source = request.cartridge;
+    // Where the design itself was built from the options, its option is to blame; with parts as
+    // built, they are.
+    const std::string blame = !request.parts.empty() ? "--part" : request.stage ? request.stage->scaleOption : "--c1";
+    try {
+        outcome.report = riaa::EvaluateAccuracy(network);
+    } catch (const riaa::EngineError& error) {
+        throw UsageError(blame, error.what());
     }
     if (request.tolerance) {
         riaa::ToleranceSettings settings;
         settings.resistorPercent = request.tolerance->resistorPercent;
         settings.capacitorPercent = request.tolerance->capacitorPercent;
+        settings.loadCapacitancePercent = request.tolerance->loadCapacitancePercent.value_or(0);
         settings.distribution =
             request.tolerance->normal ? riaa::ToleranceDistribution::Normal : riaa::ToleranceDistribution::Uniform;
         settings.builds = request.tolerance->builds;
         settings.band = false;  // the command line reports percentiles only
         const std::atomic<bool> neverCancelled{false};
-        outcome.tolerance = riaa::RunTolerance(outcome.network, settings, neverCancelled);
+        try {
+            outcome.tolerance = riaa::RunTolerance(network, settings, neverCancelled);
+        } catch (const riaa::EngineError& error) {
+            throw UsageError("--tolerance", error.what());
+        }
     }
     return outcome;
 }
 
-std::string RenderTable(const DesignRequest& request, const DesignOutcome& outcome) {
-    static constexpr const char* kNames[riaa::kElementCount] = {"C1", "C2", "R1", "R2", "RL", "Rs"};
-    std::ostringstream out;
-    const auto circuit = static_cast<int>(request.circuit);
-    out << "Circuit          " << circuit << " \"" << riaa::Row(request.circuit).caption << "\"\n";
-    for (int element = 0; element < riaa::kElementCount; ++element) {
-        const std::string& text = outcome.texts[static_cast<std::size_t>(element)];
-        if (!text.empty()) out << kNames[element] << "               " << text << "\n";
+namespace {
+
+// The order a stage's elements are listed in, around the op-amp from its input side.
+constexpr std::array<riaa::ElementKind, 11> kStageElements{
+    riaa::ElementKind::R0, riaa::ElementKind::C0,  riaa::ElementKind::R1,  riaa::ElementKind::C1,
+    riaa::ElementKind::R2, riaa::ElementKind::C2,  riaa::ElementKind::R3,  riaa::ElementKind::C3,
+    riaa::ElementKind::Rin, riaa::ElementKind::RL, riaa::ElementKind::Cout};
+
+// The label column of the table.
+std::string Label(std::string_view label) {
+    std::string text(label);
+    text.resize(std::max<std::size_t>(text.size() + 1, 17), ' ');
+    return text;
+}
+
+std::string StageName(riaa::DesignKind kind) {
+    switch (kind) {
+        case riaa::DesignKind::NonInverting: return "non-inverting";
+        case riaa::DesignKind::Inverting: return "inverting";
+        case riaa::DesignKind::TwoStage: return "two-stage";
+        case riaa::DesignKind::Passive: break;
     }
-    const riaa::AccuracyReport& report = outcome.report;
+    return "passive";
+}
+
+std::string FormName(riaa::NetworkForm form) { return std::string(1, static_cast<char>('A' + static_cast<int>(form))); }
+
+// The curve as the table names it, with its options.
+std::string CurveText(const riaa::BuiltNetwork& network) {
+    std::string text(riaa::CurveRow(network.curve).name);
+    if (network.curve.iecAmendment) text += ", IEC amendment (7950 \u00B5s)";
+    if (network.curve.zero3_18us) text += ", zero at 3.18 \u00B5s";
+    return text;
+}
+
+// Whether the design is measured against the replay curve rather than a section's own target.
+bool AimsAtCurve(const DesignRequest& request) {
+    return request.stage || request.circuit == riaa::CircuitKind::CompleteRiaaVersion1 ||
+           request.circuit == riaa::CircuitKind::CompleteRiaaVersion2;
+}
+
+void LargestErrorLine(std::ostream& out, const riaa::AccuracyReport& report) {
     out << "Largest error    " << riaa::FixedSignedDecibels(report.largestErrorDb, 4) << " at "
         << Printf("%.0f Hz", report.largestErrorHz) << " (20 Hz to 20 kHz, 0 dB at 1 kHz)\n";
-    out << "Loss at 1 kHz    " << riaa::FixedDecibels(-report.lossAt1kHzDb, 2) << "\n";
+}
+
+void PoleAndZeroLines(std::ostream& out, const riaa::AccuracyReport& report) {
     out << "Poles (µs)       " << TimeConstants(report.realisedPolesUs) << "   target "
         << TimeConstants(report.targetPolesUs) << "\n";
     out << "Zeros (µs)       " << TimeConstants(report.realisedZerosUs) << "   target "
         << TimeConstants(report.targetZerosUs) << "\n";
+}
+
+}  // namespace
+
+std::string RenderTable(const DesignRequest& request, const DesignOutcome& outcome) {
+    static constexpr const char* kNames[riaa::kElementCount] = {"C1", "C2", "R1", "R2", "RL", "Rs"};
+    std::ostringstream out;
+    const riaa::BuiltNetwork& network = outcome.network;
+    const riaa::AccuracyReport& report = outcome.report;
+    if (!request.stage) {
+        const auto circuit = static_cast<int>(request.circuit);
+        out << "Circuit          " << circuit << " \"" << riaa::Row(request.circuit).caption << "\"\n";
+        for (int element = 0; element < riaa::kElementCount; ++element) {
+            const std::string& text = outcome.texts[static_cast<std::size_t>(element)];
+            if (!text.empty()) out << kNames[element] << "               " << text << "\n";
+        }
+        LargestErrorLine(out, report);
+        out << "Loss at 1 kHz    " << riaa::FixedDecibels(-report.lossAt1kHzDb, 2) << "\n";
+    } else {
+        out << "Stage            " << StageName(network.kind) << "\n";
+        out << "Network          " << FormName(network.form) << "\n";
+        for (const riaa::ElementKind e : kStageElements) {
+            if (!network.has(e)) continue;
+            const double value = network.value(e);
+            out << Label(riaa::ElementName(e))
+                << (riaa::IsCapacitor(e) ? riaa::FormatCapacitance(value, kPointLocale)
+                                         : riaa::FormatResistance(value, kPointLocale))
+                << "\n";
+        }
+        LargestErrorLine(out, report);
+        out << "Gain at 1 kHz    " << riaa::FixedDecibels(report.lossAt1kHzDb, 2) << "\n";
+        const bool blocked = network.has(riaa::ElementKind::C0) || network.has(riaa::ElementKind::Cout);
+        out << "Gain at DC       " << riaa::FixedDecibels(report.gainDcDb.value_or(0), 2)
+            << (blocked ? " (at 20 Hz: a capacitor blocks DC)" : "") << "\n";
+        out << "Extra zero       " << (report.extraZeroHz ? Printf("%.0f Hz", *report.extraZeroHz) : "none") << "\n";
+    }
+    PoleAndZeroLines(out, report);
+    // A passive run's table stays as it was unless a curve was asked for.
+    if (request.stage || request.curveAsked) out << "Curve            " << CurveText(network) << "\n";
+    if (report.source) {
+        const riaa::SourceFigures& source = *report.source;
+        // Without CL there is nothing for L to resonate against.
+        out << "Resonance        "
+            << (std::isfinite(source.resonanceHz)
+                    ? Printf("%.0f Hz", source.resonanceHz) + ", Q " + Printf("%.3f", source.resonanceQ)
+                    : std::string("none (CL is 0)"))
+            << "; at 10 kHz " << riaa::FixedSignedDecibels(source.level10kHzDb, 2) << ", at 20 kHz "
+            << riaa::FixedSignedDecibels(source.level20kHzDb, 2) << " (cartridge and load, against 1 kHz)\n";
+    }
     if (outcome.tolerance) {
         const ToleranceRequest& asked = *request.tolerance;
         out << "Tolerance        R " << Printf("%g%%", asked.resistorPercent) << ", C "
-            << Printf("%g%%", asked.capacitorPercent) << ", " << (asked.normal ? "normal" : "uniform") << ", "
-            << asked.builds << " builds\n";
+            << Printf("%g%%", asked.capacitorPercent);
+        if (asked.loadCapacitancePercent) out << ", CL " << Printf("%g%%", *asked.loadCapacitancePercent);
+        out << ", " << (asked.normal ? "normal" : "uniform") << ", " << asked.builds << " builds\n";
         out << "Largest error    50%: " << riaa::FixedDecibels(outcome.tolerance->p50Db, 4)
             << "   95%: " << riaa::FixedDecibels(outcome.tolerance->p95Db, 4)
             << "   99%: " << riaa::FixedDecibels(outcome.tolerance->p99Db, 4) << "\n";
@@ -137,25 +301,51 @@ std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcom
     const riaa::BuiltNetwork& network = outcome.network;
     const riaa::AccuracyReport& report = outcome.report;
     nlohmann::ordered_json json;
-    json["circuit"] = static_cast<int>(request.circuit);
-    json["caption"] = std::string(riaa::Row(request.circuit).caption);
     using riaa::ElementKind;
-    const auto optional = [&](ElementKind e) {
-        return network.has(e) ? nlohmann::ordered_json(network.value(e)) : nlohmann::ordered_json(nullptr);
+    const auto optional = [](const auto& value) {
+        return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
     };
-    json["C1"] = network.value(ElementKind::C1);
-    json["C2"] = network.value(ElementKind::C2);
-    json["R1"] = network.value(ElementKind::R1);
-    json["R2"] = network.value(ElementKind::R2);
-    json["Rs"] = optional(ElementKind::Rs);
-    json["RL"] = optional(ElementKind::RL);
+    if (!request.stage) {
+        json["circuit"] = static_cast<int>(request.circuit);
+        json["caption"] = std::string(riaa::Row(request.circuit).caption);
+        const auto element = [&](ElementKind e) {
+            return optional(network.has(e) ? std::optional(network.value(e)) : std::nullopt);
+        };
+        json["C1"] = network.value(ElementKind::C1);
+        json["C2"] = network.value(ElementKind::C2);
+        json["R1"] = network.value(ElementKind::R1);
+        json["R2"] = network.value(ElementKind::R2);
+        json["Rs"] = element(ElementKind::Rs);
+        json["RL"] = element(ElementKind::RL);
+    } else {
+        json["caption"] = riaa::DesignCaption(network);
+    }
+    json["stage"] = StageName(network.kind);
+    json["network"] = request.stage ? nlohmann::ordered_json(FormName(network.form)) : nlohmann::ordered_json(nullptr);
+    if (request.stage) {
+        for (const ElementKind e : kStageElements) {
+            if (network.has(e)) json[std::string(riaa::ElementName(e))] = network.value(e);
+        }
+    }
     json["largestErrorDb"] = report.largestErrorDb;
     json["largestErrorHz"] = report.largestErrorHz;
-    json["lossAt1kHzDb"] = report.lossAt1kHzDb;
+    if (!request.stage) json["lossAt1kHzDb"] = report.lossAt1kHzDb;
+    json["gain1kHzDb"] = report.lossAt1kHzDb;
+    json["gainDcDb"] = optional(report.gainDcDb);
+    json["extraZeroHz"] = optional(report.extraZeroHz);
     json["realisedPolesUs"] = report.realisedPolesUs;
     json["realisedZerosUs"] = report.realisedZerosUs;
     json["targetPolesUs"] = report.targetPolesUs;
     json["targetZerosUs"] = report.targetZerosUs;
+    json["curve"] = AimsAtCurve(request) ? nlohmann::ordered_json(std::string(riaa::CurveRow(network.curve).name))
+                                         : nlohmann::ordered_json(nullptr);
+    json["iecAmendment"] = network.curve.iecAmendment;
+    json["zero3_18us"] = network.curve.zero3_18us;
+    const std::optional<riaa::SourceFigures>& source = report.source;
+    json["resonanceHz"] = optional(source ? std::optional(source->resonanceHz) : std::nullopt);
+    json["resonanceQ"] = optional(source ? std::optional(source->resonanceQ) : std::nullopt);
+    json["level10kHzDb"] = optional(source ? std::optional(source->level10kHzDb) : std::nullopt);
+    json["level20kHzDb"] = optional(source ? std::optional(source->level20kHzDb) : std::nullopt);
     if (outcome.tolerance) {
         const ToleranceRequest& asked = *request.tolerance;
         json["tolerance"] = {
@@ -167,8 +357,33 @@ std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcom
             {"p95Db", outcome.tolerance->p95Db},
             {"p99Db", outcome.tolerance->p99Db},
         };
+        if (asked.loadCapacitancePercent) json["tolerance"]["loadCapacitancePercent"] = *asked.loadCapacitancePercent;
     }
     return json.dump(2) + "\n";
+}
+
+std::string RenderCurves() {
+    const auto column = [](std::string text, std::size_t width) {
+        text.resize(std::max(text.size() + 2, width), ' ');
+        return text;
+    };
+    const auto microseconds = [](double us) { return us > 0 ? Printf("%g", us) : std::string("none"); };
+    std::ostringstream out;
+    out << column("Curve", 21) << column("Other names", 31) << "Shelf, zero, treble (\u00B5s)  Used for\n";
+    for (const riaa::ReplayCurve& curve : riaa::ReplayCurves()) {
+        std::string others;
+        for (const std::string_view other : curve.otherNames) {
+            if (!other.empty()) others += (others.empty() ? "" : ", ") + std::string(other);
+        }
+        out << column(std::string(curve.name), 21) << column(others.empty() ? "-" : others, 31)
+            << column(microseconds(curve.shelfUs) + ", " + microseconds(curve.turnoverUs) + ", " +
+                          microseconds(curve.trebleUs),
+                      26)
+            << curve.usedFor << "\n";
+    }
+    out << "Any curve takes --iec (a 7950 \u00B5s high-pass) and --zero-3.18us; an active stage gives a curve\n"
+           "without a shelf the one of --shelf (15915 \u00B5s unless given).\n";
+    return out.str();
 }
 
 }  // namespace design

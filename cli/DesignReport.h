@@ -13,7 +13,7 @@ namespace design {
 
 struct DesignOutcome {
     riaa::BuiltNetwork network;
-    std::array<std::string, riaa::kElementCount> texts;  // as the window's result fields show them
+    std::array<std::string, riaa::kElementCount> texts;  // a passive network's, as the window's result fields show them
     riaa::AccuracyReport report;
     std::optional<riaa::ToleranceResult> tolerance;
 };
@@ -23,5 +23,7 @@ DesignOutcome RunDesign(const DesignRequest& request);
 
 std::string RenderTable(const DesignRequest& request, const DesignOutcome& outcome);
 std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcome);
+// --curves: the table of replay curves, a row each.
+std::string RenderCurves();
 
 }  // namespace design

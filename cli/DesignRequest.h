@@ -4,7 +4,9 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "ActiveStage.h"
 #include "Network.h"
 #include "PartSeries.h"
 #include "Tolerance.h"
@@ -23,6 +25,20 @@ struct ToleranceRequest {
     double capacitorPercent = riaa::ToleranceSettings{}.capacitorPercent;
     bool normal = false;  // uniform within ±tolerance unless asked otherwise
     int builds = riaa::ToleranceSettings{}.builds;
+    std::optional<double> loadCapacitancePercent;  // the cartridge's CL, where asked
+};
+
+// An active stage as asked: the engine's request, and what the checks after the design need to know.
+struct StageRequest {
+    riaa::ActiveStageRequest design;
+    std::string scaleOption;  // "--r0", "--rin" or "--c1": the option to blame for a scale that cannot be built
+    bool r3Given = false;
+};
+
+// One --part: an element as built, overriding the design.
+struct PartOverride {
+    riaa::ElementKind element = riaa::ElementKind::C1;
+    double value = 0;  // Ω or µF
 };
 
 struct DesignRequest {
@@ -31,12 +47,18 @@ struct DesignRequest {
     std::optional<double> rs;           // Ω, in circuit when given
     std::optional<double> rl;           // Ω, in circuit when given
     std::optional<double> c2;           // µF, overrides the calculated C2
+    std::optional<StageRequest> stage;  // empty: the passive network of circuit
+    std::vector<PartOverride> parts;
+    riaa::CurveChoice curve;
+    bool curveAsked = false;                 // --curve, --iec or --zero-3.18us given
+    std::optional<riaa::Cartridge> cartridge;
     Rounding rounding;
     std::optional<ToleranceRequest> tolerance;
     bool netlist = false;
     bool json = false;
     bool help = false;
     std::string helpText;
+    bool listCurves = false;
 };
 
 // A mistake on the command line: the option it concerns and the reason, for one line on stderr.
@@ -46,7 +68,8 @@ public:
         : std::runtime_error(option.empty() ? reason : option + ": " + reason) {}
 };
 
-// Throws UsageError for anything it cannot take; --help fills help and helpText and checks nothing else.
+// Throws UsageError for anything it cannot take; --help fills help and helpText and --curves sets
+// listCurves, and neither checks anything else.
 DesignRequest ParseDesignRequest(int argc, const char* const* argv);
 
 }  // namespace design

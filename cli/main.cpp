@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
             std::fputs(request.helpText.c_str(), stdout);
             return 0;
         }
+        if (request.listCurves) {
+            std::fputs(design::RenderCurves().c_str(), stdout);
+            return 0;
+        }
         const design::DesignOutcome outcome = design::RunDesign(request);
         const std::string output = request.netlist ? riaa::SpiceNetlist(outcome.network)
                                    : request.json  ? design::RenderJson(request, outcome)

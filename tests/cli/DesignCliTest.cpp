@@ -51,17 +51,46 @@ Finished RunCommand(const std::string& program, const std::vector<std::string>& 
 
 Finished Design(const std::vector<std::string>& arguments) { return RunCommand(MIRELUND_DESIGN_PATH, arguments); }
 
+// The application note's measured stage, every part as built: the options only make the design have them.
+const std::vector<std::string> kApplicationNote = {
+    "--stage", "non-inverting", "--network", "A", "--gain", "35", "--r0", "390", "--c0", "1u", "--hf", "none",
+    "--part", "R1=200k", "--part", "C1=15n", "--part", "R2=16k", "--part", "C2=4.7n", "--part", "R0=390",
+    "--part", "C0=100u"};
+
+std::vector<std::string> With(std::vector<std::string> arguments, const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
 TEST(DesignCli, TableShowsTheResultFieldsAndTheReport) {
-    const Finished run = Design({"--circuit", "4", "--c1", "10n"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    for (const char* line : {"C1               .01 \u00B5F\n", "C2               3.429 nF\n",
-                             "R1               218.7 k\n", "R2               31.8 k\n",
-                             "Largest error    +0.0000 dB", "Poles (\u00B5s)       75.00, 3180.00   target 75.00, 3180.00\n",
-                             "Zeros (\u00B5s)       318.00   target 318.00\n"}) {
-        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\nin\n" << run.out;
+    struct Table {
+        std::vector<std::string> arguments;
+        std::vector<std::string> shown;
+        std::vector<std::string> notShown;
+    };
+    const std::vector<Table> tables = {
+        {{"--circuit", "4", "--c1", "10n"},
+         {"C1               .01 \u00B5F\n", "C2               3.429 nF\n", "R1               218.7 k\n",
+          "R2               31.8 k\n", "Largest error    +0.0000 dB",
+          "Poles (\u00B5s)       75.00, 3180.00   target 75.00, 3180.00\n", "Zeros (\u00B5s)       318.00   target 318.00\n"},
+         {"RL ", "Curve", "Resonance", "Stage"}},
+        {{"--stage", "inverting", "--rin", "10k", "--curve", "nartb"},
+         {"Stage            inverting\n", "Network          A\n", "Rin              10 k\n", "Gain at 1 kHz    35.00 dB\n",
+          "Extra zero       none\n", "Curve            NAB 1949\n", "Largest error    +0.0000 dB"},
+         {"Loss", "R0 ", "C0 "}},
+        {With(kApplicationNote, {"--cartridge", "500mH,1k", "--load", "47k,100p"}),
+         {"C0               100 \u00B5F\n", "Gain at DC       ", " (at 20 Hz: a capacitor blocks DC)\n",
+          "Resonance        22746 Hz, Q 0.665; at 10 kHz -0.36 dB, at 20 kHz -2.54 dB"},
+         {"R3 "}},
+    };
+    for (const Table& table : tables) {
+        const Finished run = Design(table.arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        for (const std::string& line : table.shown) EXPECT_NE(run.out.find(line), std::string::npos) << line << "\nin\n" << run.out;
+        for (const std::string& text : table.notShown) EXPECT_EQ(run.out.find(text), std::string::npos) << text << "\nin\n" << run.out;
     }
-    EXPECT_EQ(run.out.find("RL "), std::string::npos) << "RL shown without --rl";
+    const Finished run = Design({"--circuit", "4", "--c1", "10n"});
     // The table tells the loss, the JSON the level: the same figure with the sign turned.
     const auto json = nlohmann::json::parse(Design({"--circuit", "4", "--c1", "10n", "--json"}).out);
     const std::string lossLabel = "Loss at 1 kHz    ";
@@ -119,15 +148,73 @@ TEST(DesignCli, RoundingToASeriesChangesTheResistors) {
     EXPECT_NE(list["R1"].get<double>(), 318000);
 }
 
+// A figure of the JSON, by pointer: a number within a margin, null, or no such key.
+TEST(DesignCli, JsonFiguresOfEveryKindOfDesign) {
+    enum class Shown { Near, Null, Absent };
+    struct Figure {
+        std::vector<std::string> arguments;
+        std::string pointer;
+        Shown shown = Shown::Near;
+        double value = 0;
+        double within = 0;
+    };
+    const std::vector<std::string> stage = {"--stage", "non-inverting", "--r0", "1k"};
+    const std::vector<std::string> cartridge = {"--cartridge", "500mH,1k", "--load", "47k,100p"};
+    const std::vector<Figure> figures = {
+        {kApplicationNote, "/gain1kHzDb", Shown::Near, 34.97, 0.005},
+        {kApplicationNote, "/R1", Shown::Near, 200000, 0},
+        {kApplicationNote, "/C0", Shown::Near, 100, 0},
+        {kApplicationNote, "/R3", Shown::Absent},
+        {kApplicationNote, "/lossAt1kHzDb", Shown::Absent},
+        {With(stage, {"--hf", "pole"}), "/largestErrorDb", Shown::Near, 0, 1e-6},
+        {With(stage, {"--hf", "pole"}), "/gainDcDb", Shown::Near, 54.91, 0.005},
+        {With(stage, {"--hf", "pole"}), "/resonanceHz", Shown::Null},
+        {With(stage, {"--curve", "Decca LP"}), "/targetPolesUs/0", Shown::Near, 50, 1e-9},
+        {With(stage, {"--round", "E24"}), "/R1", Shown::Near, 510000, 0},
+        {With(stage, {"--round", "E24"}), "/R3", Shown::Near, 1000, 0},
+        {With(stage, cartridge), "/resonanceHz", Shown::Near, 22746, 1},
+        {With(stage, cartridge), "/resonanceQ", Shown::Near, 0.665, 0.001},
+        {With(With(stage, cartridge), {"--tolerance", "0%,0%", "--tolerance-cl", "10%", "--builds", "500"}),
+         "/tolerance/p95Db", Shown::Near, 2.62, 0.03},  // 2.54 dB nominal: the cartridge's own peak
+        {{"--stage", "inverting", "--rin", "10k"}, "/extraZeroHz", Shown::Null},
+        {{"--stage", "two-stage", "--r0", "1k", "--rl", "47k", "--iec"}, "/Cout", Shown::Near, 0.166, 0.001},
+        {{"--circuit", "4", "--c1", "0.01\u00B5", "--part", "C2=3.3n+120p"}, "/C2", Shown::Near, 0.00342, 1e-15},
+        {{"--circuit", "4", "--c1", "10n"}, "/gainDcDb", Shown::Null},
+        {{"--circuit", "4", "--c1", "10n"}, "/network", Shown::Null},
+        {{"--circuit", "4", "--c1", "10n"}, "/gain1kHzDb", Shown::Near, -19.91, 0.01},
+        {{"--circuit", "4", "--c1", "10n"}, "/R0", Shown::Absent},
+        {{"--circuit", "4", "--c1", "10n", "--curve", "NAB 1949"}, "/targetPolesUs/0", Shown::Near, 100, 1e-9},
+    };
+    for (const Figure& figure : figures) {
+        const Finished run = Design(With(figure.arguments, {"--json"}));
+        ASSERT_EQ(run.status, 0) << figure.pointer << " " << run.err;
+        const auto json = nlohmann::json::parse(run.out);
+        const nlohmann::json::json_pointer pointer(figure.pointer);
+        if (figure.shown == Shown::Absent) {
+            EXPECT_FALSE(json.contains(pointer)) << figure.pointer;
+        } else if (figure.shown == Shown::Null) {
+            ASSERT_TRUE(json.contains(pointer)) << figure.pointer;
+            EXPECT_TRUE(json[pointer].is_null()) << figure.pointer;
+        } else {
+            ASSERT_TRUE(json.contains(pointer) && json[pointer].is_number()) << figure.pointer << "\n" << run.out;
+            EXPECT_NEAR(json[pointer].get<double>(), figure.value, figure.within) << figure.pointer;
+        }
+    }
+}
+
 TEST(DesignCli, NetlistRunsInNgspice) {
-    const Finished run = Design({"--circuit", "5", "--c1", "10n", "--rs", "1k", "--rl", "1M", "--netlist"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const auto path = std::filesystem::temp_directory_path() / ("design_" + std::to_string(::getpid()) + ".cir");
-    std::ofstream(path) << run.out;
-    const Finished spice = RunCommand(NGSPICE_PATH, {"-b", path.string()});
-    std::filesystem::remove(path);
-    EXPECT_EQ(spice.status, 0) << spice.out << spice.err;
-    EXPECT_EQ(spice.err.find("rror"), std::string::npos) << spice.err;
+    for (const std::vector<std::string>& design :
+         {std::vector<std::string>{"--circuit", "5", "--c1", "10n", "--rs", "1k", "--rl", "1M"},
+          With(kApplicationNote, {"--a0", "100", "--cartridge", "500mH,1k", "--load", "47k,100p"})}) {
+        const Finished run = Design(With(design, {"--netlist"}));
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto path = std::filesystem::temp_directory_path() / ("design_" + std::to_string(::getpid()) + ".cir");
+        std::ofstream(path) << run.out;
+        const Finished spice = RunCommand(NGSPICE_PATH, {"-b", path.string()});
+        std::filesystem::remove(path);
+        EXPECT_EQ(spice.status, 0) << spice.out << spice.err;
+        EXPECT_EQ(spice.err.find("rror"), std::string::npos) << spice.err;
+    }
 }
 
 struct BadInput {
@@ -156,6 +243,40 @@ TEST(DesignCli, BadInputGivesOneLineAndStatusTwo) {
         {{"--circuit", "0", "--c1", "10n", "--rl", "100k"}, "--rl: The load resistance, RL, is too low"},
         {{"--circuit", "1", "--c1", "10n", "--rs", "10k"}, "--rs: The series resistance, Rs, is too high"},
         {{"--circuit", "4", "--c1", "10n", "--frobnicate"}, "The following argument was not expected: --frobnicate"},
+        {{"--c1", "10n"}, "--circuit is required, or --stage"},
+        {{"--stage", "foo", "--r0", "1k"}, "--stage: 'foo' is no stage"},
+        {{"--stage", "inverting", "--r0", "1k"}, "--r0: an inverting stage has no R0"},
+        {{"--stage", "non-inverting"}, "--stage: give the scale, --r0 or --c1"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--c1", "10n"}, "--r0: give --r0 or --c1, not both"},
+        {{"--stage", "two-stage", "--r0", "1k", "--circuit", "4", "--c2", "1n"}, "--circuit, --c2: only for a passive circuit"},
+        {{"--circuit", "4", "--c1", "10n", "--gain", "40", "--shelf", "1"}, "--gain, --shelf: only for an active stage"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--network", "E"}, "--network: 'E' is no network: give A, B, C or D"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--gain", "-20dB"}, "--gain: The gain is too low"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--gain", "3x5dB"}, "--gain: '3x5dB' is not a gain in dB"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--hf", "3.18us", "--gain", "40"}, "--gain: a zero at 3.18"},
+        {{"--stage", "inverting", "--rin", "1k", "--hf", "none"}, "--hf: only a non-inverting stage"},
+        {{"--stage", "non-inverting", "--r0", "1e-300"}, "--r0: C1 would be"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--r3", "1e12"}, "--r3: C3 would be"},
+        {{"--stage", "inverting", "--rin", "1k", "--r3", "1k"}, "--r3: this design has no R3"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--rl", "10k"}, "--rl: this design has no RL"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--iec"}, "--iec: the coupling capacitor needs"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--a0", "1e6"}, "--a0: '1e6' must lie between 0 dB and 300 dB"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--gbw", "1e-300"}, "--gbw: '1e-300' must lie between"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--shelf", "100"}, "--shelf: RIAA has a shelf of its own"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--curve", "RCA 45", "--shelf", "100"}, "--shelf: The curve's"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--curve", ""}, "--curve: '' is no replay curve"},
+        {{"--circuit", "2", "--c1", "10n", "--iec"}, "--iec: a section is measured against its own target"},
+        {{"--circuit", "4", "--c1", "10n", "--part", "R3=1k"}, "--part: this design has no R3"},
+        {{"--circuit", "4", "--c1", "10n", "--part", "r1=1k"}, "--part: 'r1' is no element"},
+        {{"--circuit", "4", "--c1", "10n", "--part", "R1"}, "--part: 'R1' must be NAME=VALUE"},
+        {{"--circuit", "4", "--c1", "10n", "--part", "R1=1k", "--part", "R1=2k"}, "--part: R1 is given twice"},
+        {{"--circuit", "4", "--c1", "10n", "--part", "C1=1e300"}, "--part: C1 must lie between"},
+        {{"--circuit", "4", "--c1", "10n", "--load", "47k,100p"}, "--load: give --cartridge and --load together"},
+        {{"--circuit", "4", "--c1", "10n", "--cartridge", "50H,1k", "--load", "47k,100p"}, "--cartridge: The cartridge's"},
+        {{"--circuit", "4", "--c1", "10n", "--cartridge", "500mH,1k", "--load", "10,1n"}, "--load: The input's load"},
+        {{"--circuit", "4", "--c1", "10n", "--cartridge", "500mH", "--load", "47k,1n"}, "--cartridge: '500mH' must be two"},
+        {{"--circuit", "4", "--c1", "10n", "--cartridge", "500mH,1k", "--load", "47k,1n", "--tolerance-cl", "5%"},
+         "--tolerance-cl: give --tolerance too"},
     };
     for (const BadInput& bad : cases) {
         const Finished run = Design(bad.arguments);
@@ -171,15 +292,22 @@ TEST(DesignCli, BadInputGivesOneLineAndStatusTwo) {
 TEST(DesignCli, HelpDocumentsEveryOptionWithAnExample) {
     const Finished run = Design({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* option : {"--circuit", "--c1", "--rs", "--rl", "--round", "--c2", "--tolerance", "--netlist",
-                               "--json"}) {
-        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    for (const char* option : {"--circuit", "--c1", "--rs", "--rl", "--round", "--c2", "--stage", "--network", "--gain",
+                               "--r0", "--rin", "--c0", "--hf", "--r3", "--a0", "--gbw", "--shelf", "--part", "--curve",
+                               "--iec", "--zero-3.18us", "--curves", "--cartridge", "--load", "--tolerance",
+                               "--tolerance-cl", "--distribution", "--builds", "--netlist", "--json"}) {
+        // The option itself, not one whose name it begins (--tolerance in --tolerance-cl).
+        const std::string example = "Example: " + std::string(option);
+        bool found = false;
+        for (std::size_t at = run.out.find(example); at != std::string::npos && !found; at = run.out.find(example, at + 1)) {
+            const std::size_t next = at + example.size();
+            found = next < run.out.size() && (run.out[next] == ' ' || run.out[next] == '\n');
+        }
+        EXPECT_TRUE(found) << option;
     }
-    std::size_t examples = 0;
-    for (std::size_t at = run.out.find("Example:"); at != std::string::npos; at = run.out.find("Example:", at + 1)) {
-        ++examples;
-    }
-    EXPECT_GE(examples, 12u) << "the program's example and one for each of its eleven options";
+    const Finished curves = Design({"--curves"});
+    EXPECT_EQ(curves.status, 0);
+    EXPECT_NE(curves.out.find("NAB 1949             NARTB"), std::string::npos) << curves.out;
 }
 
 }  // namespace
