@@ -9,13 +9,6 @@
 
 namespace riaa {
 
-int Polynomial::Degree() const {
-    for (int k = static_cast<int>(c.size()) - 1; k > 0; --k) {
-        if (c[static_cast<std::size_t>(k)] != 0) return k;
-    }
-    return 0;
-}
-
 Polynomial operator+(const Polynomial& a, const Polynomial& b) {
     Polynomial sum;
     for (std::size_t k = 0; k < sum.c.size(); ++k) sum.c[k] = a.c[k] + b.c[k];
@@ -25,6 +18,10 @@ Polynomial operator+(const Polynomial& a, const Polynomial& b) {
 Polynomial operator*(const Polynomial& a, const Polynomial& b) {
     const auto da = static_cast<std::size_t>(a.Degree());
     const auto db = static_cast<std::size_t>(b.Degree());
+    // Resistors are constants: most products in a network's ratio scale a polynomial, which the
+    // tolerance runs do ten thousand times a run.
+    if (da == 0) return a.c[0] * b;
+    if (db == 0) return b.c[0] * a;
     if (da + db >= kPolynomialCoefficients) throw OverflowError();
     Polynomial product;
     for (std::size_t i = 0; i <= da; ++i) {
@@ -34,8 +31,8 @@ Polynomial operator*(const Polynomial& a, const Polynomial& b) {
 }
 
 Polynomial operator*(double factor, const Polynomial& p) {
-    Polynomial scaled = p;
-    for (double& k : scaled.c) k *= factor;
+    Polynomial scaled;
+    for (std::size_t k = 0; k < scaled.c.size(); ++k) scaled.c[k] = p.c[k] * factor;
     return scaled;
 }
 
@@ -52,7 +49,8 @@ Ratio operator*(const Ratio& a, const Ratio& b) { return {a.num * b.num, a.den *
 Ratio operator/(const Ratio& a, const Ratio& b) { return {a.num * b.den, a.den * b.num}; }
 
 Ratio Divider(const Ratio& series, const Ratio& shunt) {
-    return {shunt.num * series.den, shunt.num * series.den + series.num * shunt.den};
+    const Polynomial shuntPart = shunt.num * series.den;
+    return {shuntPart, shuntPart + series.num * shunt.den};
 }
 
 Polynomial TimeConstantProduct(const std::vector<double>& timeConstantsUs) {

@@ -15,7 +15,12 @@ inline constexpr std::size_t kPolynomialCoefficients = 12;
 struct Polynomial {
     std::array<double, kPolynomialCoefficients> c{};
 
-    int Degree() const;
+    // Inline: every product asks it of both factors, ten thousand builds a tolerance run.
+    int Degree() const {
+        int k = static_cast<int>(kPolynomialCoefficients) - 1;
+        while (k > 0 && c[static_cast<std::size_t>(k)] == 0) --k;
+        return k;
+    }
 };
 
 // Throws OverflowError when a product needs a degree beyond the capacity.
