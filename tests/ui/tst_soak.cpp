@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QtTest>
 
 #include <cmath>
@@ -21,6 +23,7 @@
 #include "graph/GraphPage.h"
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
+#include "session/DesignSession.h"
 #include "windows/About1.h"
 #include "windows/Resources.h"
 
@@ -47,7 +50,15 @@ public:
         const bool onCircuitPage = w_.Notebook1->currentIndex() == 0;
         switch (pick(onCircuitPage ? 12 : 10)) {
             case 0: w_.Calculations1->trigger(); return false;
-            case 1: w_.Graph1->trigger(); return false;
+            case 1: {
+                // Any page of the menu but About, the newer ones as often as the first two.
+                QList<QAction*> pages;
+                for (QAction* command : w_.MainMenu1->actions()) {
+                    if (command != w_.About1) pages << command;
+                }
+                pages[pick(int(pages.size()))]->trigger();
+                return false;
+            }
             case 2: resize(); return false;
             case 3:
                 if (pick(8) == 0) w_.About1->trigger();
@@ -56,7 +67,11 @@ public:
                 w_.setFocus();
                 QTest::keyClick(&w_, Qt::Key_Z);
                 return false;
-            default: return onCircuitPage ? actOnCircuitPage() : actOnGraphPage();
+            default:
+                if (onCircuitPage) return actOnCircuitPage();
+                if (w_.Notebook1->currentWidget() == w_.GraphPage1) return actOnGraphPage();
+                actOnAnyControl(w_.Notebook1->currentWidget());
+                return false;
         }
     }
 
@@ -117,6 +132,40 @@ private:
             }
         }
         return false;
+    }
+
+    // The pages beyond the first two: a field typed into, a box ticked, a choice or a row clicked,
+    // whatever the page offers. Saving a netlist is left out: its file dialog is no message box.
+    void actOnAnyControl(QWidget* page) {
+        QList<QWidget*> controls;
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            if (!control->isVisible() || !control->isEnabled()) continue;
+            if (control->objectName() == QLatin1String("BtnSaveNetlist")) continue;
+            if (qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractButton*>(control) ||
+                qobject_cast<QComboBox*>(control) || qobject_cast<QTableWidget*>(control)) {
+                controls << control;
+            }
+        }
+        if (controls.isEmpty()) return;
+        QWidget* control = controls[pick(int(controls.size()))];
+        if (auto* field = qobject_cast<QLineEdit*>(control)) {
+            if (field->parent() && qobject_cast<QComboBox*>(field->parent())) return;
+            field->selectAll();
+            if (pick(5) == 0) QTest::keyClick(field, Qt::Key_Backspace);
+            typeText(field, randomText());
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            click(button);
+        } else if (auto* box = qobject_cast<QComboBox*>(control)) {
+            if (box->isEditable()) {
+                typeInto(box);
+            } else if (box->count() > 0) {
+                box->setCurrentIndex(pick(box->count()));
+                emit box->activated(box->currentIndex());
+            }
+        } else if (auto* table = qobject_cast<QTableWidget*>(control)) {
+            const QRect cell = table->visualRect(table->model()->index(pick(std::max(1, table->rowCount())), 0));
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        }
     }
 
     QPoint randomPoint(const QWidget* widget, int beyond = 0) {
@@ -188,6 +237,10 @@ private:
                                 bool mayEnterValue, const QString& where) {
         const char* context = qPrintable(where);
         QVERIFY2(w.isVisible(), context);
+        // Whatever the pages beyond the first two were given, the design on show is a finite one.
+        if (const auto& report = w.session()->report()) {
+            QVERIFY2(std::isfinite(report->largestErrorDb) && std::isfinite(report->lossAt1kHzDb), context);
+        }
         QVERIFY2(!TRiaaForm::pauseInProgress(), context);
 
         const auto& after = w.networkState().CircuitC1;
