@@ -18,6 +18,8 @@
 #include "common/Fonts.h"
 #include "graph/GraphPage.h"
 #include "KAQ2_RIAA.h"
+#include "accuracy/AccuracyPage.h"
+#include "active/ActiveStagePage.h"
 #include "windows/About1.h"
 #include "windows/AppIcon.h"
 #include "windows/Resources.h"
@@ -68,6 +70,18 @@ int main(int argc, char* argv[]) {
     window.Parts1Click();
     QApplication::processEvents();
     saved = window.grab().save(path("parts-page.png")) && saved;
+
+    // A non-inverting stage with C0, designed by a click on the page, and then on the Accuracy page
+    // behind a cartridge.
+    window.ActiveStage1Click();
+    window.ActiveStagePage1->ChckBxStageC0->click();
+    QApplication::processEvents();
+    saved = window.grab().save(path("active-page.png")) && saved;
+    window.Accuracy1Click();
+    window.AccuracyPage1->ChckBxCartridge->click();
+    settling.restart();
+    while (settling.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    saved = window.grab().save(path("accuracy-stage.png")) && saved;
 
     TAboutBox about;
     saved = about.grab().save(path("about.png")) && saved;

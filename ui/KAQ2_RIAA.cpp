@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "accuracy/AccuracyPage.h"
+#include "active/ActiveStagePage.h"
 #include "circuit/CircuitPage.h"
 #include "circuit/ValueListModel.h"
 #include "common/ErrorReport.h"
@@ -99,6 +100,7 @@ void TRiaaForm::buildFrame() {
     Graph1 = MainMenu1->addAction(QStringLiteral("RIAA Graph"));
     Accuracy1 = MainMenu1->addAction(QStringLiteral("Accuracy"));
     Parts1 = MainMenu1->addAction(QStringLiteral("Parts"));
+    ActiveStage1 = MainMenu1->addAction(QStringLiteral("Active stage"));
     About1 = MainMenu1->addAction(QStringLiteral("About..."));
     Calculations1->setObjectName(QStringLiteral("Calculations1"));
     Graph1->setObjectName(QStringLiteral("Graph1"));
@@ -108,6 +110,9 @@ void TRiaaForm::buildFrame() {
     Parts1->setObjectName(QStringLiteral("Parts1"));
     Parts1->setProperty(MenuCommandHints::kCommandHint,
                         QStringLiteral("Parts | Standard series, part pairs and tolerances for the network as built"));
+    ActiveStage1->setObjectName(QStringLiteral("ActiveStage1"));
+    ActiveStage1->setProperty(MenuCommandHints::kCommandHint,
+                              QStringLiteral("Active stage | A non-inverting, inverting or two-stage op-amp design for the curve"));
     MainMenu1->installEventFilter(new MenuCommandHints(MainMenu1));
     SetShowHint(MainMenu1, true);
     About1->setObjectName(QStringLiteral("About1"));
@@ -115,6 +120,7 @@ void TRiaaForm::buildFrame() {
     connect(Graph1, &QAction::triggered, this, [this] { Graph1Click(); });
     connect(Accuracy1, &QAction::triggered, this, [this] { Accuracy1Click(); });
     connect(Parts1, &QAction::triggered, this, [this] { Parts1Click(); });
+    connect(ActiveStage1, &QAction::triggered, this, [this] { ActiveStage1Click(); });
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
     setMenuBar(MainMenu1);
 
@@ -181,6 +187,8 @@ void TRiaaForm::Accuracy1Click() { Notebook1->setCurrentWidget(AccuracyPage1); }
 
 void TRiaaForm::Parts1Click() { Notebook1->setCurrentWidget(PartsPage1); }
 
+void TRiaaForm::ActiveStage1Click() { Notebook1->setCurrentWidget(ActiveStagePage1); }
+
 // Every page but the graph's works on the one design in the session, which they observe; none of
 // them knows another. Built before FormCreate, whose first calculation they must see.
 void TRiaaForm::buildPages() {
@@ -195,6 +203,8 @@ void TRiaaForm::buildPages() {
     Notebook1->addWidget(AccuracyPage1);
     PartsPage1 = new PartsPage(*session_, Notebook1);
     Notebook1->addWidget(PartsPage1);
+    ActiveStagePage1 = new ActiveStagePage(*session_, Notebook1);
+    Notebook1->addWidget(ActiveStagePage1);
 }
 
 void TRiaaForm::FormShow() { CircuitPage->FormShow(); }

@@ -11,6 +11,7 @@
 #include "ValueLists.h"
 
 class AccuracyPage;
+class ActiveStagePage;
 class CircuitPage;
 class DesignSession;
 class GraphPage;
@@ -60,6 +61,7 @@ public:
     void Graph1Click();
     void Accuracy1Click();
     void Parts1Click();
+    void ActiveStage1Click();
     void About1Click();
     void ShowApplicationHint(const QString& hint);
 
@@ -69,6 +71,7 @@ public:
     QAction* Graph1 = nullptr;
     QAction* Accuracy1 = nullptr;
     QAction* Parts1 = nullptr;
+    QAction* ActiveStage1 = nullptr;
     QAction* About1 = nullptr;
     QStackedWidget* Notebook1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
@@ -76,6 +79,7 @@ public:
     GraphPage* GraphPage1 = nullptr;
     AccuracyPage* AccuracyPage1 = nullptr;
     PartsPage* PartsPage1 = nullptr;
+    ActiveStagePage* ActiveStagePage1 = nullptr;
 
 
 protected:

@@ -114,18 +114,18 @@ private slots:
         QVERIFY(session.design() && session.design()->calculated.kind == DesignKind::NonInverting);
         QVERIFY(session.report().has_value());
         QVERIFY(std::fabs(session.report()->lossAt1kHzDb - 42) < 1e-6);
-        QCOMPARE(page.LblGain1kHz->text(), QStringLiteral("42.0 dB"));
+        QCOMPARE(page.LblStageGain1kHz->text(), QStringLiteral("42.0 dB"));
         QVERIFY(page.resultField(ElementKind::R3)->isVisible());
         const riaa::BuiltNetwork designed = session.design()->calculated;
 
         QTest::keyClicks(gain, QStringLiteral("x"));
         QVERIFY(IsRed(gain));
-        QCOMPARE(page.LabelMessage->text(), QStringLiteral("'42x' is not a valid floating point value"));
+        QCOMPARE(page.LabelStageMessage->text(), QStringLiteral("'42x' is not a valid floating point value"));
         QVERIFY(session.design()->calculated == designed);
         // A gain no non-inverting stage reaches is the engine's to refuse, and the session keeps its design.
         Retype(gain, QStringLiteral("-10"));
         QVERIFY(!IsRed(gain));
-        QVERIFY(page.LabelMessage->text().startsWith(QStringLiteral("The gain is too low")));
+        QVERIFY(page.LabelStageMessage->text().startsWith(QStringLiteral("The gain is too low")));
         QVERIFY(session.design()->calculated == designed);
 
         // A click on the stage already chosen is no edit.
@@ -183,7 +183,7 @@ private slots:
         // Two clicks that leave the op-amp ideal: an edit even where every choice was already made.
         Click(page.ChckBxIdealOpAmp);
         Click(page.ChckBxIdealOpAmp);
-        QVERIFY2(page.LabelMessage->text().isEmpty(), qPrintable(page.LabelMessage->text()));
+        QVERIFY2(page.LabelStageMessage->text().isEmpty(), qPrintable(page.LabelStageMessage->text()));
         QVERIFY(page.design().has_value());
         QCOMPARE(static_cast<int>(session.design()->calculated.kind), stage);
         QStringList shown;
@@ -225,7 +225,7 @@ private slots:
         ActiveStagePage page(session);
         page.show();
         Retype(page.field(ActiveField::Gain), QStringLiteral("40"));
-        Click(page.ChckBxC0);
+        Click(page.ChckBxStageC0);
         QStringList unnamed;
         for (QWidget* widget : page.findChildren<QWidget*>()) {
             if (!widget->isVisible()) continue;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,6 +47,19 @@ constexpr riaa::Pattern kTimeConstant{2, 0, true, false};
 
 using riaa::Index;
 using riaa::IsCapacitor;
+
+// A readout whose text may be longer than its field: what fits, with an ellipsis, and the whole in
+// the status bar's part of its hint, which also says what the field is.
+void ShowFitting(QLabel* field, const QString& text, const QString& whole = {}) {
+    static const char* const kDescription = "mirelundFieldDescription";
+    if (!field->property(kDescription).isValid()) field->setProperty(kDescription, HintOf(field));
+    const QString description = field->property(kDescription).toString();
+    const QFontMetrics metrics(field->font());
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, field->contentsRect().width() - 4);
+    field->setText(shown);
+    const QString said = whole.isEmpty() ? text : whole;
+    SetHint(field, shown == said || said.isEmpty() ? description : description + QStringLiteral(": ") + said);
+}
 
 QString JoinTimeConstants(const std::vector<double>& values, const riaa::NumberLocale& locale) {
     if (values.empty()) return QStringLiteral("none");
@@ -475,32 +489,37 @@ void AccuracyPage::renderReport() {
     const bool stage = report.gainDcDb.has_value();
     LabelLoss->setText(stage ? QStringLiteral("Gain at 1 kHz") : QStringLiteral("Loss at 1 kHz"));
     LblLoss->setText(QString::fromStdString(riaa::FormatDecibels(stage ? report.lossAt1kHzDb : -report.lossAt1kHzDb, locale)));
+    // The stage's extra zero is among the zeros as built; the field names its frequency in the hint.
     QString dc;
+    QString zero;
     if (stage) {
         dc = QStringLiteral("DC ") + QString::fromStdString(riaa::FormatDecibels(*report.gainDcDb, locale));
         if (report.extraZeroHz) {
-            dc += QStringLiteral(", zero ") +
-                  QString::fromStdString(riaa::RenderNumber(*report.extraZeroHz / 1000, riaa::patterns::UpToTwo, locale)) +
-                  QStringLiteral(" kHz");
+            zero = QStringLiteral(", the extra zero at ") +
+                   QString::fromStdString(riaa::RenderNumber(*report.extraZeroHz / 1000, riaa::patterns::UpToTwo, locale)) +
+                   QStringLiteral(" kHz");
         }
     }
-    LblGainDc->setText(dc);
+    ShowFitting(LblGainDc, dc, dc + zero);
     LblGainDc->setVisible(stage);
     QString figures;
     if (report.source) {
         const riaa::SourceFigures& f = *report.source;
-        const auto db = [&](double value) { return FormatErrorDb(value, locale); };
-        figures = QStringLiteral("f0 %1 kHz   Q %2   %3 at 10 kHz   %4 at 20 kHz")
-                      .arg(QString::fromStdString(riaa::RenderNumber(f.resonanceHz / 1000, riaa::patterns::UpToTwoWithZero, locale)),
+        const auto db = [&](double value) {
+            return QString::fromStdString(
+                riaa::WithPlusSign(value, riaa::RenderNumber(value, riaa::patterns::UpToTwoWithZero, locale) + " dB"));
+        };
+        figures = QStringLiteral("f0 %1 kHz, Q %2: %3 at 10k, %4 at 20k")
+                      .arg(QString::fromStdString(riaa::RenderNumber(f.resonanceHz / 1000, riaa::patterns::UpToOne, locale)),
                            QString::fromStdString(riaa::RenderNumber(f.resonanceQ, riaa::patterns::UpToTwoWithZero, locale)),
                            db(f.level10kHzDb), db(f.level20kHzDb));
     }
-    LblSourceFigures->setText(figures);
+    ShowFitting(LblSourceFigures, figures);
     LblSourceFigures->setVisible(report.source.has_value());
-    LblPolesBuilt->setText(JoinTimeConstants(report.realisedPolesUs, locale));
-    LblPolesTarget->setText(JoinTimeConstants(report.targetPolesUs, locale));
-    LblZerosBuilt->setText(JoinTimeConstants(report.realisedZerosUs, locale));
-    LblZerosTarget->setText(JoinTimeConstants(report.targetZerosUs, locale));
+    ShowFitting(LblPolesBuilt, JoinTimeConstants(report.realisedPolesUs, locale));
+    ShowFitting(LblPolesTarget, JoinTimeConstants(report.targetPolesUs, locale));
+    ShowFitting(LblZerosBuilt, JoinTimeConstants(report.realisedZerosUs, locale));
+    ShowFitting(LblZerosTarget, JoinTimeConstants(report.targetZerosUs, locale));
     data.curve = report.errorCurve;
     if (const std::vector<riaa::ToleranceBandPoint>* points = session_.toleranceBand()) {
         ErrorBand band;

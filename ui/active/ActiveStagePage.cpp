@@ -251,32 +251,32 @@ ActiveStagePage::FieldRow ActiveStagePage::makeField(ActiveField which, const ch
 }
 
 void ActiveStagePage::buildDesignFrame() {
-    BevelDesign = Named(new Bevel(Bevel::Shape::EtchedFrame, this), "BevelDesign");
-    BevelDesign->setGeometry(kDesignFrame);
-    LabelDesign = MakeFrameTitle(this, "LabelDesign", QStringLiteral(" Design"), kDesignTitle);
+    BevelStageDesign = Named(new Bevel(Bevel::Shape::EtchedFrame, this), "BevelStageDesign");
+    BevelStageDesign->setGeometry(kDesignFrame);
+    LabelStageDesign = MakeFrameTitle(this, "LabelStageDesign", QStringLiteral(" Design"), kDesignTitle);
     const ActiveInputs defaults;
     const auto text = [&](ActiveField f) { return defaults.texts[Index(f)]; };
 
-    makeField(ActiveField::Gain, "EdtGain", text(ActiveField::Gain), RowTop(0), QStringLiteral("Gain at 1 kHz"),
+    makeField(ActiveField::Gain, "EdtStageGain", text(ActiveField::Gain), RowTop(0), QStringLiteral("Gain at 1 kHz"),
               QStringLiteral("Gain at 1 kHz| The gain the stage is designed for at 1 kHz, in dB."), QStringLiteral("dB"),
-              "LabelGain", QStringLiteral("Gain at 1 kHz"));
+              "LabelStageGain", QStringLiteral("Gain at 1 kHz"));
 
     CmbBxScale = MakeChoice(
         this, "CmbBxScale", {QStringLiteral("R0"), QStringLiteral("C1")}, 0, kScaleChoice, QStringLiteral("Scale by"),
         QStringLiteral("Scale by| Which part sets the stage's impedance level: R0 (Rin in the inverting stage), or "
                        "C1 of the network; every other part follows from it."));
     connect(CmbBxScale, &QComboBox::activated, this, [this](int index) { ScaleChoiceChange(index); });
-    makeField(ActiveField::Scale, "EdtScale", scaleTexts_[0], RowTop(1), QStringLiteral("Scale value"),
+    makeField(ActiveField::Scale, "EdtStageScale", scaleTexts_[0], RowTop(1), QStringLiteral("Scale value"),
               QStringLiteral("Scale value| R0 or Rin in ohms, k and M reading as kilo- and megohms; or C1 in "
                              "\u00B5F, n and p reading as nF and pF."),
               kOhms);
 
-    ChckBxC0 = MakeCheckBox(
-        this, "ChckBxC0", QStringLiteral("C0 in circuit"), kC0Box,
+    ChckBxStageC0 = MakeCheckBox(
+        this, "ChckBxStageC0", QStringLiteral("C0 in circuit"), kC0Box,
         QStringLiteral("C0 in circuit| Check to put C0 in series with R0 (with Rin in the inverting stage), so that "
                        "the stage passes no DC gain beyond 1 (none at all inverting)."));
-    connect(ChckBxC0, &QCheckBox::clicked, this, [this] { InputChange(); });
-    makeField(ActiveField::C0, "EdtC0", text(ActiveField::C0), RowTop(2), QStringLiteral("C0 value"),
+    connect(ChckBxStageC0, &QCheckBox::clicked, this, [this] { InputChange(); });
+    makeField(ActiveField::C0, "EdtStageC0", text(ActiveField::C0), RowTop(2), QStringLiteral("C0 value"),
               QStringLiteral("C0 value| C0 in \u00B5F, n and p reading as nF and pF; its corner with R0 should lie "
                              "well below 20 Hz."),
               kMicrofarads);
@@ -294,18 +294,18 @@ void ActiveStagePage::buildDesignFrame() {
         extraZeroIndex_ = index;
         InputChange();
     });
-    makeField(ActiveField::R3, "EdtR3", text(ActiveField::R3), RowTop(4), QStringLiteral("R3"),
+    makeField(ActiveField::R3, "EdtStageR3", text(ActiveField::R3), RowTop(4), QStringLiteral("R3"),
               QStringLiteral("R3| The resistor of the low-pass after the stage, in ohms, k and M reading as kilo- "
                              "and megohms; C3 is worked out for it."),
-              kOhms, "LabelR3", QStringLiteral("R3"));
+              kOhms, "LabelStageR3", QStringLiteral("R3"));
 
-    ChckBxRL = MakeCheckBox(
-        this, "ChckBxRL", QStringLiteral("RL in circuit"), kRLBox,
+    ChckBxStageRL = MakeCheckBox(
+        this, "ChckBxStageRL", QStringLiteral("RL in circuit"), kRLBox,
         QStringLiteral("RL in circuit| Check to count the next stage's input resistance RL: it loads the low-pass "
                        "after two stages, and the IEC coupling capacitor Cout needs it."));
-    ChckBxRL->setChecked(defaults.useRL);
-    connect(ChckBxRL, &QCheckBox::clicked, this, [this] { InputChange(); });
-    makeField(ActiveField::RL, "EdtRL", text(ActiveField::RL), RowTop(5), QStringLiteral("RL value"),
+    ChckBxStageRL->setChecked(defaults.useRL);
+    connect(ChckBxStageRL, &QCheckBox::clicked, this, [this] { InputChange(); });
+    makeField(ActiveField::RL, "EdtStageRL", text(ActiveField::RL), RowTop(5), QStringLiteral("RL value"),
               QStringLiteral("RL value| The next stage's input resistance in ohms, k and M reading as kilo- and "
                              "megohms."),
               kOhms);
@@ -316,26 +316,26 @@ void ActiveStagePage::buildDesignFrame() {
                        "and its gain-bandwidth product."));
     ChckBxIdealOpAmp->setChecked(defaults.idealOpAmp);
     connect(ChckBxIdealOpAmp, &QCheckBox::clicked, this, [this] { InputChange(); });
-    FieldRow a0 = makeField(ActiveField::OpenLoopGain, "EdtOpenLoopGain", text(ActiveField::OpenLoopGain), RowTop(7),
+    FieldRow a0 = makeField(ActiveField::OpenLoopGain, "EdtStageOpenLoopGain", text(ActiveField::OpenLoopGain), RowTop(7),
                             QStringLiteral("Open-loop gain A0"),
                             QStringLiteral("Open-loop gain A0| The op-amp's gain at DC, in dB."), QStringLiteral("dB"),
-                            "LabelOpenLoopGain", QStringLiteral("A0"));
+                            "LabelStageOpenLoopGain", QStringLiteral("A0"));
     a0.edit->setGeometry(kOpenLoopGainField);
     a0.unit->move(kOpenLoopGainUnit);
     FieldRow gbw = makeField(
-        ActiveField::GainBandwidth, "EdtGainBandwidth", text(ActiveField::GainBandwidth), RowTop(7),
+        ActiveField::GainBandwidth, "EdtStageGainBandwidth", text(ActiveField::GainBandwidth), RowTop(7),
         QStringLiteral("Gain-bandwidth product"),
         QStringLiteral("Gain-bandwidth product| Where the op-amp's gain falls to 1, in Hz, k and M reading as kHz "
                        "and MHz."),
-        QStringLiteral("Hz"), "LabelGainBandwidth", QStringLiteral("GBW"));
+        QStringLiteral("Hz"), "LabelStageGainBandwidth", QStringLiteral("GBW"));
     gbw.caption->move(kGainBandwidthCaption);
     gbw.edit->setGeometry(kGainBandwidthField);
     gbw.unit->move(kGainBandwidthUnit);
 
-    makeField(ActiveField::Shelf, "EdtShelf", text(ActiveField::Shelf), RowTop(8), QStringLiteral("Shelf"),
+    makeField(ActiveField::Shelf, "EdtStageShelf", text(ActiveField::Shelf), RowTop(8), QStringLiteral("Shelf"),
               QStringLiteral("Shelf| Where the stage puts the bass shelf of a curve that has none, in \u00B5s "
                              "(15915 \u00B5s is 10 Hz); only such a curve uses it."),
-              QStringLiteral("\u00B5s"), "LabelShelf", QStringLiteral("Shelf"));
+              QStringLiteral("\u00B5s"), "LabelStageShelf", QStringLiteral("Shelf"));
     normalFieldColour_ = fields_[Index(ActiveField::Gain)].edit->palette().color(QPalette::Base);
 }
 
@@ -345,8 +345,8 @@ void ActiveStagePage::makeResult(ElementKind element, int row, int column, const
     const auto c = static_cast<std::size_t>(column);
     const int top = kResultTop + row * kResultPitch;
     ResultRow result;
-    result.caption = MakeCaption(this, ("LabelRes" + name).toLatin1().constData(), name, {kResultCaptionLeft[c], top + 2});
-    result.field = MakeResultField(this, ("Lbl" + name).toLatin1().constData(),
+    result.caption = MakeCaption(this, ("LabelStageRes" + name).toLatin1().constData(), name, {kResultCaptionLeft[c], top + 2});
+    result.field = MakeResultField(this, ("LblStage" + name).toLatin1().constData(),
                                    {kResultFieldLeft[c], top, kResultFieldWidth[c], 19},
                                    name + QStringLiteral(" as designed"),
                                    name + QStringLiteral(" as designed| ") + hint);
@@ -354,9 +354,9 @@ void ActiveStagePage::makeResult(ElementKind element, int row, int column, const
 }
 
 void ActiveStagePage::buildPartsFrame() {
-    BevelParts = Named(new Bevel(Bevel::Shape::EtchedFrame, this), "BevelParts");
-    BevelParts->setGeometry(kPartsFrame);
-    LabelParts = MakeFrameTitle(this, "LabelParts", QStringLiteral(" Parts"), kPartsTitle);
+    BevelStageParts = Named(new Bevel(Bevel::Shape::EtchedFrame, this), "BevelStageParts");
+    BevelStageParts->setGeometry(kPartsFrame);
+    LabelStageParts = MakeFrameTitle(this, "LabelStageParts", QStringLiteral(" Parts"), kPartsTitle);
     const auto hintOf = [](ElementKind element) -> QString {
         switch (element) {
             case ElementKind::R0: return QStringLiteral("From the \u2212 input to ground; with the network it sets the gain.");
@@ -383,34 +383,34 @@ void ActiveStagePage::buildFiguresFrame() {
     BevelFigures = Named(new Bevel(Bevel::Shape::EtchedFrame, this), "BevelFigures");
     BevelFigures->setGeometry(kFiguresFrame);
     LabelFigures = MakeFrameTitle(this, "LabelFigures", QStringLiteral(" Stage figures"), kFiguresTitle);
-    LabelGain1kHz = MakeCaption(this, "LabelGain1kHz", QStringLiteral("Gain at 1 kHz"), {kCaptionLeft, 278});
-    LblGain1kHz = MakeResultField(
-        this, "LblGain1kHz", kGain1kHzField, QStringLiteral("Gain at 1 kHz as designed"),
+    LabelStageGain1kHz = MakeCaption(this, "LabelStageGain1kHz", QStringLiteral("Gain at 1 kHz"), {kCaptionLeft, 278});
+    LblStageGain1kHz = MakeResultField(
+        this, "LblStageGain1kHz", kGain1kHzField, QStringLiteral("Gain at 1 kHz as designed"),
         QStringLiteral("Gain at 1 kHz as designed| The stage's gain at 1 kHz with the parts as designed, from an "
                        "ideal source."));
-    LabelGainDc = MakeCaption(this, "LabelGainDc", QStringLiteral("at DC"), {0, kGainDcCaptionTop});
+    LabelStageGainDc = MakeCaption(this, "LabelStageGainDc", QStringLiteral("at DC"), {0, kGainDcCaptionTop});
     placeGainDcCaption();
-    LblGainDc = MakeResultField(
-        this, "LblGainDc", kGainDcField, QStringLiteral("Gain at DC"),
+    LblStageGainDc = MakeResultField(
+        this, "LblStageGainDc", kGainDcField, QStringLiteral("Gain at DC"),
         QStringLiteral("Gain at DC| The stage's gain at 0 Hz, or at 20 Hz where C0 or Cout blocks DC."));
-    LabelExtraZeroHz = MakeCaption(this, "LabelExtraZeroHz", QStringLiteral("Extra zero"), {kCaptionLeft, 302});
-    LblExtraZero = MakeResultField(
-        this, "LblExtraZero", kExtraZeroField, QStringLiteral("Extra zero frequency"),
+    LabelStageExtraZeroHz = MakeCaption(this, "LabelStageExtraZeroHz", QStringLiteral("Extra zero"), {kCaptionLeft, 302});
+    LblStageExtraZero = MakeResultField(
+        this, "LblStageExtraZero", kExtraZeroField, QStringLiteral("Extra zero frequency"),
         QStringLiteral("Extra zero frequency| Where the non-inverting stage's second zero lies, and what became of "
                        "it."));
 
-    LabelMessage = MakePlainLabel(this, "LabelMessage", QString(), PixelFont(kArial, 12));
-    LabelMessage->setGeometry(kMessage);
-    LabelMessage->setWordWrap(true);
-    LabelMessage->setAccessibleName(QStringLiteral("Message"));
-    QPalette red = LabelMessage->palette();
+    LabelStageMessage = MakePlainLabel(this, "LabelStageMessage", QString(), PixelFont(kArial, 12));
+    LabelStageMessage->setGeometry(kMessage);
+    LabelStageMessage->setWordWrap(true);
+    LabelStageMessage->setAccessibleName(QStringLiteral("Message"));
+    QPalette red = LabelStageMessage->palette();
     red.setColor(QPalette::WindowText, kMessageText);
-    LabelMessage->setPalette(red);
+    LabelStageMessage->setPalette(red);
 }
 
 void ActiveStagePage::placeGainDcCaption() {
-    LabelGainDc->adjustSize();
-    LabelGainDc->move(kGainDcField.left() - kGainDcCaptionGap - LabelGainDc->width(), kGainDcCaptionTop);
+    LabelStageGainDc->adjustSize();
+    LabelStageGainDc->move(kGainDcField.left() - kGainDcCaptionGap - LabelStageGainDc->width(), kGainDcCaptionTop);
 }
 
 QLabel* ActiveStagePage::resultField(ElementKind element) const { return results_[riaa::Index(element)].field; }
@@ -422,10 +422,10 @@ ActiveInputs ActiveStagePage::inputs() const {
     in.stage = static_cast<DesignKind>(stageGroup_->checkedId());
     in.form = static_cast<NetworkForm>(formGroup_->checkedId());
     in.scaleByC1 = CmbBxScale->currentIndex() == 1;
-    in.useC0 = ChckBxC0->isChecked();
+    in.useC0 = ChckBxStageC0->isChecked();
     const int zero = CmbBxExtraZero->currentIndex();
     in.highFrequencyZero = kExtraZeroChoices[zero >= 0 && zero < 3 ? static_cast<std::size_t>(zero) : 0];
-    in.useRL = ChckBxRL->isChecked();
+    in.useRL = ChckBxStageRL->isChecked();
     in.idealOpAmp = ChckBxIdealOpAmp->isChecked();
     for (std::size_t i = 0; i < kActiveFieldCount; ++i) in.texts[i] = fields_[i].edit->text();
     return in;
@@ -446,7 +446,7 @@ void ActiveStagePage::InputChange() {
     const ActiveReading reading = ReadActiveInputs(inputs(), session_.curve(), session_.locale());
     markFields(reading.bad);
     if (!reading.request) {
-        LabelMessage->setText(reading.message);
+        LabelStageMessage->setText(reading.message);
         return;
     }
     try {
@@ -460,10 +460,10 @@ void ActiveStagePage::InputChange() {
         design_ = design;
         figures_ = figures;
     } catch (const riaa::EngineError& error) {
-        LabelMessage->setText(QString::fromUtf8(error.what()));
+        LabelStageMessage->setText(QString::fromUtf8(error.what()));
         return;
     }
-    LabelMessage->clear();
+    LabelStageMessage->clear();
     session_.setActiveDesign(*design_);
     renderResults();
     renderState();
@@ -484,7 +484,7 @@ void ActiveStagePage::updateControls() {
     LabelForm->setEnabled(states.form);
     LabelExtraZero->setEnabled(states.highFrequencyZero);
     CmbBxExtraZero->setEnabled(states.highFrequencyZero);
-    ChckBxRL->setEnabled(states.rlChoice);
+    ChckBxStageRL->setEnabled(states.rlChoice);
 
     const bool inverting = in.stage == DesignKind::Inverting;
     CmbBxScale->setItemText(0, inverting ? QStringLiteral("Rin") : QStringLiteral("R0"));
@@ -515,17 +515,17 @@ void ActiveStagePage::renderResults() {
         row.field->setText(shown ? ValueText(place.element, design_->value(place.element), locale) : QString());
     }
     if (!design_) {
-        for (QLabel* figure : {LblGain1kHz, LblGainDc, LblExtraZero}) figure->clear();
+        for (QLabel* figure : {LblStageGain1kHz, LblStageGainDc, LblStageExtraZero}) figure->clear();
         return;
     }
     const riaa::BuiltNetwork& design = *design_;
-    LblGain1kHz->setText(DecibelText(figures_.gain1kHzDb, locale));
+    LblStageGain1kHz->setText(DecibelText(figures_.gain1kHzDb, locale));
     const bool blocked = design.has(ElementKind::C0) || design.has(ElementKind::Cout);
-    LabelGainDc->setText(blocked ? QStringLiteral("at 20 Hz") : QStringLiteral("at DC"));
+    LabelStageGainDc->setText(blocked ? QStringLiteral("at 20 Hz") : QStringLiteral("at DC"));
     placeGainDcCaption();
-    LblGainDc->setText(DecibelText(figures_.stage.gainDcDb, locale));
+    LblStageGainDc->setText(DecibelText(figures_.stage.gainDcDb, locale));
     if (!figures_.stage.extraZeroHz) {
-        LblExtraZero->setText(QStringLiteral("none"));
+        LblStageExtraZero->setText(QStringLiteral("none"));
         return;
     }
     QString fate = QStringLiteral(", left in");
@@ -534,7 +534,7 @@ void ActiveStagePage::renderResults() {
     } else if (design.kind == DesignKind::NonInverting && design.highFrequencyZero == HighFrequencyZero::At3_18us) {
         fate = QStringLiteral(", as the target has it");
     }
-    LblExtraZero->setText(FrequencyText(*figures_.stage.extraZeroHz, locale) + fate);
+    LblStageExtraZero->setText(FrequencyText(*figures_.stage.extraZeroHz, locale) + fate);
 }
 
 void ActiveStagePage::renderState() {

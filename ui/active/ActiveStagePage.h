@@ -51,28 +51,28 @@ public:
     Bevel* BevelSchematic = nullptr;
     FormSchematicView* ImageForm = nullptr;
 
-    Bevel* BevelDesign = nullptr;
-    QLabel* LabelDesign = nullptr;
+    Bevel* BevelStageDesign = nullptr;
+    QLabel* LabelStageDesign = nullptr;
     QComboBox* CmbBxScale = nullptr;
-    QCheckBox* ChckBxC0 = nullptr;
+    QCheckBox* ChckBxStageC0 = nullptr;
     QLabel* LabelExtraZero = nullptr;
     QComboBox* CmbBxExtraZero = nullptr;
-    QCheckBox* ChckBxRL = nullptr;
+    QCheckBox* ChckBxStageRL = nullptr;
     QCheckBox* ChckBxIdealOpAmp = nullptr;
 
-    Bevel* BevelParts = nullptr;
-    QLabel* LabelParts = nullptr;
+    Bevel* BevelStageParts = nullptr;
+    QLabel* LabelStageParts = nullptr;
     QLabel* LabelDesignState = nullptr;
 
     Bevel* BevelFigures = nullptr;
     QLabel* LabelFigures = nullptr;
-    QLabel* LabelGain1kHz = nullptr;
-    QLabel* LblGain1kHz = nullptr;
-    QLabel* LabelGainDc = nullptr;
-    QLabel* LblGainDc = nullptr;
-    QLabel* LabelExtraZeroHz = nullptr;
-    QLabel* LblExtraZero = nullptr;
-    QLabel* LabelMessage = nullptr;
+    QLabel* LabelStageGain1kHz = nullptr;
+    QLabel* LblStageGain1kHz = nullptr;
+    QLabel* LabelStageGainDc = nullptr;
+    QLabel* LblStageGainDc = nullptr;
+    QLabel* LabelStageExtraZeroHz = nullptr;
+    QLabel* LblStageExtraZero = nullptr;
+    QLabel* LabelStageMessage = nullptr;
 
 protected:
     bool event(QEvent* event) override;
