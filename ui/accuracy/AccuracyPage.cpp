@@ -37,7 +37,6 @@ using riaa::ElementKind;
 const QString kArial = QStringLiteral("Arial");
 const QString kMicrofarads = QStringLiteral("\u00B5F");
 const QString kOhms = QStringLiteral("\u03A9");
-const QColor kBadField(255, 150, 150);
 const QColor kMessageText(176, 0, 0);
 
 const QRect kPlotBoxDesign(288, 228, 336, 138);
@@ -158,7 +157,6 @@ void AccuracyPage::buildAsBuiltFrame() {
                                                                  QString::fromUtf8(row.what) + QLatin1Char('.'));
     }
 
-    normalFieldColour_ = rows_[Index(ElementKind::C1)].field->palette().color(QPalette::Base);
 
     ChckBxRsInCircuit = MakeCheckBox(
         this, "ChckBxRsInCircuit", QStringLiteral("Rs in circuit"), {20, 172, 110, 17},
@@ -386,7 +384,7 @@ void AccuracyPage::renderTarget() {
     for (std::size_t i = 0; i < cartridgeFields_.size(); ++i) {
         cartridgeFields_[i]->setEnabled(cartridge);
         cartridgeCaptions_[i]->setEnabled(cartridge);
-        markField(cartridgeFields_[i], cartridge && !problems[i].isEmpty());
+        MarkField(cartridgeFields_[i], cartridge && !problems[i].isEmpty());
     }
     const std::optional<SessionDesign>& design = session_.design();
     LabelDesign->setText(design ? QStringLiteral(" ") + QString::fromStdString(riaa::DesignCaption(design->calculated)) + QStringLiteral(" ")
@@ -437,7 +435,7 @@ void AccuracyPage::renderFields() {
             row.field->setText(field.text);
             row.field->setCursorPosition(0);
         }
-        markField(row.field, !field.problem.isEmpty());
+        MarkField(row.field, !field.problem.isEmpty());
         row.total->setText(field.total);
     }
     ChckBxRsInCircuit->setChecked(session_.field(ElementKind::Rs).inCircuit);
@@ -446,15 +444,6 @@ void AccuracyPage::renderFields() {
                                                        : QStringLiteral("Calculated values"));
     LabelValuesSource->adjustSize();
     LabelMessage->setText(session_.message());
-}
-
-void AccuracyPage::markField(QLineEdit* field, bool bad) {
-    QPalette colours = field->palette();
-    // The disabled look stays the style's own, so that a blank element reads as unavailable.
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        colours.setColor(group, QPalette::Base, bad ? kBadField : normalFieldColour_);
-    }
-    field->setPalette(colours);
 }
 
 void AccuracyPage::renderReport() {

@@ -112,7 +112,6 @@ private:
     void renderReport();
     void renderTarget();
     void placeRows();
-    void markField(QLineEdit* field, bool bad);
     void placeGrowingControls();
 
     std::array<ElementRow, riaa::kPartCount> rows_{};
@@ -120,5 +119,4 @@ private:
     std::array<QLabel*, 4> cartridgeCaptions_{};
     std::array<QLineEdit*, 4> cartridgeFields_{};
     SaveFileDialog saveFileDialog_;
-    QColor normalFieldColour_;
 };

@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -29,7 +28,6 @@ using riaa::NetworkForm;
 const QString kArial = QStringLiteral("Arial");
 const QString kOhms = QStringLiteral("\u03A9");
 const QString kMicrofarads = QStringLiteral("\u00B5F");
-const QColor kBadField(255, 150, 150);
 const QColor kMessageText(176, 0, 0);
 
 // ---- Where everything sits, at the page's design size ---------------------------------------------------------
@@ -141,7 +139,7 @@ bool SameCircuit(const riaa::BuiltNetwork& a, const riaa::BuiltNetwork& b) {
 
 }  // namespace
 
-ActiveStagePage::ActiveStagePage(DesignSession& session, QWidget* parent) : QWidget(parent), session_(session) {
+ActiveStagePage::ActiveStagePage(DesignSession& session, QWidget* parent) : SessionPage(session, parent) {
     setObjectName(QStringLiteral("ActiveStagePage"));
     setFont(PixelFont(kArial, 12));
     setAutoFillBackground(true);
@@ -156,10 +154,8 @@ ActiveStagePage::ActiveStagePage(DesignSession& session, QWidget* parent) : QWid
     buildFiguresFrame();
 
     resize(kDesignWidth, kDesignHeight);
-    connect(&session_, &DesignSession::changed, this, [this] { sessionChanged(); });
-    updateControls();
     renderResults();
-    renderState();
+    renderNow();
 }
 
 ActiveStagePage::~ActiveStagePage() {
@@ -336,7 +332,6 @@ void ActiveStagePage::buildDesignFrame() {
               QStringLiteral("Shelf| Where the stage puts the bass shelf of a curve that has none, in \u00B5s "
                              "(15915 \u00B5s is 10 Hz); only such a curve uses it."),
               QStringLiteral("\u00B5s"), "LabelStageShelf", QStringLiteral("Shelf"));
-    normalFieldColour_ = fields_[Index(ActiveField::Gain)].edit->palette().color(QPalette::Base);
 }
 
 void ActiveStagePage::makeResult(ElementKind element, int row, int column, const QString& hint) {
@@ -494,15 +489,7 @@ void ActiveStagePage::updateControls() {
 }
 
 void ActiveStagePage::markFields(const std::array<bool, kActiveFieldCount>& bad) {
-    for (std::size_t i = 0; i < kActiveFieldCount; ++i) {
-        QLineEdit* edit = fields_[i].edit;
-        QPalette colours = edit->palette();
-        // The disabled look stays the style's own, so that a field out of use reads as unavailable.
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-            colours.setColor(group, QPalette::Base, bad[i] ? kBadField : normalFieldColour_);
-        }
-        edit->setPalette(colours);
-    }
+    for (std::size_t i = 0; i < kActiveFieldCount; ++i) MarkField(fields_[i].edit, bad[i]);
 }
 
 void ActiveStagePage::renderResults() {
@@ -538,7 +525,6 @@ void ActiveStagePage::renderResults() {
 }
 
 void ActiveStagePage::renderState() {
-    stale_ = false;
     const std::optional<SessionDesign>& held = session_.design();
     QString state = QStringLiteral("Edit a value to design the stage and use it.");
     if (design_ && held && SameCircuit(held->calculated, *design_)) {
@@ -551,20 +537,8 @@ void ActiveStagePage::renderState() {
     LabelDesignState->setText(state);
 }
 
-bool ActiveStagePage::event(QEvent* event) {
-    // Shown again, in a window on screen or not: what changed meanwhile is drawn now.
-    if (event->type() == QEvent::ShowToParent && stale_) {
-        updateControls();
-        renderState();
-    }
-    return QWidget::event(event);
-}
-
-void ActiveStagePage::sessionChanged() {
+void ActiveStagePage::render() {
     // The curve decides which fields count; the design itself waits for the user's next edit.
-    stale_ = true;
-    if (isVisibleTo(window())) {
-        updateControls();
-        renderState();
-    }
+    updateControls();
+    renderState();
 }

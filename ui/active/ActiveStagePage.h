@@ -3,13 +3,13 @@
 
 #include <QColor>
 #include <QString>
-#include <QWidget>
 #include <array>
 #include <optional>
 
 #include "ActiveStage.h"
 #include "BuiltNetwork.h"
 #include "active/ActiveStageInputs.h"
+#include "session/SessionPage.h"
 
 class Bevel;
 class DesignSession;
@@ -21,7 +21,7 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 
-class ActiveStagePage : public QWidget {
+class ActiveStagePage : public SessionPage {
     Q_OBJECT
 public:
     static constexpr int kDesignWidth = 634;
@@ -74,9 +74,6 @@ public:
     QLabel* LblStageExtraZero = nullptr;
     QLabel* LabelStageMessage = nullptr;
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     // A text field with its caption (none where a check box or a choice names it) and its unit.
     struct FieldRow {
@@ -112,9 +109,8 @@ private:
     void renderResults();
     void placeGainDcCaption();
     void renderState();
-    void sessionChanged();
+    void render() override;
 
-    DesignSession& session_;
     std::array<FieldRow, kActiveFieldCount> fields_{};
     std::array<ResultRow, riaa::kPartCount> results_{};
     QButtonGroup* stageGroup_ = nullptr;
@@ -128,6 +124,4 @@ private:
     std::array<QString, 2> scaleTexts_{};
     std::optional<riaa::BuiltNetwork> design_;
     Figures figures_;
-    bool stale_ = true;
-    QColor normalFieldColour_;
 };

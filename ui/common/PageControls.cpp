@@ -1,5 +1,8 @@
 #include "common/PageControls.h"
 
+#include <QApplication>
+#include <QLineEdit>
+
 #include <QColor>
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,4 +77,14 @@ QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption,
     box->setGeometry(geometry);
     // Some captions keep trailing blanks for their layout; a screen reader needs only the words.
     return WithHint(box, caption.trimmed(), hint);
+}
+
+void MarkField(QLineEdit* field, bool bad) {
+    static const QColor kBadField(255, 150, 150);
+    const QColor normal = QApplication::palette(field).color(QPalette::Active, QPalette::Base);
+    QPalette colours = field->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Base, bad ? kBadField : normal);
+    }
+    field->setPalette(colours);
 }

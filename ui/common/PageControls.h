@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -38,6 +39,9 @@ QPushButton* MakeButton(QWidget* page, const char* name, const QString& caption,
                         const QString& hint);
 QCheckBox* MakeCheckBox(QWidget* page, const char* name, const QString& caption, const QRect& geometry,
                         const QString& hint);
+// A field's background: light red while it holds text that does not read, the style's own otherwise.
+// The disabled look stays the style's, so that a field out of use reads as unavailable.
+void MarkField(QLineEdit* field, bool bad);
 // A drop-down list of fixed items.
 QComboBox* MakeChoice(QWidget* page, const char* name, const QStringList& items, int current, const QRect& geometry,
                       const QString& accessibleName, const QString& hint);

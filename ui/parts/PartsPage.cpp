@@ -25,7 +25,6 @@ using riaa::ElementKind;
 using riaa::SeriesKind;
 
 const QString kArial = QStringLiteral("Arial");
-const QColor kBadField(255, 150, 150);
 const QColor kMessageText(176, 0, 0);
 
 constexpr int kTableRowHeight = 21;
@@ -244,7 +243,6 @@ void PartsPage::buildToleranceFrame() {
                                         "input."));
     EdtTolCL->setGeometry(540, 54, 56, 21);
     LabelTolCLUnit = MakeCaption(this, "LabelTolCLUnit", QStringLiteral("%"), {600, 57});
-    normalFieldColour_ = EdtTolR->palette().color(QPalette::Base);
 
     LabelDistribution = MakeCaption(this, "LabelDistribution", QStringLiteral("Spread"), {329, 84});
     RdBtnUniform = Named(new QRadioButton(QStringLiteral("uniform within the tolerance"), this), "RdBtnUniform");
@@ -434,9 +432,9 @@ void PartsPage::ToleranceChange() {
 void PartsPage::renderTolerance() {
     const riaa::NumberLocale& locale = session_.locale();
     const std::array<bool, 3>& bad = session_.badToleranceFields();
-    markField(EdtTolR, bad[0]);
-    markField(EdtTolC, bad[1]);
-    markField(EdtTolCL, bad[2]);
+    MarkField(EdtTolR, bad[0]);
+    MarkField(EdtTolC, bad[1]);
+    MarkField(EdtTolCL, bad[2]);
     const bool cartridge = session_.source().has_value();
     for (QWidget* control : {static_cast<QWidget*>(LabelTolCL), static_cast<QWidget*>(EdtTolCL),
                              static_cast<QWidget*>(LabelTolCLUnit)}) {
@@ -465,10 +463,3 @@ void PartsPage::renderTolerance() {
     for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->setText(MagnitudeText(figures[i], locale));
 }
 
-void PartsPage::markField(QLineEdit* field, bool bad) {
-    QPalette colours = field->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        colours.setColor(group, QPalette::Base, bad ? kBadField : normalFieldColour_);
-    }
-    field->setPalette(colours);
-}

@@ -104,7 +104,6 @@ private:
     void pairChosenElement();
     void renderTable();
     void renderTolerance();
-    void markField(QLineEdit* field, bool bad);
     std::optional<riaa::SeriesKind> capacitorSeries() const;
 
     std::vector<SeriesTableRow> seriesRows_;
@@ -115,5 +114,4 @@ private:
     // The calculation the pairs on show were found for: a pair answers that one only.
     std::optional<riaa::BuiltNetwork> pairsFoundFor_;
     QButtonGroup* distributionGroup_ = nullptr;
-    QColor normalFieldColour_;
 };
