@@ -240,7 +240,6 @@ void PoleAndZeroLines(std::ostream& out, const riaa::AccuracyReport& report) {
 }  // namespace
 
 std::string RenderTable(const DesignRequest& request, const DesignOutcome& outcome) {
-    static constexpr const char* kNames[riaa::kElementCount] = {"C1", "C2", "R1", "R2", "RL", "Rs"};
     std::ostringstream out;
     const riaa::BuiltNetwork& network = outcome.network;
     const riaa::AccuracyReport& report = outcome.report;
@@ -249,7 +248,9 @@ std::string RenderTable(const DesignRequest& request, const DesignOutcome& outco
         out << "Circuit          " << circuit << " \"" << riaa::Row(request.circuit).caption << "\"\n";
         for (int element = 0; element < riaa::kElementCount; ++element) {
             const std::string& text = outcome.texts[static_cast<std::size_t>(element)];
-            if (!text.empty()) out << kNames[element] << "               " << text << "\n";
+            if (!text.empty()) {
+                out << riaa::ElementName(static_cast<riaa::ElementKind>(element)) << "               " << text << "\n";
+            }
         }
         LargestErrorLine(out, report);
         out << "Loss at 1 kHz    " << riaa::FixedDecibels(-report.lossAt1kHzDb, 2) << "\n";

@@ -27,6 +27,16 @@ std::string Lowercase(std::string text) {
     return text;
 }
 
+// The circuits as the help lists them, two to a line: 0 "Low-Pass 50Hz", 1 "Low-Pass 2122Hz", ...
+std::string CircuitList() {
+    std::string list;
+    for (int index = 0; index < riaa::kCircuitCount; ++index) {
+        if (index > 0) list += index % 2 == 0 ? ",\n" : ", ";
+        list += std::to_string(index) + " \"" + std::string(riaa::Row(static_cast<riaa::CircuitKind>(index)).caption) + "\"";
+    }
+    return list;
+}
+
 // "0" to "5", or a circuit's caption in any letter case.
 riaa::CircuitKind ParseCircuit(const std::string& text) {
     if (text.size() == 1 && text[0] >= '0' && text[0] < '0' + riaa::kCircuitCount) {
@@ -36,7 +46,8 @@ riaa::CircuitKind ParseCircuit(const std::string& text) {
         const auto circuit = static_cast<riaa::CircuitKind>(index);
         if (Lowercase(std::string(riaa::Row(circuit).caption)) == Lowercase(text)) return circuit;
     }
-    throw UsageError("--circuit", "'" + text + "' is no circuit: give 0 to 5 or a caption such as \"Low-Pass 50Hz\"");
+    throw UsageError("--circuit", "'" + text + "' is no circuit: give 0 to 5 or a caption such as \"" +
+                                      std::string(riaa::Row(riaa::CircuitKind::LowPass50Hz).caption) + "\"");
 }
 
 // "E6, E12, E24, E48, E96" and "E192" joined by last.
@@ -364,10 +375,7 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     int builds = ToleranceRequest{}.builds;
     const std::string defaultBuilds = riaa::RenderNumber(builds, riaa::patterns::GroupedWhole, kPointLocale);
     DesignRequest request;
-    app.add_option("--circuit", circuit,
-                   "Passive circuit 0 to 5 or its caption: 0 \"Low-Pass 50Hz\", 1 \"Low-Pass 2122Hz\",\n"
-                   "2 \"Shelving 50Hz to 500Hz\", 3 \"Shelving 500Hz to 2122Hz\",\n"
-                   "4 \"Complete RIAA Eq (version 1)\", 5 \"Complete RIAA Eq (version 2)\". Example: --circuit 4");
+    app.add_option("--circuit", circuit, "Passive circuit 0 to 5 or its caption: " + CircuitList() + ". Example: --circuit 4");
     app.add_option("--c1", text["--c1"],
                    "Capacitor C1 in \u00B5F, or with n, p or u: 0.01, 10n, 10000p. With --stage it sets the\n"
                    "scale: capacitors first, everything else follows. Example: --c1 10n");

@@ -110,6 +110,10 @@ std::vector<double> ErrorBandFrequencies(int points) {
     return hz;
 }
 
+std::string NegativePartMessage(std::string_view element) {
+    return "This network cannot be built: " + std::string(element) + " is negative";
+}
+
 void CheckBuildable(const BuiltNetwork& network) {
     const bool passive = network.kind == DesignKind::Passive;
     // Where a resistor alone is the shunt of a passive network, zero would short the output.
@@ -122,7 +126,7 @@ void CheckBuildable(const BuiltNetwork& network) {
         const double value = network.value(e);
         const std::string name(ElementName(e));
         if (!std::isfinite(value)) throw EngineError(name + " must be a finite value");
-        if (value < 0) throw EngineError("This network cannot be built: " + name + " is negative");
+        if (value < 0) throw EngineError(NegativePartMessage(name));
         // Around an op-amp every element sets a gain or a time constant: none may be a wire.
         if (value == 0 && (!passive || IsCapacitor(e) || e == ElementKind::RL || isWholeShunt(e))) {
             throw EngineError(name + " must be greater than zero");

@@ -3,6 +3,8 @@
 
 #include <complex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "BuiltNetwork.h"
@@ -67,5 +69,9 @@ AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points = kError
 
 // The checks of EvaluateAccuracy on the parts alone.
 void CheckBuildable(const BuiltNetwork& network);
+
+// "This network cannot be built: R1 is negative": what a design with a negative part says, here
+// and where a page shows why it has no curve.
+std::string NegativePartMessage(std::string_view element);
 
 }  // namespace riaa

@@ -63,6 +63,8 @@ private slots:
         QTest::newRow("not a number") << false << r1 << "27k+4x7" << 0.0 << ""
                                       << "'4x7' is not a valid floating point value";
         QTest::newRow("zero part") << false << c2 << "0" << 0.0 << "" << "The value must be greater than zero";
+        QTest::newRow("no part can be so small") << false << c2 << "1e-300" << 0.0 << ""
+                                                 << "C2 must lie between 1 pF and 10,000 \u00B5F";
     }
     void fieldsReadTypedTexts() {
         QFETCH(bool, comma);

@@ -461,7 +461,8 @@ void AccuracyPage::renderReport() {
         LblGainDc->hide();
         LblSourceFigures->hide();
         // Before the first calculation the plot is as empty as in the alert state, without its notice.
-        if (session_.design()) data.notice = QStringLiteral("This network cannot be built: R1 is negative");
+        // The circuit page's alert: its relations left R1 below zero.
+        if (session_.design()) data.notice = QString::fromStdString(riaa::NegativePartMessage("R1"));
         ImageError->setData(std::move(data));
         return;
     }
@@ -494,11 +495,8 @@ void AccuracyPage::renderReport() {
     QString figures;
     if (report.source) {
         const riaa::SourceFigures& f = *report.source;
-        const auto db = [&](double value) {
-            return QString::fromStdString(
-                riaa::WithPlusSign(value, riaa::RenderNumber(value, riaa::patterns::UpToTwoWithZero, locale) + " dB"));
-        };
-        figures = QStringLiteral("f0 %1 kHz, Q %2: %3 at 10k, %4 at 20k")
+        const auto db = [&](double value) { return FormatErrorDb(value, locale); };
+        figures = QStringLiteral("f0 %1 kHz, Q %2: 10k %3, 20k %4")
                       .arg(QString::fromStdString(riaa::RenderNumber(f.resonanceHz / 1000, riaa::patterns::UpToOne, locale)),
                            QString::fromStdString(riaa::RenderNumber(f.resonanceQ, riaa::patterns::UpToTwoWithZero, locale)),
                            db(f.level10kHzDb), db(f.level20kHzDb));

@@ -181,6 +181,8 @@ void DesignSession::parseFields() {
         try {
             parsed_[i] = riaa::IsCapacitor(e) ? riaa::ParseCapacitorSum(text, locale_)
                                               : riaa::ParseResistorSum(text, locale_);
+            // A slip of the exponent is no part: refused here, naming the field, before it reaches a report.
+            riaa::CheckPartValue(riaa::IsCapacitor(e), parsed_[i], riaa::ElementName(e));
             network.set(e, parsed_[i]);
         } catch (const riaa::EngineError& error) {
             problems_[i] = QString::fromUtf8(error.what());
