@@ -46,9 +46,10 @@ void CheckPart(ElementKind element, double value) {
 double OpenLoopGain(const OpAmp& opAmp) { return std::pow(10.0, opAmp.openLoopGainDb / 20); }
 
 // The open-loop pole's time constant in µs: the gain falls to 1 at the gain-bandwidth product.
-double OpenLoopPoleUs(const OpAmp& opAmp) {
-    return OpenLoopGain(opAmp) / (2 * std::numbers::pi * opAmp.gainBandwidthHz) * 1e6;
+double OpenLoopPoleUs(const OpAmp& opAmp, double openLoopGain) {
+    return openLoopGain / (2 * std::numbers::pi * opAmp.gainBandwidthHz) * 1e6;
 }
+double OpenLoopPoleUs(const OpAmp& opAmp) { return OpenLoopPoleUs(opAmp, OpenLoopGain(opAmp)); }
 
 // |H(0)| over |H(1 kHz)| for the curve's shape, with the coupling high-pass at 1 kHz where the
 // stage has one: the DC gain that gives the typed gain there.
@@ -272,7 +273,7 @@ Ratio NonInvertingTransfer(const BuiltNetwork& net, const StageDrive* drive) {
     if (!net.opAmp.ideal) {
         // G/(1 + G/Aol) with Aol = a/(1 + sτ): N·a / (D·a + N(1 + sτ)).
         const double a = OpenLoopGain(net.opAmp);
-        g = {a * n, a * d + n * Polynomial{{1, OpenLoopPoleUs(net.opAmp)}}};
+        g = {a * n, a * d + n * Polynomial{{1, OpenLoopPoleUs(net.opAmp, a)}}};
     }
     if (drive) g = g * drive->divider;
     return g;
@@ -310,7 +311,7 @@ Ratio InvertingTransfer(const BuiltNetwork& net, const StageDrive* drive) {
     // −(p/q)·Vth / (1 + (1 + p/q)/Aol) = −p·Vth·a / (q·a + (q + p)(1 + sτ)).
     const double a = OpenLoopGain(net.opAmp);
     const Polynomial p = zf.num * m * rd;
-    return {a * num, a * q + (q + p) * Polynomial{{1, OpenLoopPoleUs(net.opAmp)}}};
+    return {a * num, a * q + (q + p) * Polynomial{{1, OpenLoopPoleUs(net.opAmp, a)}}};
 }
 
 std::string Line(std::string_view name, const std::string& a, const std::string& b, const std::string& value) {

@@ -12,6 +12,7 @@ namespace riaa {
 Polynomial operator+(const Polynomial& a, const Polynomial& b) {
     Polynomial sum;
     for (std::size_t k = 0; k < sum.c.size(); ++k) sum.c[k] = a.c[k] + b.c[k];
+    sum.bound = std::max(a.bound, b.bound);
     return sum;
 }
 
@@ -27,18 +28,20 @@ Polynomial operator*(const Polynomial& a, const Polynomial& b) {
     for (std::size_t i = 0; i <= da; ++i) {
         for (std::size_t j = 0; j <= db; ++j) product.c[i + j] += a.c[i] * b.c[j];
     }
+    product.bound = da + db;
     return product;
 }
 
 Polynomial operator*(double factor, const Polynomial& p) {
     Polynomial scaled;
     for (std::size_t k = 0; k < scaled.c.size(); ++k) scaled.c[k] = p.c[k] * factor;
+    scaled.bound = p.bound;
     return scaled;
 }
 
-Ratio Constant(double value) { return {{{value}}, {{1}}}; }
+Ratio Constant(double value) { return {{{value}, 0}, {{1}, 0}}; }
 
-Ratio CapacitorImpedance(double microfarads) { return {{{1}}, {{0, microfarads}}}; }
+Ratio CapacitorImpedance(double microfarads) { return {{{1}, 0}, {{0, microfarads}, 1}}; }
 
 Ratio InSeries(const Ratio& a, const Ratio& b) { return {a.num * b.den + b.num * a.den, a.den * b.den}; }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <complex>
 #include <vector>
 
@@ -14,12 +16,22 @@ inline constexpr std::size_t kPolynomialCoefficients = 12;
 
 struct Polynomial {
     std::array<double, kPolynomialCoefficients> c{};
+    // No coefficient above this one differs from zero. The arithmetic below keeps it tight, so that
+    // Degree, which every product asks of both factors ten thousand builds a tolerance run, looks at
+    // what a result can hold only; a polynomial written out by hand leaves it at the top.
+    std::size_t bound = kPolynomialCoefficients - 1;
 
-    // Inline: every product asks it of both factors, ten thousand builds a tolerance run.
     int Degree() const {
-        int k = static_cast<int>(kPolynomialCoefficients) - 1;
-        while (k > 0 && c[static_cast<std::size_t>(k)] == 0) --k;
-        return k;
+        std::size_t k = bound;
+        // Written out by hand, most of them end in their lowest four: one test of the bits of the
+        // others, all zero but the sign exactly when the coefficients are zero, finds it.
+        if (k > 3) {
+            std::uint64_t upper = 0;
+            for (std::size_t i = 4; i <= k; ++i) upper |= std::bit_cast<std::uint64_t>(c[i]) << 1;
+            if (upper == 0) k = 3;
+        }
+        while (k > 0 && c[k] == 0) --k;
+        return static_cast<int>(k);
     }
 };
 

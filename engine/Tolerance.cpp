@@ -211,13 +211,15 @@ struct Run {
             const double w2 = frequencies[f].w2;
             const double scale = targetInverse[f];
             PowerRatios(degree, num, den, w2, powers);
+            // The table of every error only where the band is asked for; the extremes always.
             for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
                 const double ratio = powers[b] * scale * referenceInverse[b];
-                ratios[b] = static_cast<float>(ratio);
                 highest[b] = highest[b] > ratio ? highest[b] : ratio;
                 lowest[b] = lowest[b] < ratio ? lowest[b] : ratio;
+                powers[b] = ratio;
             }
             if (!errors.empty()) {
+                for (std::size_t b = 0; b < count; ++b) ratios[b] = static_cast<float>(powers[b]);
                 std::copy_n(ratios.begin(), count,
                             errors.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(builds)) + first);
             }
