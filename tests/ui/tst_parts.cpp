@@ -16,6 +16,7 @@
 #include <cmath>
 #include <memory>
 
+#include "ActiveStage.h"
 #include "KAQ2_RIAA.h"
 #include "PairSearch.h"
 #include "accuracy/AccuracyPage.h"
@@ -344,6 +345,31 @@ private slots:
         QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(6, other->height() / 2));
         w->Parts1Click();
         QVERIFY(pairs[element]->text().isEmpty());
+    }
+
+    // An active stage has more elements than rows: the one pair row pairs the element chosen, and a
+    // calculation on the circuit page brings the four rows back.
+    void stagePairsTheChosenElement() {
+        auto w = Window();
+        riaa::ActiveStageRequest request;
+        request.c0 = 100;
+        w->session()->setActiveDesign(riaa::DesignActiveStage(request));
+        w->Parts1Click();
+        PartsPage* page = w->PartsPage1;
+        auto* element = Child<QComboBox>(page, "CmbBxPairElement");
+        QVERIFY(element->isVisibleTo(page));
+        QVERIFY(!Child<QPushButton>(page, "BtnPairC1")->isVisibleTo(page));
+        QStringList offered;
+        for (int i = 0; i < element->count(); ++i) offered << element->itemText(i);
+        QCOMPARE(offered, (QStringList{"C1", "C2", "R1", "R2", "R0", "C0", "R3", "C3"}));
+        element->setCurrentIndex(static_cast<int>(offered.indexOf(QStringLiteral("R3"))));
+        QTest::mouseClick(Child<QPushButton>(page, "BtnPairElement"), Qt::LeftButton);
+        const QString pair = Child<QLabel>(page, "LblPairElement")->text();
+        QVERIFY(!pair.isEmpty());
+        QCOMPARE(w->session()->field(riaa::ElementKind::R3).text, pair);
+        w->CircuitPage->CalculateP();
+        QVERIFY(!element->isVisibleTo(page));
+        QVERIFY(Child<QPushButton>(page, "BtnPairC1")->isVisibleTo(page));
     }
 
     // Rounding to the list on the circuit page leaves the pairs and the table the unrounded R1 to aim at.
