@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ActiveStage.h"
+#include "BenchStage.h"
 #include "Network.h"
 #include "PartSeries.h"
 #include "ReplayCurves.h"
@@ -50,24 +51,10 @@ void BM_EvaluateAccuracy(benchmark::State& bench) {
 }
 BENCHMARK(BM_EvaluateAccuracy)->Unit(benchmark::kMicrosecond);
 
-// The stage the active page starts with: form A, 35 dB at 1 kHz, R0 1 kΩ with C0 100 µF, the
-// correction pole, an op-amp of 100 dB and 10 MHz.
-riaa::ActiveStageRequest StageRequest(riaa::DesignKind stage) {
-    riaa::ActiveStageRequest request;
-    request.stage = stage;
-    request.form = riaa::NetworkForm::A;
-    request.gain1kHzDb = 35;
-    request.scale = 1000;
-    request.c0 = 100;
-    request.highFrequencyZero = riaa::HighFrequencyZero::Pole;
-    request.opAmp = {false, 100, 10e6};
-    return request;
-}
-
 // What the active page runs after each edit: the stage designed, then its report at 500 points.
 // The argument is the stage: 1 non-inverting, 2 inverting, 3 two stages.
 void BM_DesignAndEvaluateActiveStage(benchmark::State& bench) {
-    const riaa::ActiveStageRequest request = StageRequest(static_cast<riaa::DesignKind>(bench.range(0)));
+    const riaa::ActiveStageRequest request = BenchStageRequest(static_cast<riaa::DesignKind>(bench.range(0)));
     for (auto _ : bench) {
         const riaa::BuiltNetwork network = riaa::DesignActiveStage(request);
         riaa::AccuracyReport report = riaa::EvaluateAccuracy(network, riaa::kErrorCurvePoints);
@@ -106,7 +93,7 @@ BENCHMARK(BM_EvaluateAccuracyWithCartridge)->Unit(benchmark::kMicrosecond);
 
 // The non-inverting stage above, designed for Columbia LP, behind the same cartridge.
 void BM_EvaluateActiveStageWithCartridge(benchmark::State& bench) {
-    riaa::ActiveStageRequest request = StageRequest(riaa::DesignKind::NonInverting);
+    riaa::ActiveStageRequest request = BenchStageRequest(riaa::DesignKind::NonInverting);
     request.curve.curve = ColumbiaLp();
     riaa::BuiltNetwork network = riaa::DesignActiveStage(request);
     network.source = kCartridge;

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ActiveStage.h"
+#include "BenchStage.h"
 #include "PairSearch.h"
 #include "PartSeries.h"
 #include "Response.h"
@@ -37,15 +38,7 @@ BENCHMARK(BM_MonteCarlo)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetiti
 // The non-inverting stage the active page starts with (form A, 35 dB, R0 1 kΩ, C0 100 µF, the
 // correction pole, an op-amp of 100 dB and 10 MHz), built 10,000 times at 200 frequencies on two threads.
 void BM_MonteCarloNonInverting(benchmark::State& bench) {
-    riaa::ActiveStageRequest request;
-    request.stage = riaa::DesignKind::NonInverting;
-    request.form = riaa::NetworkForm::A;
-    request.gain1kHzDb = 35;
-    request.scale = 1000;
-    request.c0 = 100;
-    request.highFrequencyZero = riaa::HighFrequencyZero::Pole;
-    request.opAmp = {false, 100, 10e6};
-    const riaa::BuiltNetwork network = riaa::DesignActiveStage(request);
+    const riaa::BuiltNetwork network = riaa::DesignActiveStage(BenchStageRequest());
     const riaa::ToleranceSettings settings;
     const std::atomic<bool> cancel{false};
     for (auto _ : bench) benchmark::DoNotOptimize(riaa::RunTolerance(network, settings, cancel));
