@@ -115,27 +115,41 @@ template <std::size_t Top>
     }
 }
 
-// Where the processor has AVX2 the loader picks a build of this function that works four builds at a
-// time instead of two; the arithmetic, and so every figure, is the same.
+// The levels of every build of a chunk at one frequency, as power ratios to the target normalised at
+// 1 kHz: into out, into row (the table of errors, for the first count builds) where one is kept, and
+// into each build's extremes. Where the processor has AVX2 the loader picks a build of this function
+// that works four builds at a time instead of two; the arithmetic, and so every figure, is the same.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
 [[gnu::target_clones("avx2", "default")]]
 #endif
-void PowerRatios(int degree, const Coefficients& num, const Coefficients& den, double w2,
-                 std::array<double, kChunkBuilds>& out) {
+void ChunkLevels(int degree, const Coefficients& num, const Coefficients& den, double w2, double targetInverse,
+                 const std::array<double, kChunkBuilds>& referenceInverse, std::array<double, kChunkBuilds>& highest,
+                 std::array<double, kChunkBuilds>& lowest, std::array<double, kChunkBuilds>& out, float* row,
+                 std::size_t count) {
     static_assert(kPolynomialCoefficients == 12, "one case per degree the polynomials can have");
     switch (degree) {
-        case 0: return PowerRatiosOfDegree<0>(num, den, w2, out);
-        case 1: return PowerRatiosOfDegree<1>(num, den, w2, out);
-        case 2: return PowerRatiosOfDegree<2>(num, den, w2, out);
-        case 3: return PowerRatiosOfDegree<3>(num, den, w2, out);
-        case 4: return PowerRatiosOfDegree<4>(num, den, w2, out);
-        case 5: return PowerRatiosOfDegree<5>(num, den, w2, out);
-        case 6: return PowerRatiosOfDegree<6>(num, den, w2, out);
-        case 7: return PowerRatiosOfDegree<7>(num, den, w2, out);
-        case 8: return PowerRatiosOfDegree<8>(num, den, w2, out);
-        case 9: return PowerRatiosOfDegree<9>(num, den, w2, out);
-        case 10: return PowerRatiosOfDegree<10>(num, den, w2, out);
-        default: return PowerRatiosOfDegree<11>(num, den, w2, out);
+        case 0: PowerRatiosOfDegree<0>(num, den, w2, out); break;
+        case 1: PowerRatiosOfDegree<1>(num, den, w2, out); break;
+        case 2: PowerRatiosOfDegree<2>(num, den, w2, out); break;
+        case 3: PowerRatiosOfDegree<3>(num, den, w2, out); break;
+        case 4: PowerRatiosOfDegree<4>(num, den, w2, out); break;
+        case 5: PowerRatiosOfDegree<5>(num, den, w2, out); break;
+        case 6: PowerRatiosOfDegree<6>(num, den, w2, out); break;
+        case 7: PowerRatiosOfDegree<7>(num, den, w2, out); break;
+        case 8: PowerRatiosOfDegree<8>(num, den, w2, out); break;
+        case 9: PowerRatiosOfDegree<9>(num, den, w2, out); break;
+        case 10: PowerRatiosOfDegree<10>(num, den, w2, out); break;
+        default: PowerRatiosOfDegree<11>(num, den, w2, out); break;
+    }
+    // A loop of its own: folded into the one above it would keep the compiler from vectorising either.
+    for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
+        const double ratio = out[b] * targetInverse * referenceInverse[b];
+        highest[b] = highest[b] > ratio ? highest[b] : ratio;
+        lowest[b] = lowest[b] < ratio ? lowest[b] : ratio;
+        out[b] = ratio;
+    }
+    if (row != nullptr) {
+        for (std::size_t b = 0; b < count; ++b) row[b] = static_cast<float>(out[b]);
     }
 }
 
@@ -205,24 +219,13 @@ struct Run {
             referenceInverse[b] = referenceInverse[0];
         }
         // Frequency outside, builds inside: each frequency's row of the table is written in one run.
-        std::array<float, kChunkBuilds> ratios{};
         std::array<double, kChunkBuilds> powers{};
         for (std::size_t f = 0; f < frequencies.size(); ++f) {
-            const double w2 = frequencies[f].w2;
-            const double scale = targetInverse[f];
-            PowerRatios(degree, num, den, w2, powers);
             // The table of every error only where the band is asked for; the extremes always.
-            for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
-                const double ratio = powers[b] * scale * referenceInverse[b];
-                highest[b] = highest[b] > ratio ? highest[b] : ratio;
-                lowest[b] = lowest[b] < ratio ? lowest[b] : ratio;
-                powers[b] = ratio;
-            }
-            if (!errors.empty()) {
-                for (std::size_t b = 0; b < count; ++b) ratios[b] = static_cast<float>(powers[b]);
-                std::copy_n(ratios.begin(), count,
-                            errors.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(builds)) + first);
-            }
+            float* row = errors.empty() ? nullptr
+                                        : errors.data() + f * static_cast<std::size_t>(builds) + static_cast<std::size_t>(first);
+            ChunkLevels(degree, num, den, frequencies[f].w2, targetInverse[f], referenceInverse, highest, lowest, powers,
+                        row, count);
         }
         for (std::size_t b = 0; b < count; ++b) {
             largest[static_cast<std::size_t>(first) + b] = std::max(Decibels(highest[b]), -Decibels(lowest[b]));
