@@ -2,9 +2,8 @@
 #pragma once
 
 #include <array>
-#include <bit>
-#include <cstdint>
 #include <complex>
+#include <initializer_list>
 #include <vector>
 
 namespace riaa {
@@ -16,20 +15,17 @@ inline constexpr std::size_t kPolynomialCoefficients = 12;
 
 struct Polynomial {
     std::array<double, kPolynomialCoefficients> c{};
-    // No coefficient above this one differs from zero. The arithmetic below keeps it tight, so that
-    // Degree, which every product asks of both factors ten thousand builds a tolerance run, looks at
-    // what a result can hold only; a polynomial written out by hand leaves it at the top.
-    std::size_t bound = kPolynomialCoefficients - 1;
+    // No coefficient above this one differs from zero. Written out ({1, τ}) it is the last one given,
+    // and the arithmetic below keeps it as tight, so that a product, which a tolerance run makes some
+    // forty times a build, runs over what its factors can hold only and asks neither for its degree.
+    std::size_t bound = 0;
+
+    Polynomial() = default;
+    // The coefficients from s^0 upwards; at most kPolynomialCoefficients of them.
+    Polynomial(std::initializer_list<double> coefficients);
 
     int Degree() const {
         std::size_t k = bound;
-        // Written out by hand, most of them end in their lowest four: one test of the bits of the
-        // others, all zero but the sign exactly when the coefficients are zero, finds it.
-        if (k > 3) {
-            std::uint64_t upper = 0;
-            for (std::size_t i = 4; i <= k; ++i) upper |= std::bit_cast<std::uint64_t>(c[i]) << 1;
-            if (upper == 0) k = 3;
-        }
         while (k > 0 && c[k] == 0) --k;
         return static_cast<int>(k);
     }
