@@ -54,11 +54,11 @@ double OpenLoopPoleUs(const OpAmp& opAmp) { return OpenLoopPoleUs(opAmp, OpenLoo
 // |H(0)| over |H(1 kHz)| for the curve's shape, with the coupling high-pass at 1 kHz where the
 // stage has one: the DC gain that gives the typed gain there.
 double LowToMidRatio(const CurveTimeConstants& tc, bool coupling) {
-    const Ratio shape{Polynomial{{1, tc.zeroUs}}, Polynomial{{1, tc.bassUs}} * Polynomial{{1, tc.trebleUs}}};
+    const Ratio shape{Polynomial{1, tc.zeroUs}, Polynomial{1, tc.bassUs} * Polynomial{1, tc.trebleUs}};
     double mid = PowerRatio(shape, MakeFrequency(kMidbandHz));
     if (coupling) {
         mid *=
-            PowerRatio({Polynomial{{0, kIecAmendmentUs}}, Polynomial{{1, kIecAmendmentUs}}}, MakeFrequency(kMidbandHz));
+            PowerRatio({Polynomial{0, kIecAmendmentUs}, Polynomial{1, kIecAmendmentUs}}, MakeFrequency(kMidbandHz));
     }
     return std::sqrt(PowerRatio(shape, MakeFrequency(0)) / mid);
 }
@@ -231,87 +231,103 @@ void DesignTwoStage(BuiltNetwork& net, const ActiveStageRequest& r, const CurveT
     if (r.rl) net.set(ElementKind::RL, *r.rl);
 }
 
+// What drives the stage in place of an ideal source: a cartridge's emf behind its impedance, with
+// its load at the stage's input. A non-inverting input takes the divider's share of the emf; an
+// inverting stage's Rin draws current, so there the cartridge and its load count as impedances.
+template <typename T>
+struct StageDrive {
+    BasicRatio<T> cartridge;  // Rc + sL
+    BasicRatio<T> load;       // RL ∥ CL
+    BasicRatio<T> divider;    // what reaches an input that draws no current, per volt of emf
+};
+
 // The passive section after the op-amp's output: R3 with C3 to ground, then Cout into RL, or RL
 // straight across; each where in circuit.
-Ratio OutputSection(const BuiltNetwork& net) {
-    const double r3 = net.value(ElementKind::R3);
-    const double c3 = net.value(ElementKind::C3);
-    const double rl = net.value(ElementKind::RL);
+template <typename T>
+BasicRatio<T> OutputSection(const BuiltNetwork& net, const PartValues<T>& parts) {
+    using P = BasicPolynomial<T>;
+    const T& r3 = parts[ElementKind::R3];
+    const T& c3 = parts[ElementKind::C3];
+    const T& rl = parts[ElementKind::RL];
     // The load beyond C3 as an admittance nY/dY.
-    Polynomial nY{{0}};
-    Polynomial dY{{1}};
+    P nY{T(0)};
+    P dY{T(1)};
     if (net.has(ElementKind::Cout)) {
-        const double cout = net.value(ElementKind::Cout);
-        nY = Polynomial{{0, cout}};
-        dY = Polynomial{{1, rl * cout}};
+        const T& cout = parts[ElementKind::Cout];
+        nY = P{T(0), cout};
+        dY = P{T(1), rl * cout};
     } else if (net.has(ElementKind::RL)) {
-        nY = Polynomial{{1}};
-        dY = Polynomial{{rl}};
+        nY = P{T(1)};
+        dY = P{rl};
     }
-    const Polynomial den = dY + r3 * (Polynomial{{0, c3}} * dY + nY);
+    const P den = dY + r3 * (P{T(0), c3} * dY + nY);
     // Through Cout only RL's part of the load's voltage reaches the output, sRL·Cout/(1 + sRL·Cout);
     // writing it over the same dY leaves no pole and zero to cancel.
-    if (net.has(ElementKind::Cout)) return {Polynomial{{0, rl * net.value(ElementKind::Cout)}}, den};
+    if (net.has(ElementKind::Cout)) return {P{T(0), rl * parts[ElementKind::Cout]}, den};
     return {dY, den};
 }
 
-Ratio NonInvertingTransfer(const BuiltNetwork& net, const StageDrive* drive) {
+template <typename T>
+BasicRatio<T> NonInvertingTransfer(const BuiltNetwork& net, const PartValues<T>& parts, const StageDrive<T>* drive) {
+    using P = BasicPolynomial<T>;
     const NetworkForm form = net.kind == DesignKind::TwoStage ? NetworkForm::A : net.form;
-    const Ratio zf = FeedbackImpedance(form, net);
+    const BasicRatio<T> zf = FeedbackImpedance(form, parts);
     // Z0 = z/zd: R0, or R0 + 1/(sC0) = (1 + sR0C0)/(sC0).
-    Polynomial z{{net.value(ElementKind::R0)}};
-    Polynomial zd{{1}};
+    P z{parts[ElementKind::R0]};
+    P zd{T(1)};
     if (net.has(ElementKind::C0)) {
-        const double c0 = net.value(ElementKind::C0);
-        z = Polynomial{{1, net.value(ElementKind::R0) * c0}};
-        zd = Polynomial{{0, c0}};
+        const T& c0 = parts[ElementKind::C0];
+        z = P{T(1), parts[ElementKind::R0] * c0};
+        zd = P{T(0), c0};
     }
     // 1 + Zf/Z0 = (Z0 + Zf)/Z0 over one denominator.
-    const Polynomial n = z * zf.den + zf.num * zd;
-    const Polynomial d = zf.den * z;
-    Ratio g{n, d};
+    const P n = z * zf.den + zf.num * zd;
+    const P d = zf.den * z;
+    BasicRatio<T> g{n, d};
     if (!net.opAmp.ideal) {
         // G/(1 + G/Aol) with Aol = a/(1 + sτ): N·a / (D·a + N(1 + sτ)).
         const double a = OpenLoopGain(net.opAmp);
-        g = {a * n, a * d + n * Polynomial{{1, OpenLoopPoleUs(net.opAmp, a)}}};
+        g = {a * n, a * d + n * P{T(1), T(OpenLoopPoleUs(net.opAmp, a))}};
     }
     if (drive) g = g * drive->divider;
     return g;
 }
 
-Ratio InvertingTransfer(const BuiltNetwork& net, const StageDrive* drive) {
-    const Ratio zf = FeedbackImpedance(net.form, net);
+template <typename T>
+BasicRatio<T> InvertingTransfer(const BuiltNetwork& net, const PartValues<T>& parts, const StageDrive<T>* drive) {
+    using P = BasicPolynomial<T>;
+    const BasicRatio<T> zf = FeedbackImpedance(net.form, parts);
     // Zr = rn/rd: Rin, or Rin + 1/(sC0).
-    Polynomial rn{{net.value(ElementKind::Rin)}};
-    Polynomial rd{{1}};
+    P rn{parts[ElementKind::Rin]};
+    P rd{T(1)};
     if (net.has(ElementKind::C0)) {
-        const double c0 = net.value(ElementKind::C0);
-        rn = Polynomial{{1, net.value(ElementKind::Rin) * c0}};
-        rd = Polynomial{{0, c0}};
+        const T& c0 = parts[ElementKind::C0];
+        rn = P{T(1), parts[ElementKind::Rin] * c0};
+        rd = P{T(0), c0};
     }
     // The current into the − input per volt of the drive's emf is en/ed; m is the denominator the
     // cartridge's Thevenin voltage and impedance share (1 for an ideal source). With Zc = c/cd and
     // ZL = l/ld: Vth = l·cd/m, Zth = c·l/m, m = c·ld + l·cd, so Vth/(Zth + Zr) = l·cd·rd/(c·l·rd + rn·m).
-    Polynomial en = rd;
-    Polynomial ed = rn;
-    Polynomial m{{1}};
+    P en = rd;
+    P ed = rn;
+    P m{T(1)};
     if (drive) {
-        const Polynomial& c = drive->cartridge.num;
-        const Polynomial& cd = drive->cartridge.den;
-        const Polynomial& l = drive->load.num;
-        const Polynomial& ld = drive->load.den;
+        const P& c = drive->cartridge.num;
+        const P& cd = drive->cartridge.den;
+        const P& l = drive->load.num;
+        const P& ld = drive->load.den;
         m = c * ld + l * cd;
         en = l * cd * rd;
         ed = c * l * rd + rn * m;
     }
     // Zf/Zin = p/q with Zin = Zth + Zr = ed/(m·rd); the output is −Zf times that current.
-    const Polynomial num = -1.0 * (zf.num * en);
-    const Polynomial q = zf.den * ed;
+    const P num = -1.0 * (zf.num * en);
+    const P q = zf.den * ed;
     if (net.opAmp.ideal) return {num, q};
     // −(p/q)·Vth / (1 + (1 + p/q)/Aol) = −p·Vth·a / (q·a + (q + p)(1 + sτ)).
     const double a = OpenLoopGain(net.opAmp);
-    const Polynomial p = zf.num * m * rd;
-    return {a * num, a * q + (q + p) * Polynomial{{1, OpenLoopPoleUs(net.opAmp, a)}}};
+    const P p = zf.num * m * rd;
+    return {a * num, a * q + (q + p) * P{T(1), T(OpenLoopPoleUs(net.opAmp, a))}};
 }
 
 std::string Line(std::string_view name, const std::string& a, const std::string& b, const std::string& value) {
@@ -368,16 +384,31 @@ BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTim
     return net;
 }
 
-Ratio ActiveStageTransfer(const BuiltNetwork& network, const StageDrive* drive) {
-    const Ratio stage = network.kind == DesignKind::Inverting ? InvertingTransfer(network, drive)
-                                                              : NonInvertingTransfer(network, drive);
-    return stage * OutputSection(network);
+template <typename T>
+BasicRatio<T> ActiveStageTransfer(const BuiltNetwork& network, const PartValues<T>& parts) {
+    std::optional<StageDrive<T>> drive;
+    if (network.source) {
+        const Cartridge& c = *network.source;
+        const BasicRatio<T> cartridge = CartridgeImpedance<T>(c);
+        const BasicRatio<T> load = LoadImpedance(c, parts.loadCapacitancePf);
+        drive = StageDrive<T>{cartridge, load, Divider(cartridge, load)};
+    }
+    const StageDrive<T>* through = drive ? &*drive : nullptr;
+    const BasicRatio<T> stage = network.kind == DesignKind::Inverting ? InvertingTransfer(network, parts, through)
+                                                                      : NonInvertingTransfer(network, parts, through);
+    return stage * OutputSection(network, parts);
 }
+template BasicRatio<double> ActiveStageTransfer(const BuiltNetwork&, const PartValues<double>&);
+template BasicRatio<Lanes> ActiveStageTransfer(const BuiltNetwork&, const PartValues<Lanes>&);
+
+Ratio ActiveStageTransfer(const BuiltNetwork& network) { return ActiveStageTransfer(network, DesignedValues(network)); }
 
 StageFigures ActiveStageFigures(const BuiltNetwork& network) {
     StageFigures figures;
     const bool blocked = network.has(ElementKind::C0) || network.has(ElementKind::Cout);
-    const double level = std::abs(Evaluate(ActiveStageTransfer(network, nullptr), blocked ? 20 : 0));
+    BuiltNetwork alone = network;
+    alone.source.reset();
+    const double level = std::abs(Evaluate(ActiveStageTransfer(alone), blocked ? 20 : 0));
     if (!std::isfinite(level) || !(level > 0)) throw EngineError("The stage's gain at DC cannot be worked out");
     figures.gainDcDb = 20 * std::log10(level);
     if (network.kind == DesignKind::Inverting) return figures;

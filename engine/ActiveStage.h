@@ -7,6 +7,7 @@
 #include "BuiltNetwork.h"
 #include "Cartridge.h"
 #include "FeedbackNetworks.h"
+#include "PartValues.h"
 #include "Rational.h"
 #include "ReplayCurves.h"
 
@@ -43,26 +44,14 @@ inline BuiltNetwork DesignActiveStage(const ActiveStageRequest& request) {
     return DesignActiveStage(request, StageTimeConstants(request.curve, request.realisedShelfUs));
 }
 
-// What drives the stage in place of an ideal source: a cartridge's emf behind its impedance, with
-// its load at the stage's input. A non-inverting input takes the divider's share of the emf; an
-// inverting stage's Rin draws current, so there the cartridge and its load count as impedances.
-struct StageDrive {
-    Ratio cartridge;  // Rc + sL
-    Ratio load;       // RL ∥ CL
-    Ratio divider;    // what reaches an input that draws no current, per volt of emf
-};
-
 // Vout/Vin of the stage as built, with the op-amp's finite gain where it is not ideal, the
-// correction or two-stage low-pass, the IEC coupling high-pass and the drive where given. Cheap
-// enough for the tolerance runs: no allocation.
-Ratio ActiveStageTransfer(const BuiltNetwork& network, const StageDrive* drive);
-// The same with the network's own source: its cartridge where it has one, else an ideal source.
-inline Ratio ActiveStageTransfer(const BuiltNetwork& network) {
-    if (!network.source) return ActiveStageTransfer(network, nullptr);
-    const Cartridge& c = *network.source;
-    const StageDrive drive{CartridgeImpedance(c), LoadImpedance(c), CartridgeDivider(c)};
-    return ActiveStageTransfer(network, &drive);
-}
+// correction or two-stage low-pass, the IEC coupling high-pass, and the network's own source: its
+// cartridge where it has one (a non-inverting input takes the divider's share of the emf, an
+// inverting stage's Rin draws current through the cartridge and its load), else an ideal source.
+// Cheap enough for the tolerance runs: no allocation; T is double or Lanes, for builds drawn.
+template <typename T>
+BasicRatio<T> ActiveStageTransfer(const BuiltNetwork& network, const PartValues<T>& parts);
+Ratio ActiveStageTransfer(const BuiltNetwork& network);
 
 // The stage's figures beside the accuracy report, of the stage itself from an ideal source.
 struct StageFigures {

@@ -20,15 +20,24 @@ void Require(bool inRange, const char* message) {
 
 }  // namespace
 
-Ratio CartridgeImpedance(const Cartridge& cartridge) {
-    return {{{cartridge.resistance, cartridge.inductanceMh * kOhmMicrosecondsPerMillihenry}}, {{1}}};
+template <typename T>
+BasicRatio<T> CartridgeImpedance(const Cartridge& cartridge) {
+    return {{T(cartridge.resistance), T(cartridge.inductanceMh * kOhmMicrosecondsPerMillihenry)}, {T(1)}};
 }
+template BasicRatio<double> CartridgeImpedance(const Cartridge&);
+template BasicRatio<Lanes> CartridgeImpedance(const Cartridge&);
 
-Ratio LoadImpedance(const Cartridge& cartridge) {
+template <typename T>
+BasicRatio<T> LoadImpedance(const Cartridge& cartridge, const T& loadCapacitancePf) {
     // A CL of 0 is a capacitor of infinite impedance, and Beside takes it as such: RL alone.
-    return Beside(Constant(cartridge.loadResistance),
-                  CapacitorImpedance(cartridge.loadCapacitancePf * kMicrofaradsPerPicofarad));
+    return Beside(Constant(T(cartridge.loadResistance)), CapacitorImpedance(loadCapacitancePf * kMicrofaradsPerPicofarad));
 }
+template BasicRatio<double> LoadImpedance(const Cartridge&, const double&);
+template BasicRatio<Lanes> LoadImpedance(const Cartridge&, const Lanes&);
+
+Ratio CartridgeImpedance(const Cartridge& cartridge) { return CartridgeImpedance<double>(cartridge); }
+
+Ratio LoadImpedance(const Cartridge& cartridge) { return LoadImpedance(cartridge, cartridge.loadCapacitancePf); }
 
 Ratio CartridgeDivider(const Cartridge& cartridge) {
     return Divider(CartridgeImpedance(cartridge), LoadImpedance(cartridge));

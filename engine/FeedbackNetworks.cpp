@@ -112,19 +112,26 @@ FeedbackValues DesignFeedbackNetworkForC1(NetworkForm form, const CurveTimeConst
     return Scaled(unit, unit.C1 / c1Microfarads);
 }
 
-Ratio FeedbackImpedance(NetworkForm form, const BuiltNetwork& network) {
-    const Ratio r1 = Constant(network.value(ElementKind::R1));
-    const Ratio r2 = Constant(network.value(ElementKind::R2));
-    const Ratio c1 = CapacitorImpedance(network.value(ElementKind::C1));
+template <typename T>
+BasicRatio<T> FeedbackImpedance(NetworkForm form, const PartValues<T>& parts) {
+    const BasicRatio<T> r1 = Constant(parts[ElementKind::R1]);
+    const BasicRatio<T> r2 = Constant(parts[ElementKind::R2]);
+    const BasicRatio<T> c1 = CapacitorImpedance(parts[ElementKind::C1]);
     // Without C2, R2 ∥ C2 is R2 alone: a capacitor of 0 µF is an open circuit beside it.
-    const Ratio r2c2 = Beside(r2, CapacitorImpedance(network.value(ElementKind::C2)));
+    const BasicRatio<T> r2c2 = Beside(r2, CapacitorImpedance(parts[ElementKind::C2]));
     switch (form) {
         case NetworkForm::A: return InSeries(Beside(r1, c1), r2c2);
         case NetworkForm::B: return Beside(r1, InSeries(c1, r2c2));
         case NetworkForm::C: return Beside(c1, InSeries(r1, r2c2));
         case NetworkForm::D: return Beside(r2c2, InSeries(r1, c1));
     }
-    return Constant(0);
+    return Constant(T(0));
+}
+template BasicRatio<double> FeedbackImpedance(NetworkForm, const PartValues<double>&);
+template BasicRatio<Lanes> FeedbackImpedance(NetworkForm, const PartValues<Lanes>&);
+
+Ratio FeedbackImpedance(NetworkForm form, const BuiltNetwork& network) {
+    return FeedbackImpedance(form, DesignedValues(network));
 }
 
 std::string FeedbackNetlist(NetworkForm form, const BuiltNetwork& network, const std::string& from,

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "BuiltNetwork.h"
+#include "PartValues.h"
 #include "Rational.h"
 
 namespace riaa {
@@ -34,7 +35,10 @@ FeedbackValues DesignFeedbackNetworkForC1(NetworkForm form, const CurveTimeConst
 // The resistance the network shows at DC: R1 + R2 for forms A and C, R1 for B, R2 for D.
 double DcResistance(NetworkForm form, const FeedbackValues& values);
 
-// The network's impedance from R1, C1, R2 and C2 of the network as built (C2 where in circuit).
+// The network's impedance from R1, C1, R2 and C2 of the network as built (C2 where in circuit), or
+// from the values of builds drawn around them.
+template <typename T>
+BasicRatio<T> FeedbackImpedance(NetworkForm form, const PartValues<T>& parts);
 Ratio FeedbackImpedance(NetworkForm form, const BuiltNetwork& network);
 
 // The network's netlist lines between two nodes; internal nodes are named with this prefix.

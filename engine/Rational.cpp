@@ -9,68 +9,12 @@
 
 namespace riaa {
 
-Polynomial::Polynomial(std::initializer_list<double> coefficients) {
-    if (coefficients.size() > c.size()) throw OverflowError();
-    std::copy(coefficients.begin(), coefficients.end(), c.begin());
-    bound = coefficients.size() > 1 ? coefficients.size() - 1 : 0;
-}
-
-Polynomial operator+(const Polynomial& a, const Polynomial& b) {
-    Polynomial sum;
-    sum.bound = std::max(a.bound, b.bound);
-    for (std::size_t k = 0; k <= sum.bound; ++k) sum.c[k] = a.c[k] + b.c[k];
-    return sum;
-}
-
-Polynomial operator*(const Polynomial& a, const Polynomial& b) {
-    auto da = a.bound;
-    auto db = b.bound;
-    // Resistors are constants: most products in a network's ratio scale a polynomial.
-    if (da == 0) return a.c[0] * b;
-    if (db == 0) return b.c[0] * a;
-    if (da + db >= kPolynomialCoefficients) {
-        // Only a leading coefficient that is zero can bring the bounds this far; trimmed, they fit.
-        da = static_cast<std::size_t>(a.Degree());
-        db = static_cast<std::size_t>(b.Degree());
-        if (da + db >= kPolynomialCoefficients) throw OverflowError();
-    }
-    // A term of a coefficient that is zero below the bound adds nothing: the sums are those of the degrees.
-    Polynomial product;
-    for (std::size_t i = 0; i <= da; ++i) {
-        for (std::size_t j = 0; j <= db; ++j) product.c[i + j] += a.c[i] * b.c[j];
-    }
-    product.bound = da + db;
-    return product;
-}
-
-Polynomial operator*(double factor, const Polynomial& p) {
-    Polynomial scaled;
-    scaled.bound = p.bound;
-    for (std::size_t k = 0; k <= scaled.bound; ++k) scaled.c[k] = p.c[k] * factor;
-    return scaled;
-}
-
-Ratio Constant(double value) { return {{value}, {1}}; }
-
-Ratio CapacitorImpedance(double microfarads) { return {{1}, {0, microfarads}}; }
-
-Ratio InSeries(const Ratio& a, const Ratio& b) { return {a.num * b.den + b.num * a.den, a.den * b.den}; }
-
-Ratio Beside(const Ratio& a, const Ratio& b) { return {a.num * b.num, a.num * b.den + b.num * a.den}; }
-
-Ratio operator*(const Ratio& a, const Ratio& b) { return {a.num * b.num, a.den * b.den}; }
-
-Ratio operator/(const Ratio& a, const Ratio& b) { return {a.num * b.den, a.den * b.num}; }
-
-Ratio Divider(const Ratio& series, const Ratio& shunt) {
-    const Polynomial shuntPart = shunt.num * series.den;
-    return {shuntPart, shuntPart + series.num * shunt.den};
-}
+void ThrowOverflow() { throw OverflowError(); }
 
 Polynomial TimeConstantProduct(const std::vector<double>& timeConstantsUs) {
-    Polynomial p{{1}};
+    Polynomial p{1};
     for (const double tc : timeConstantsUs) {
-        if (tc != 0) p = p * Polynomial{{1, tc}};
+        if (tc != 0) p = p * Polynomial{1, tc};
     }
     return p;
 }

@@ -1,10 +1,14 @@
 // Ratios of polynomials in s: the one model of every design's response, its evaluation and its roots.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <complex>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
+
+#include "Lanes.h"
 
 namespace riaa {
 
@@ -13,46 +17,113 @@ namespace riaa {
 // stays well within degree 11.
 inline constexpr std::size_t kPolynomialCoefficients = 12;
 
-struct Polynomial {
-    std::array<double, kPolynomialCoefficients> c{};
+[[noreturn]] void ThrowOverflow();
+
+// T is double, or Lanes for several builds of a tolerance run at once (IsZero for each).
+template <typename T>
+struct BasicPolynomial {
+    std::array<T, kPolynomialCoefficients> c{};
     // No coefficient above this one differs from zero. Written out ({1, τ}) it is the last one given,
-    // and the arithmetic below keeps it as tight, so that a product, which a tolerance run makes some
-    // forty times a build, runs over what its factors can hold only and asks neither for its degree.
+    // and the arithmetic below keeps it as tight, so that a product runs over what its factors can
+    // hold only and asks neither for its degree.
     std::size_t bound = 0;
 
-    Polynomial() = default;
+    BasicPolynomial() = default;
     // The coefficients from s^0 upwards; at most kPolynomialCoefficients of them.
-    Polynomial(std::initializer_list<double> coefficients);
+    BasicPolynomial(std::initializer_list<T> coefficients) {
+        if (coefficients.size() > c.size()) ThrowOverflow();
+        std::copy(coefficients.begin(), coefficients.end(), c.begin());
+        bound = coefficients.size() > 1 ? coefficients.size() - 1 : 0;
+    }
 
     int Degree() const {
         std::size_t k = bound;
-        while (k > 0 && c[k] == 0) --k;
+        while (k > 0 && IsZero(c[k])) --k;
         return static_cast<int>(k);
     }
 };
+using Polynomial = BasicPolynomial<double>;
+
+template <typename T>
+BasicPolynomial<T> operator+(const BasicPolynomial<T>& a, const BasicPolynomial<T>& b) {
+    BasicPolynomial<T> sum;
+    sum.bound = std::max(a.bound, b.bound);
+    for (std::size_t k = 0; k <= sum.bound; ++k) sum.c[k] = a.c[k] + b.c[k];
+    return sum;
+}
+
+template <typename T>
+BasicPolynomial<T> operator*(const std::type_identity_t<T>& factor, const BasicPolynomial<T>& p) {
+    BasicPolynomial<T> scaled;
+    scaled.bound = p.bound;
+    for (std::size_t k = 0; k <= scaled.bound; ++k) scaled.c[k] = p.c[k] * factor;
+    return scaled;
+}
 
 // Throws OverflowError when a product needs a degree beyond the capacity.
-Polynomial operator+(const Polynomial& a, const Polynomial& b);
-Polynomial operator*(const Polynomial& a, const Polynomial& b);
-Polynomial operator*(double factor, const Polynomial& p);
+template <typename T>
+BasicPolynomial<T> operator*(const BasicPolynomial<T>& a, const BasicPolynomial<T>& b) {
+    auto da = a.bound;
+    auto db = b.bound;
+    // Resistors are constants: most products in a network's ratio scale a polynomial.
+    if (da == 0) return a.c[0] * b;
+    if (db == 0) return b.c[0] * a;
+    if (da + db >= kPolynomialCoefficients) {
+        // Only a leading coefficient that is zero can bring the bounds this far; trimmed, they fit.
+        da = static_cast<std::size_t>(a.Degree());
+        db = static_cast<std::size_t>(b.Degree());
+        if (da + db >= kPolynomialCoefficients) ThrowOverflow();
+    }
+    // A term of a coefficient that is zero below the bound adds nothing: the sums are those of the degrees.
+    BasicPolynomial<T> product;
+    for (std::size_t i = 0; i <= da; ++i) {
+        for (std::size_t j = 0; j <= db; ++j) product.c[i + j] += a.c[i] * b.c[j];
+    }
+    product.bound = da + db;
+    return product;
+}
 
 // num/den: an impedance, or a transfer function.
-struct Ratio {
-    Polynomial num;
-    Polynomial den;
+template <typename T>
+struct BasicRatio {
+    BasicPolynomial<T> num;
+    BasicPolynomial<T> den;
 };
+using Ratio = BasicRatio<double>;
 
-Ratio Constant(double value);
+template <typename T>
+BasicRatio<T> Constant(const T& value) {
+    return {{value}, {T(1)}};
+}
 // The impedance of a capacitor of this many µF: 1 / (s·C).
-Ratio CapacitorImpedance(double microfarads);
+template <typename T>
+BasicRatio<T> CapacitorImpedance(const T& microfarads) {
+    return {{T(1)}, {T(0), microfarads}};
+}
 // Two impedances in series, and beside each other.
-Ratio InSeries(const Ratio& a, const Ratio& b);
-Ratio Beside(const Ratio& a, const Ratio& b);
+template <typename T>
+BasicRatio<T> InSeries(const BasicRatio<T>& a, const BasicRatio<T>& b) {
+    return {a.num * b.den + b.num * a.den, a.den * b.den};
+}
+template <typename T>
+BasicRatio<T> Beside(const BasicRatio<T>& a, const BasicRatio<T>& b) {
+    return {a.num * b.num, a.num * b.den + b.num * a.den};
+}
 // Products and quotients of transfer functions.
-Ratio operator*(const Ratio& a, const Ratio& b);
-Ratio operator/(const Ratio& a, const Ratio& b);
+template <typename T>
+BasicRatio<T> operator*(const BasicRatio<T>& a, const BasicRatio<T>& b) {
+    return {a.num * b.num, a.den * b.den};
+}
+template <typename T>
+BasicRatio<T> operator/(const BasicRatio<T>& a, const BasicRatio<T>& b) {
+    return {a.num * b.den, a.den * b.num};
+}
 // The divider b / (a + b): a in series, b to ground.
-Ratio Divider(const Ratio& series, const Ratio& shunt);
+template <typename T>
+BasicRatio<T> Divider(const BasicRatio<T>& series, const BasicRatio<T>& shunt) {
+    const BasicPolynomial<T> shuntPart = shunt.num * series.den;
+    return {shuntPart, shuntPart + series.num * shunt.den};
+}
 // (1 + s·τ1)(1 + s·τ2)… for time constants in µs; a zero τ is skipped.
 Polynomial TimeConstantProduct(const std::vector<double>& timeConstantsUs);
 

@@ -93,15 +93,15 @@ std::optional<std::size_t> FindCurve(std::string_view name) {
 Ratio CurveFunction(const CurveChoice& choice) {
     const ReplayCurve& row = CurveRow(choice);
     Ratio h;
-    h.num = Polynomial{{1, row.turnoverUs}};
+    h.num = Polynomial{1, row.turnoverUs};
     if (row.shelfUs != 0) {
         h.den = TimeConstantProduct({row.shelfUs, row.trebleUs});
     } else {
         // s·Tz rather than s keeps the curve at 1 far above the turnover, as the shelved ones are.
-        h.den = Polynomial{{0, row.turnoverUs}} * TimeConstantProduct({row.trebleUs});
+        h.den = Polynomial{0, row.turnoverUs} * TimeConstantProduct({row.trebleUs});
     }
-    if (choice.iecAmendment) h = h * Ratio{{{0, kIecAmendmentUs}}, {{1, kIecAmendmentUs}}};
-    if (choice.zero3_18us) h.num = h.num * Polynomial{{1, kZero3_18Us}};
+    if (choice.iecAmendment) h = h * Ratio{{0, kIecAmendmentUs}, {1, kIecAmendmentUs}};
+    if (choice.zero3_18us) h.num = h.num * Polynomial{1, kZero3_18Us};
     CancelCommonOrigin(h);
     return h;
 }

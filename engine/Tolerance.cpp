@@ -26,18 +26,8 @@ constexpr double kBandHigh = 0.975;
 
 // --- The network with drawn parts ----------------------------------------------------------------
 
-// The design with its parts taken from a build: the element values and the cartridge's load.
-struct Parts {
-    std::array<double, kPartCount> values{};
-    double loadCapacitancePf = 0;
-};
-
-Ratio TransferOf(const BuiltNetwork& network, const Parts& parts) {
-    BuiltNetwork built = network;
-    built.values = parts.values;
-    if (built.source) built.source->loadCapacitancePf = parts.loadCapacitancePf;
-    return TransferFunction(built);
-}
+// A design's parts as a build has them: the element values and the cartridge's load.
+using Parts = PartValues<double>;
 
 // The toleranced parts beyond the four of the passive networks, drawn only where in circuit.
 constexpr std::array<ElementKind, 6> kStageParts{ElementKind::R0, ElementKind::C0, ElementKind::R3,
@@ -188,8 +178,10 @@ struct Run {
         std::array<double, kChunkBuilds> referenceInverse{};
         std::array<double, kChunkBuilds> highest{};
         std::array<double, kChunkBuilds> lowest{};
+        std::array<Parts, kChunkBuilds> drawn;
         for (std::size_t b = 0; b < count; ++b) {
-            Parts parts = nominal;
+            Parts& parts = drawn[b];
+            parts = nominal;
             // Always these four draws first, in this order, whichever parts the circuit has, so
             // that a passive network's builds stay the same whatever else a design may hold.
             for (const ElementKind e : {ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2}) {
@@ -199,11 +191,34 @@ struct Run {
                 if (network.has(e)) parts.values[Index(e)] *= drawer.factor(tolerance(e));
             }
             if (network.source && loadTolerance > 0) parts.loadCapacitancePf *= drawer.factor(loadTolerance);
-            const Ratio h = TransferOf(network, parts);
+        }
+        // The transfer functions of Lanes::kCount builds at a time; a short last group repeats the
+        // chunk's first build, as the rest of a short chunk does below.
+        constexpr std::size_t kWidth = Lanes::kCount;
+        static_assert(kChunkBuilds % kWidth == 0, "a chunk holds whole groups");
+        const std::size_t groups = (count + kWidth - 1) / kWidth;
+        for (std::size_t g = 0; g < groups; ++g) {
+            PartValues<Lanes> lanes;
+            for (std::size_t i = 0; i < kWidth; ++i) {
+                const std::size_t b = g * kWidth + i < count ? g * kWidth + i : 0;
+                for (std::size_t e = 0; e < static_cast<std::size_t>(kPartCount); ++e) lanes.values[e].v[i] = drawn[b].values[e];
+                lanes.loadCapacitancePf.v[i] = drawn[b].loadCapacitancePf;
+            }
+            const BasicRatio<Lanes> h = TransferFunction(network, lanes);
             degree = std::max({degree, h.num.Degree(), h.den.Degree()});
             for (std::size_t k = 0; k < kTerms; ++k) {
-                num[k][b] = h.num.c[k];
-                den[k][b] = h.den.c[k];
+                for (std::size_t i = 0; i < kWidth; ++i) {
+                    num[k][g * kWidth + i] = h.num.c[k].v[i];
+                    den[k][g * kWidth + i] = h.den.c[k].v[i];
+                }
+            }
+        }
+        for (std::size_t b = 0; b < count; ++b) {
+            Ratio h;
+            h.num.bound = h.den.bound = kTerms - 1;
+            for (std::size_t k = 0; k < kTerms; ++k) {
+                h.num.c[k] = num[k][b];
+                h.den.c[k] = den[k][b];
             }
             referenceInverse[b] = 1 / (PowerRatio(h, reference) * referenceTargetInverse);
             highest[b] = 0;
@@ -211,13 +226,13 @@ struct Run {
         }
         // A short last chunk repeats its first build, so the loop below always runs the whole
         // chunk: a fixed count of a few vectors' widths, with no remainder to handle.
-        for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
+        for (std::size_t b = groups * kWidth; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
             for (std::size_t k = 0; k < kTerms; ++k) {
                 num[k][b] = num[k][0];
                 den[k][b] = den[k][0];
             }
-            referenceInverse[b] = referenceInverse[0];
         }
+        for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) referenceInverse[b] = referenceInverse[0];
         // Frequency outside, builds inside: each frequency's row of the table is written in one run.
         std::array<double, kChunkBuilds> powers{};
         for (std::size_t f = 0; f < frequencies.size(); ++f) {
@@ -314,8 +329,7 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     EvaluateAccuracy(network, 2);  // throws, with the user's message, for a network that cannot be built
 
     Run run{network, settings};
-    for (const ElementKind e : kAllElements) run.nominal.values[Index(e)] = network.value(e);
-    if (network.source) run.nominal.loadCapacitancePf = network.source->loadCapacitancePf;
+    run.nominal = DesignedValues(network);
 
     const Ratio target = TargetFunction(network);
 
@@ -336,7 +350,7 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     if (cancel.load()) return std::nullopt;
 
     ToleranceResult result;
-    const Ratio nominal = TransferOf(network, run.nominal);
+    const Ratio nominal = TransferFunction(network, run.nominal);
     const double nominalReference = PowerRatio(nominal, run.reference) * run.referenceTargetInverse;
     for (std::size_t f = 0; f < run.frequencies.size(); ++f) {
         const double nominalDb = Decibels(run.normalisedRatio(nominal, f, nominalReference));

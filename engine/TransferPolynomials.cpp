@@ -9,13 +9,14 @@ namespace riaa {
 
 namespace {
 
-Ratio ElementImpedance(const BuiltNetwork& network, ElementKind element) {
-    const double value = network.value(element);
-    return IsCapacitor(element) ? CapacitorImpedance(value) : Constant(value);
+template <typename T>
+BasicRatio<T> ElementImpedance(const PartValues<T>& parts, ElementKind element) {
+    return IsCapacitor(element) ? CapacitorImpedance(parts[element]) : Constant(parts[element]);
 }
 
-Ratio BranchImpedance(const BuiltNetwork& network, const Branch& branch) {
-    const auto z = [&](std::size_t i) { return ElementImpedance(network, branch.elements[i]); };
+template <typename T>
+BasicRatio<T> BranchImpedance(const PartValues<T>& parts, const Branch& branch) {
+    const auto z = [&](std::size_t i) { return ElementImpedance(parts, branch.elements[i]); };
     switch (branch.shape) {
         case BranchShape::Single: return z(0);
         case BranchShape::Series: return InSeries(z(0), z(1));
@@ -26,14 +27,18 @@ Ratio BranchImpedance(const BuiltNetwork& network, const Branch& branch) {
     return z(0);
 }
 
-Ratio PassiveTransfer(const BuiltNetwork& network) {
+template <typename T>
+BasicRatio<T> PassiveTransfer(const BuiltNetwork& network, const PartValues<T>& parts) {
     const CircuitRow& row = Row(network.circuit);
-    Ratio series = BranchImpedance(network, row.series);
-    Ratio shunt = BranchImpedance(network, row.shunt);
-    if (network.has(ElementKind::Rs)) series = InSeries(series, Constant(network.value(ElementKind::Rs)));
-    if (network.has(ElementKind::RL)) shunt = Beside(shunt, Constant(network.value(ElementKind::RL)));
-    Ratio h = Divider(series, shunt);
-    if (network.source) h = CartridgeDivider(*network.source) * h;
+    BasicRatio<T> series = BranchImpedance(parts, row.series);
+    BasicRatio<T> shunt = BranchImpedance(parts, row.shunt);
+    if (network.has(ElementKind::Rs)) series = InSeries(series, Constant(parts[ElementKind::Rs]));
+    if (network.has(ElementKind::RL)) shunt = Beside(shunt, Constant(parts[ElementKind::RL]));
+    BasicRatio<T> h = Divider(series, shunt);
+    if (network.source) {
+        const Cartridge& c = *network.source;
+        h = Divider(CartridgeImpedance<T>(c), LoadImpedance(c, parts.loadCapacitancePf)) * h;
+    }
     return h;
 }
 
@@ -45,9 +50,14 @@ bool AimsAtCurve(const BuiltNetwork& network) {
 
 }  // namespace
 
-Ratio TransferFunction(const BuiltNetwork& network) {
-    return network.kind == DesignKind::Passive ? PassiveTransfer(network) : ActiveStageTransfer(network);
+template <typename T>
+BasicRatio<T> TransferFunction(const BuiltNetwork& network, const PartValues<T>& parts) {
+    return network.kind == DesignKind::Passive ? PassiveTransfer(network, parts) : ActiveStageTransfer(network, parts);
 }
+template BasicRatio<double> TransferFunction(const BuiltNetwork&, const PartValues<double>&);
+template BasicRatio<Lanes> TransferFunction(const BuiltNetwork&, const PartValues<Lanes>&);
+
+Ratio TransferFunction(const BuiltNetwork& network) { return TransferFunction(network, DesignedValues(network)); }
 
 Ratio TargetFunction(const BuiltNetwork& network) {
     if (!AimsAtCurve(network)) {

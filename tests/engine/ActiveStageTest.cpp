@@ -30,10 +30,10 @@ double LevelDb(const Ratio& h, double hz) { return 10 * std::log10(PowerRatio(h,
 
 // The curve with the extra zero where one is asked for and the coupling high-pass where it is on.
 Ratio Target(const CurveTimeConstants& tc, double extraZeroUs = 0, bool coupling = false) {
-    const Polynomial hp = coupling ? Polynomial{{0, 7950}} : Polynomial{{1}};
-    const Polynomial hpDen = coupling ? Polynomial{{1, 7950}} : Polynomial{{1}};
-    return {Polynomial{{1, tc.zeroUs}} * Polynomial{{1, extraZeroUs}} * hp,
-            Polynomial{{1, tc.bassUs}} * Polynomial{{1, tc.trebleUs}} * hpDen};
+    const Polynomial hp = coupling ? Polynomial{0, 7950} : Polynomial{1};
+    const Polynomial hpDen = coupling ? Polynomial{1, 7950} : Polynomial{1};
+    return {Polynomial{1, tc.zeroUs} * Polynomial{1, extraZeroUs} * hp,
+            Polynomial{1, tc.bassUs} * Polynomial{1, tc.trebleUs} * hpDen};
 }
 
 // The largest deviation from the target, both at 0 dB at 1 kHz, 20 Hz to 20 kHz.
@@ -177,7 +177,7 @@ TEST(ActiveStage, EveryCurveOfTheTable) {
             const ActiveStageRequest r{.gain1kHzDb = 40, .rl = 47'000, .curve = {curve, coupling}};
             Ratio target = CurveFunction(r.curve);
             if (ReplayCurves()[curve].shelfUs == 0) {
-                target = target * Ratio{{{0, kRealisedShelfUs}}, {{1, kRealisedShelfUs}}};
+                target = target * Ratio{{0, kRealisedShelfUs}, {1, kRealisedShelfUs}};
             }
             const Ratio h = ActiveStageTransfer(DesignActiveStage(r));
             EXPECT_LT(std::fabs(WorstError(h, target).db), 1e-6) << ReplayCurves()[curve].name << coupling;

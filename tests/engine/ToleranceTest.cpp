@@ -9,11 +9,16 @@
 #include <tuple>
 #include <vector>
 
+#include "ActiveStage.h"
 #include "PartSeries.h"
 #include "Response.h"
 #include "Tolerance.h"
+#include "TransferPolynomials.h"
 
 using namespace riaa;
+
+// Stages are asked for by the fields that differ from the defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
@@ -40,6 +45,48 @@ std::vector<double> Figures(const ToleranceResult& r) {
     std::vector<double> all{r.p50Db, r.p95Db, r.p99Db};
     for (const ToleranceBandPoint& point : r.band) all.insert(all.end(), {point.lowerDb, point.upperDb});
     return all;
+}
+
+// The runs build the transfer functions of eight builds side by side: each lane must be exactly
+// what its build alone gives, whatever the design's parts, drive and op-amp.
+TEST(Tolerance, BuildsSideBySideAreEachBuildAlone) {
+    using Stage = ActiveStageRequest;
+    const OpAmp real{false, 100, 10e6};
+    BuiltNetwork driven = RoundedRiaa();
+    driven.set(ElementKind::Rs, 1000);
+    driven.source = Cartridge{};
+    std::vector<BuiltNetwork> designs{RoundedRiaa(), driven,
+        DesignActiveStage({.c0 = 100, .opAmp = real}),
+        DesignActiveStage({.form = NetworkForm::D, .highFrequencyZero = HighFrequencyZero::None, .rl = 10'000,
+                           .curve = {.iecAmendment = true}}),
+        DesignActiveStage({.stage = DesignKind::Inverting, .form = NetworkForm::C, .c0 = 47, .opAmp = real}),
+        DesignActiveStage({.stage = DesignKind::TwoStage, .scale = 470, .rl = 4700})};
+    for (const Stage& s : {Stage{.form = NetworkForm::B, .c0 = 100}, Stage{.stage = DesignKind::Inverting}}) {
+        designs.push_back(DesignActiveStage(s));
+        designs.back().source = Cartridge{};
+    }
+    for (std::size_t d = 0; d < designs.size(); ++d) {
+        const BuiltNetwork& network = designs[d];
+        const PartValues<double> designed = DesignedValues(network);
+        PartValues<Lanes> lanes;
+        std::array<PartValues<double>, Lanes::kCount> alone;
+        for (std::size_t i = 0; i < Lanes::kCount; ++i) {
+            alone[i] = designed;
+            for (std::size_t e = 0; e < alone[i].values.size(); ++e) alone[i].values[e] *= 1 + 0.013 * double(i * e % 7) - 0.03;
+            alone[i].loadCapacitancePf *= 1 + 0.1 * double(i);
+            for (std::size_t e = 0; e < alone[i].values.size(); ++e) lanes.values[e].v[i] = alone[i].values[e];
+            lanes.loadCapacitancePf.v[i] = alone[i].loadCapacitancePf;
+        }
+        const BasicRatio<Lanes> side = TransferFunction(network, lanes);
+        for (std::size_t i = 0; i < Lanes::kCount; ++i) {
+            const Ratio h = TransferFunction(network, alone[i]);
+            ASSERT_GT(h.den.Degree(), 0) << d;
+            for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
+                EXPECT_EQ(side.num.c[k].v[i], h.num.c[k]) << d << " lane " << i << " s^" << k;
+                EXPECT_EQ(side.den.c[k].v[i], h.den.c[k]) << d << " lane " << i << " s^" << k;
+            }
+        }
+    }
 }
 
 TEST(Tolerance, SameSeedSameFiguresOnAnyNumberOfThreads) {
