@@ -248,36 +248,48 @@ struct Run {
     }
 };
 
-// The value of this rank among [begin, end) in the order of before (rank 0 comes first), without
-// reordering them. For a rank near the front, as the band's tails are, a strided sample gives a
-// threshold that admits a little more than rank values; the selection then runs on those few only,
-// several times quicker than on the whole row. Should the sample mislead, the whole row is used.
-template <typename Before>
-float RankedValue(const float* begin, const float* end, std::size_t rank, Before before) {
+// The values of two ranks among n values: lowRank counted from the smallest, highRank from the
+// largest, without reordering them. For ranks near the ends, as the band's tails are, a strided
+// sample gives a threshold for each that admits a little more than its rank of values; one pass
+// over the values gathers both sets of candidates, without a branch, and the selections run on
+// those few only, several times quicker than on the whole row. Should the sample mislead, the
+// whole row is used.
+std::pair<float, float> TailValues(const float* values, std::size_t n, std::size_t lowRank, std::size_t highRank) {
     constexpr std::size_t kStride = 16;
-    const auto n = static_cast<std::size_t>(end - begin);
-    if (n >= 64 * kStride && rank < n / 8) {
+    const auto select = [](std::vector<float>& v, std::size_t rank, auto before) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(rank), v.end(), before);
+        return v[rank];
+    };
+    if (n >= 64 * kStride && lowRank < n / 8 && highRank < n / 8) {
         std::vector<float> sample;
         sample.reserve(n / kStride + 1);
-        for (std::size_t i = 0; i < n; i += kStride) sample.push_back(begin[i]);
-        const std::size_t sampleRank = std::min(sample.size() - 1, rank / kStride * 3 / 2 + 8);
-        std::nth_element(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(sampleRank), sample.end(), before);
-        const float threshold = sample[sampleRank];
-        std::vector<float> candidates;
-        candidates.reserve(2 * sampleRank * kStride);
-        for (const float* p = begin; p != end; ++p) {
-            if (!before(threshold, *p)) candidates.push_back(*p);
+        for (std::size_t i = 0; i < n; i += kStride) sample.push_back(values[i]);
+        const auto sampleRank = [&](std::size_t rank) { return std::min(sample.size() - 1, rank / kStride * 3 / 2 + 8); };
+        const float lowThreshold = select(sample, sampleRank(lowRank), std::less<>());
+        const float highThreshold = select(sample, sampleRank(highRank), std::greater<>());
+        // Each value is written to both sets and kept where it passes: a store is cheaper than a
+        // branch the processor cannot foresee.
+        std::vector<float> low(n);
+        std::vector<float> high(n);
+        std::size_t lows = 0;
+        std::size_t highs = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const float v = values[i];
+            low[lows] = v;
+            lows += !(lowThreshold < v) ? 1 : 0;
+            high[highs] = v;
+            highs += !(highThreshold > v) ? 1 : 0;
         }
         // Every value up to the wanted one is a candidate once more than rank of them are.
-        if (candidates.size() > rank) {
-            std::nth_element(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(rank),
-                             candidates.end(), before);
-            return candidates[rank];
+        if (lows > lowRank && highs > highRank) {
+            low.resize(lows);
+            high.resize(highs);
+            return {select(low, lowRank, std::less<>()), select(high, highRank, std::greater<>())};
         }
     }
-    std::vector<float> all(begin, end);
-    std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(rank), all.end(), before);
-    return all[rank];
+    std::vector<float> all(values, values + n);
+    const float lowest = select(all, lowRank, std::less<>());
+    return {lowest, select(all, highRank, std::greater<>())};
 }
 
 // Nearest rank: the smallest value with at least the fraction p of all values at or below it.
@@ -359,12 +371,12 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     }
     if (settings.band) {
         RunShared(n, threads, cancel, [&](int f) {
-            const float* begin = run.errors.data() + static_cast<std::size_t>(f) * static_cast<std::size_t>(run.builds);
-            const float* end = begin + run.builds;
-            ToleranceBandPoint& point = result.band[static_cast<std::size_t>(f)];
             const auto n = static_cast<std::size_t>(run.builds);
-            point.lowerDb = Decibels(RankedValue(begin, end, RankOf(kBandLow, n), std::less<>()));
-            point.upperDb = Decibels(RankedValue(begin, end, n - 1 - RankOf(kBandHigh, n), std::greater<>()));
+            const float* row = run.errors.data() + static_cast<std::size_t>(f) * n;
+            ToleranceBandPoint& point = result.band[static_cast<std::size_t>(f)];
+            const auto [lower, upper] = TailValues(row, n, RankOf(kBandLow, n), n - 1 - RankOf(kBandHigh, n));
+            point.lowerDb = Decibels(lower);
+            point.upperDb = Decibels(upper);
         });
     }
     if (cancel.load()) return std::nullopt;
