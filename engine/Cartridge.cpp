@@ -35,13 +35,18 @@ BasicRatio<T> LoadImpedance(const Cartridge& cartridge, const T& loadCapacitance
 template BasicRatio<double> LoadImpedance(const Cartridge&, const double&);
 template BasicRatio<Lanes> LoadImpedance(const Cartridge&, const Lanes&);
 
+template <typename T>
+BasicRatio<T> CartridgeDivider(const Cartridge& cartridge, const T& loadCapacitancePf) {
+    return Divider(CartridgeImpedance<T>(cartridge), LoadImpedance(cartridge, loadCapacitancePf));
+}
+template BasicRatio<double> CartridgeDivider(const Cartridge&, const double&);
+template BasicRatio<Lanes> CartridgeDivider(const Cartridge&, const Lanes&);
+
 Ratio CartridgeImpedance(const Cartridge& cartridge) { return CartridgeImpedance<double>(cartridge); }
 
 Ratio LoadImpedance(const Cartridge& cartridge) { return LoadImpedance(cartridge, cartridge.loadCapacitancePf); }
 
-Ratio CartridgeDivider(const Cartridge& cartridge) {
-    return Divider(CartridgeImpedance(cartridge), LoadImpedance(cartridge));
-}
+Ratio CartridgeDivider(const Cartridge& cartridge) { return CartridgeDivider(cartridge, cartridge.loadCapacitancePf); }
 
 Resonance CartridgeResonance(const Cartridge& cartridge) {
     // The divider's denominator is (RL + Rc) + s(L + Rc·RL·CL) + s²·L·RL·CL. Its own ω0 and Q, not

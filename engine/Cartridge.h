@@ -14,11 +14,13 @@ Ratio CartridgeImpedance(const Cartridge& cartridge);
 Ratio LoadImpedance(const Cartridge& cartridge);
 // What reaches the input of the design per volt of the cartridge's emf.
 Ratio CartridgeDivider(const Cartridge& cartridge);
-// The two for the builds of a tolerance run, whose load capacitances are drawn (T is double or Lanes).
+// The three for the builds of a tolerance run, whose load capacitances are drawn (T is double or Lanes).
 template <typename T>
 BasicRatio<T> CartridgeImpedance(const Cartridge& cartridge);
 template <typename T>
 BasicRatio<T> LoadImpedance(const Cartridge& cartridge, const T& loadCapacitancePf);
+template <typename T>
+BasicRatio<T> CartridgeDivider(const Cartridge& cartridge, const T& loadCapacitancePf);
 
 struct Resonance {
     double hz = 0;  // f0 = √(1 + Rc/RL) / (2π √(L·CL)), the denominator's own; infinite when CL is 0

@@ -35,10 +35,7 @@ BasicRatio<T> PassiveTransfer(const BuiltNetwork& network, const PartValues<T>& 
     if (network.has(ElementKind::Rs)) series = InSeries(series, Constant(parts[ElementKind::Rs]));
     if (network.has(ElementKind::RL)) shunt = Beside(shunt, Constant(parts[ElementKind::RL]));
     BasicRatio<T> h = Divider(series, shunt);
-    if (network.source) {
-        const Cartridge& c = *network.source;
-        h = Divider(CartridgeImpedance<T>(c), LoadImpedance(c, parts.loadCapacitancePf)) * h;
-    }
+    if (network.source) h = CartridgeDivider(*network.source, parts.loadCapacitancePf) * h;
     return h;
 }
 
