@@ -2,13 +2,13 @@
 // accuracy reports of a passive network and of an active stage, with and without a cartridge.
 #include <benchmark/benchmark.h>
 
-#include "ActiveStage.h"
+#include "engine/ActiveStage.h"
 #include "BenchStage.h"
-#include "Network.h"
-#include "PartSeries.h"
-#include "ReplayCurves.h"
-#include "Response.h"
-#include "RiaaResponse.h"
+#include "engine/Network.h"
+#include "engine/PartSeries.h"
+#include "engine/ReplayCurves.h"
+#include "engine/Response.h"
+#include "engine/RiaaResponse.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 // passive network and of an active stage.
 #include <benchmark/benchmark.h>
 
-#include "ActiveStage.h"
+#include "engine/ActiveStage.h"
 #include "BenchStage.h"
-#include "PairSearch.h"
-#include "PartSeries.h"
-#include "Response.h"
-#include "Tolerance.h"
+#include "engine/PairSearch.h"
+#include "engine/PartSeries.h"
+#include "engine/Response.h"
+#include "engine/Tolerance.h"
 
 namespace {
 

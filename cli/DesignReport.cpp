@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <sstream>
 
-#include "Circuits.h"
-#include "PartSeries.h"
-#include "ReplayCurves.h"
-#include "Tolerance.h"
-#include "ValueLists.h"
+#include "engine/Circuits.h"
+#include "engine/PartSeries.h"
+#include "engine/ReplayCurves.h"
+#include "engine/Tolerance.h"
+#include "engine/ValueLists.h"
 
 namespace design {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "DesignRequest.h"
-#include "Response.h"
-#include "Tolerance.h"
+#include "engine/Response.h"
+#include "engine/Tolerance.h"
 
 namespace design {
 

@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "Circuits.h"
-#include "PartSums.h"
-#include "ReplayCurves.h"
-#include "Response.h"
-#include "Tolerance.h"
+#include "engine/Circuits.h"
+#include "engine/PartSums.h"
+#include "engine/ReplayCurves.h"
+#include "engine/Response.h"
+#include "engine/Tolerance.h"
 
 namespace design {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "ActiveStage.h"
-#include "Network.h"
-#include "PartSeries.h"
-#include "Tolerance.h"
+#include "engine/ActiveStage.h"
+#include "engine/Network.h"
+#include "engine/PartSeries.h"
+#include "engine/Tolerance.h"
 
 namespace design {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "DesignReport.h"
-#include "Netlist.h"
+#include "engine/Netlist.h"
 #include "DesignRequest.h"
 
 int main(int argc, char** argv) {

@@ -1,10 +1,10 @@
-#include "ActiveStage.h"
+#include "engine/ActiveStage.h"
 
 #include <cmath>
 #include <cstdio>
 #include <numbers>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

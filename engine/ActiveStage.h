@@ -4,12 +4,12 @@
 #include <optional>
 #include <string>
 
-#include "BuiltNetwork.h"
-#include "Cartridge.h"
-#include "FeedbackNetworks.h"
-#include "PartValues.h"
-#include "Rational.h"
-#include "ReplayCurves.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/Cartridge.h"
+#include "engine/FeedbackNetworks.h"
+#include "engine/PartValues.h"
+#include "engine/Rational.h"
+#include "engine/ReplayCurves.h"
 
 namespace riaa {
 

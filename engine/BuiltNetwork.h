@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "Kinds.h"
+#include "engine/Kinds.h"
 
 namespace riaa {
 

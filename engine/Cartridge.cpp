@@ -1,9 +1,9 @@
-#include "Cartridge.h"
+#include "engine/Cartridge.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

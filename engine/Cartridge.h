@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "BuiltNetwork.h"
-#include "Rational.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/Rational.h"
 
 namespace riaa {
 

@@ -1,6 +1,6 @@
-#include "Circuits.h"
+#include "engine/Circuits.h"
 
-#include "Network.h"
+#include "engine/Network.h"
 
 namespace riaa {
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "BuiltNetwork.h"
-#include "Kinds.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/Kinds.h"
 
 namespace riaa {
 

@@ -1,9 +1,9 @@
-#include "FeedbackNetworks.h"
+#include "engine/FeedbackNetworks.h"
 
 #include <cmath>
 #include <string>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "BuiltNetwork.h"
-#include "PartValues.h"
-#include "Rational.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/PartValues.h"
+#include "engine/Rational.h"
 
 namespace riaa {
 

@@ -1,4 +1,4 @@
-#include "Formats.h"
+#include "engine/Formats.h"
 
 #include <algorithm>
 #include <array>

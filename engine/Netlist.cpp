@@ -1,11 +1,11 @@
-#include "Netlist.h"
+#include "engine/Netlist.h"
 
 #include <array>
 
-#include "ActiveStage.h"
-#include "Cartridge.h"
-#include "Circuits.h"
-#include "Formats.h"
+#include "engine/ActiveStage.h"
+#include "engine/Cartridge.h"
+#include "engine/Circuits.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "BuiltNetwork.h"
+#include "engine/BuiltNetwork.h"
 
 namespace riaa {
 

@@ -1,8 +1,8 @@
-#include "Network.h"
+#include "engine/Network.h"
 
 #include <cmath>
 
-#include "Circuits.h"
+#include "engine/Circuits.h"
 
 namespace riaa {
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <string>
 
-#include "Formats.h"
-#include "Kinds.h"
-#include "ValueLists.h"
+#include "engine/Formats.h"
+#include "engine/Kinds.h"
+#include "engine/ValueLists.h"
 
 namespace riaa {
 

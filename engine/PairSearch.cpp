@@ -1,4 +1,4 @@
-#include "PairSearch.h"
+#include "engine/PairSearch.h"
 
 #include <algorithm>
 #include <cmath>

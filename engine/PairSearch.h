@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "Formats.h"
-#include "PartSeries.h"
+#include "engine/Formats.h"
+#include "engine/PartSeries.h"
 
 namespace riaa {
 

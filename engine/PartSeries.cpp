@@ -1,4 +1,4 @@
-#include "PartSeries.h"
+#include "engine/PartSeries.h"
 
 #include <algorithm>
 #include <array>

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ValueLists.h"
+#include "engine/ValueLists.h"
 
 namespace riaa {
 

@@ -1,4 +1,4 @@
-#include "PartSums.h"
+#include "engine/PartSums.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "BuiltNetwork.h"
+#include "engine/BuiltNetwork.h"
 
 namespace riaa {
 

@@ -1,11 +1,11 @@
-#include "Rational.h"
+#include "engine/Rational.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <unsupported/Eigen/Polynomials>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

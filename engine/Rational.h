@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "Lanes.h"
+#include "engine/Lanes.h"
 
 namespace riaa {
 

@@ -1,9 +1,9 @@
-#include "ReplayCurves.h"
+#include "engine/ReplayCurves.h"
 
 #include <cmath>
 #include <string>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "BuiltNetwork.h"
-#include "Rational.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/Rational.h"
 
 namespace riaa {
 

@@ -1,13 +1,13 @@
-#include "Response.h"
+#include "engine/Response.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "ActiveStage.h"
-#include "Cartridge.h"
-#include "Circuits.h"
-#include "TransferPolynomials.h"
+#include "engine/ActiveStage.h"
+#include "engine/Cartridge.h"
+#include "engine/Circuits.h"
+#include "engine/TransferPolynomials.h"
 
 namespace riaa {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "BuiltNetwork.h"
-#include "Network.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/Network.h"
 
 namespace riaa {
 

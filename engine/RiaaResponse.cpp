@@ -1,4 +1,4 @@
-#include "RiaaResponse.h"
+#include "engine/RiaaResponse.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "Tolerance.h"
+#include "engine/Tolerance.h"
 
 #include <algorithm>
 #include <array>
@@ -10,8 +10,8 @@
 #include <thread>
 #include <utility>
 
-#include "Response.h"
-#include "TransferPolynomials.h"
+#include "engine/Response.h"
+#include "engine/TransferPolynomials.h"
 
 namespace riaa {
 

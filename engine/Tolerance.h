@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "BuiltNetwork.h"
+#include "engine/BuiltNetwork.h"
 
 namespace riaa {
 

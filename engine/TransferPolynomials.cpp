@@ -1,9 +1,9 @@
-#include "TransferPolynomials.h"
+#include "engine/TransferPolynomials.h"
 
-#include "ActiveStage.h"
-#include "Cartridge.h"
-#include "Circuits.h"
-#include "ReplayCurves.h"
+#include "engine/ActiveStage.h"
+#include "engine/Cartridge.h"
+#include "engine/Circuits.h"
+#include "engine/ReplayCurves.h"
 
 namespace riaa {
 

@@ -1,9 +1,9 @@
 // Every design and its target as ratios of polynomials in s: what the accuracy report and the tolerance runs evaluate.
 #pragma once
 
-#include "BuiltNetwork.h"
-#include "PartValues.h"
-#include "Rational.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/PartValues.h"
+#include "engine/Rational.h"
 
 namespace riaa {
 

@@ -1,9 +1,9 @@
-#include "ValueLists.h"
+#include "engine/ValueLists.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "PartSeries.h"
+#include "engine/PartSeries.h"
 
 namespace riaa {
 

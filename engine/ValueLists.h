@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < sizeof(double)) return 0;

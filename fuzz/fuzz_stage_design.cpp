@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ActiveStage.h"
-#include "PartSums.h"
-#include "ReplayCurves.h"
-#include "Response.h"
-#include "Tolerance.h"
+#include "engine/ActiveStage.h"
+#include "engine/PartSums.h"
+#include "engine/ReplayCurves.h"
+#include "engine/Response.h"
+#include "engine/Tolerance.h"
 
 namespace {
 

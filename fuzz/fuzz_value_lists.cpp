@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ValueLists.h"
+#include "engine/ValueLists.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const riaa::NumberLocale locale;

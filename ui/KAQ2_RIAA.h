@@ -6,9 +6,9 @@
 
 #include <optional>
 
-#include "Network.h"
+#include "engine/Network.h"
 #include "SplashHold.h"
-#include "ValueLists.h"
+#include "engine/ValueLists.h"
 
 class AccuracyPage;
 class ActiveStagePage;

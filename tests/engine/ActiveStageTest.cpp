@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ActiveStage.h"
-#include "Formats.h"
+#include "engine/ActiveStage.h"
+#include "engine/Formats.h"
 
 using namespace riaa;
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "Cartridge.h"
-#include "Formats.h"
+#include "engine/Cartridge.h"
+#include "engine/Formats.h"
 
 using namespace riaa;
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 using namespace riaa;
 

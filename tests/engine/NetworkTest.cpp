@@ -3,8 +3,8 @@
 #include <cmath>
 #include <complex>
 
-#include "Network.h"
-#include "RiaaResponse.h"
+#include "engine/Network.h"
+#include "engine/RiaaResponse.h"
 
 using namespace riaa;
 

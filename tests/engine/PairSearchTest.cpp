@@ -4,9 +4,9 @@
 #include <limits>
 #include <random>
 
-#include "PairSearch.h"
-#include "PartSums.h"
-#include "Response.h"
+#include "engine/PairSearch.h"
+#include "engine/PartSums.h"
+#include "engine/Response.h"
 
 using namespace riaa;
 

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "PartSeries.h"
+#include "engine/PartSeries.h"
 
 using namespace riaa;
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "Formats.h"
-#include "ReplayCurves.h"
+#include "engine/Formats.h"
+#include "engine/ReplayCurves.h"
 
 using namespace riaa;
 

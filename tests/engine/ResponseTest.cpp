@@ -6,11 +6,11 @@
 #include <numbers>
 #include <optional>
 
-#include "Circuits.h"
-#include "Netlist.h"
-#include "PartSums.h"
-#include "PartSeries.h"
-#include "Response.h"
+#include "engine/Circuits.h"
+#include "engine/Netlist.h"
+#include "engine/PartSums.h"
+#include "engine/PartSeries.h"
+#include "engine/Response.h"
 
 using namespace riaa;
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "Formats.h"
-#include "RiaaResponse.h"
+#include "engine/Formats.h"
+#include "engine/RiaaResponse.h"
 
 using namespace riaa;
 

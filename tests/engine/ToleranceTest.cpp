@@ -9,11 +9,11 @@
 #include <tuple>
 #include <vector>
 
-#include "ActiveStage.h"
-#include "PartSeries.h"
-#include "Response.h"
-#include "Tolerance.h"
-#include "TransferPolynomials.h"
+#include "engine/ActiveStage.h"
+#include "engine/PartSeries.h"
+#include "engine/Response.h"
+#include "engine/Tolerance.h"
+#include "engine/TransferPolynomials.h"
 
 using namespace riaa;
 

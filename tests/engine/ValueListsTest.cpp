@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ValueLists.h"
+#include "engine/ValueLists.h"
 
 using namespace riaa;
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "ActiveStage.h"
-#include "Cartridge.h"
-#include "Formats.h"
-#include "Netlist.h"
+#include "engine/ActiveStage.h"
+#include "engine/Cartridge.h"
+#include "engine/Formats.h"
+#include "engine/Netlist.h"
 #include "SpiceRun.h"
-#include "TransferPolynomials.h"
+#include "engine/TransferPolynomials.h"
 
 using namespace riaa;
 

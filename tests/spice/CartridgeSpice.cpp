@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "Cartridge.h"
+#include "engine/Cartridge.h"
 #include "SpiceRun.h"
 
 using namespace riaa;

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "Netlist.h"
-#include "Response.h"
+#include "engine/Netlist.h"
+#include "engine/Response.h"
 #include "SpiceRun.h"
-#include "TransferPolynomials.h"
-#include "ValueLists.h"
+#include "engine/TransferPolynomials.h"
+#include "engine/ValueLists.h"
 
 using namespace riaa;
 

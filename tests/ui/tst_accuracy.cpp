@@ -15,7 +15,7 @@
 
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
-#include "Netlist.h"
+#include "engine/Netlist.h"
 #include "accuracy/AccuracyPage.h"
 #include "accuracy/ErrorPlot.h"
 #include "accuracy/ErrorPlotView.h"

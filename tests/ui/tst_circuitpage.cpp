@@ -14,7 +14,7 @@
 #include "circuit/SchematicView.h"
 #include "common/AppStyle.h"
 #include "common/Fonts.h"
-#include "Formats.h"
+#include "engine/Formats.h"
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
 

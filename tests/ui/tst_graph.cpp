@@ -24,7 +24,7 @@
 #include "graph/ResponseGraph.h"
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
-#include "RiaaResponse.h"
+#include "engine/RiaaResponse.h"
 
 namespace {
 

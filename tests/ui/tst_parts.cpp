@@ -16,9 +16,9 @@
 #include <cmath>
 #include <memory>
 
-#include "ActiveStage.h"
+#include "engine/ActiveStage.h"
 #include "KAQ2_RIAA.h"
-#include "PairSearch.h"
+#include "engine/PairSearch.h"
 #include "accuracy/AccuracyPage.h"
 #include "accuracy/ErrorPlot.h"
 #include "accuracy/ErrorPlotView.h"

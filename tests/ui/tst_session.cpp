@@ -2,7 +2,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "Network.h"
+#include "engine/Network.h"
 #include "session/DesignSession.h"
 #include "session/ToleranceWorker.h"
 

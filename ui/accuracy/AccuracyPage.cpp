@@ -19,15 +19,15 @@
 
 #include "accuracy/ErrorPlot.h"
 #include "accuracy/ErrorPlotView.h"
-#include "Circuits.h"
+#include "engine/Circuits.h"
 #include "common/Bevel.h"
 #include "common/Controls.h"
 #include "common/ErrorReport.h"
 #include "common/Fonts.h"
 #include "common/Hints.h"
 #include "common/PageControls.h"
-#include "Netlist.h"
-#include "ReplayCurves.h"
+#include "engine/Netlist.h"
+#include "engine/ReplayCurves.h"
 #include "session/DesignSession.h"
 
 namespace {

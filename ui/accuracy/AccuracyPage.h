@@ -7,7 +7,7 @@
 #include <array>
 #include <functional>
 
-#include "Kinds.h"
+#include "engine/Kinds.h"
 #include "session/SessionPage.h"
 
 class Bevel;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/ErrorTexts.h"
-#include "Formats.h"
-#include "Response.h"
+#include "engine/Formats.h"
+#include "engine/Response.h"
 
 // A spread of the error drawn behind the curve, such as the one part tolerances give; the three
 // vectors run in step, with frequencies ascending.

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "PartSums.h"
-#include "ReplayCurves.h"
+#include "engine/PartSums.h"
+#include "engine/ReplayCurves.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <optional>
 
-#include "ActiveStage.h"
-#include "BuiltNetwork.h"
-#include "Formats.h"
+#include "engine/ActiveStage.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/Formats.h"
 
 // The page's text fields, in the order the page lays them out.
 enum class ActiveField { Gain, Scale, C0, R3, RL, OpenLoopGain, GainBandwidth, Shelf };

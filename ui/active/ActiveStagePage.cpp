@@ -9,7 +9,7 @@
 #include <cmath>
 #include <complex>
 
-#include "ReplayCurves.h"
+#include "engine/ReplayCurves.h"
 #include "active/FormSchematicView.h"
 #include "active/FormSchematics.h"
 #include "common/Bevel.h"

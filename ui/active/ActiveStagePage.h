@@ -6,8 +6,8 @@
 #include <array>
 #include <optional>
 
-#include "ActiveStage.h"
-#include "BuiltNetwork.h"
+#include "engine/ActiveStage.h"
+#include "engine/BuiltNetwork.h"
 #include "active/ActiveStageInputs.h"
 #include "session/SessionPage.h"
 

@@ -4,7 +4,7 @@
 #include <QSize>
 #include <QString>
 
-#include "BuiltNetwork.h"
+#include "engine/BuiltNetwork.h"
 #include "common/SchematicPrimitives.h"
 
 // Form A without C2 is also the two-stage network: (R1 ∥ C1) in series with R2.

@@ -16,7 +16,7 @@
 #include "circuit/RadioGroup.h"
 #include "circuit/SchematicView.h"
 #include "circuit/ValueListModel.h"
-#include "Circuits.h"
+#include "engine/Circuits.h"
 #include "common/Bevel.h"
 #include "common/Controls.h"
 #include "common/ErrorReport.h"

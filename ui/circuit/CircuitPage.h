@@ -3,8 +3,8 @@
 
 #include <QWidget>
 
-#include "Network.h"
-#include "ValueLists.h"
+#include "engine/Network.h"
+#include "engine/ValueLists.h"
 
 class Bevel;
 class DesignSession;

@@ -1,6 +1,6 @@
 #include "circuit/SchematicPages.h"
 
-#include "Circuits.h"
+#include "engine/Circuits.h"
 
 #include <utility>
 

@@ -4,7 +4,7 @@
 #include <QAbstractListModel>
 #include <string_view>
 
-#include "ValueLists.h"
+#include "engine/ValueLists.h"
 
 class ValueListModel : public QAbstractListModel {
     Q_OBJECT

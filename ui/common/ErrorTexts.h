@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 // Errors below this everywhere read as "exact".
 inline constexpr double kExactErrorDb = 0.0005;

@@ -17,7 +17,7 @@
 #include "graph/ButtonGlyphs.h"
 #include "graph/GraphImage.h"
 #include "graph/ResponseGraph.h"
-#include "RiaaResponse.h"
+#include "engine/RiaaResponse.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 class QComboBox;
 class QFrame;

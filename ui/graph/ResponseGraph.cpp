@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "RiaaResponse.h"
+#include "engine/RiaaResponse.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 // Which curves the graph shows; each matches one toggle button of the graph page.
 struct CurveSelection {

@@ -16,7 +16,7 @@
 #include "common/Fonts.h"
 #include "common/Hints.h"
 #include "common/PageControls.h"
-#include "PairSearch.h"
+#include "engine/PairSearch.h"
 #include "session/DesignSession.h"
 
 namespace {

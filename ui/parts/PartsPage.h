@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "BuiltNetwork.h"
-#include "PartSeries.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/PartSeries.h"
 #include "session/SeriesTable.h"
 #include "session/SessionPage.h"
 

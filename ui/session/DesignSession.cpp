@@ -3,9 +3,9 @@
 #include <array>
 #include <cmath>
 
-#include "Cartridge.h"
-#include "Circuits.h"
-#include "PartSums.h"
+#include "engine/Cartridge.h"
+#include "engine/Circuits.h"
+#include "engine/PartSums.h"
 #include "session/ToleranceWorker.h"
 
 namespace {

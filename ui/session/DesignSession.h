@@ -9,14 +9,14 @@
 #include <optional>
 #include <vector>
 
-#include "BuiltNetwork.h"
-#include "Formats.h"
-#include "Network.h"
-#include "PartSeries.h"
-#include "Response.h"
+#include "engine/BuiltNetwork.h"
+#include "engine/Formats.h"
+#include "engine/Network.h"
+#include "engine/PartSeries.h"
+#include "engine/Response.h"
 #include "session/SeriesTable.h"
-#include "Tolerance.h"
-#include "ValueLists.h"
+#include "engine/Tolerance.h"
+#include "engine/ValueLists.h"
 
 class ToleranceWorker;
 

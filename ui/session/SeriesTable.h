@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "PartSeries.h"
-#include "Response.h"
-#include "ValueLists.h"
+#include "engine/PartSeries.h"
+#include "engine/Response.h"
+#include "engine/ValueLists.h"
 
 struct SeriesTableRow {
     std::string series;                  // "E12" ... "E192", "List"

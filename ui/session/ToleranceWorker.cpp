@@ -3,7 +3,7 @@
 #include <QMetaObject>
 #include <QMutexLocker>
 
-#include "Formats.h"
+#include "engine/Formats.h"
 
 ToleranceWorker::ToleranceWorker(QObject* parent) : QThread(parent) {}
 

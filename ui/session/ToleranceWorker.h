@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "Tolerance.h"
+#include "engine/Tolerance.h"
 
 class ToleranceWorker : public QThread {
     Q_OBJECT
