@@ -259,12 +259,13 @@ struct Typed {
 using Target = std::variant<std::optional<std::string> Typed::*, std::vector<std::string> Typed::*, int Typed::*,
                             bool Typed::*>;
 
+// One option: CLI11 reads it into its target; the rule of its design input says which designs take it.
 struct OptionRow {
     const char* name;
     Target target;
     std::string help;
     std::optional<riaa::DesignInput> input{};  // empty: every design takes it
-    const char* refusal = "";                // for a kind of stage that may not take it
+    const char* refusal = "";                  // the reason a kind of stage that may not take it gives
 };
 using OptionTable = std::vector<OptionRow>;
 
@@ -375,6 +376,7 @@ void AddRunOptions(OptionTable& table) {
     });
 }
 
+// Every option, in the order --help lists them.
 OptionTable Options() {
     OptionTable table;
     AddDesignOptions(table);
@@ -384,6 +386,7 @@ OptionTable Options() {
     return table;
 }
 
+// A list may be given again and again (--part); any other option once.
 void Declare(CLI::App& app, const OptionRow& row, Typed& typed) {
     std::visit(Overloaded{
                    [&](std::optional<std::string> Typed::*text) { app.add_option(row.name, typed.*text, row.help); },
@@ -402,7 +405,7 @@ void Declare(CLI::App& app, const OptionRow& row, Typed& typed) {
 std::string Refusal(const OptionRow& row, riaa::DesignKinds designs) {
     if (designs == riaa::kPassiveDesigns) return "only for an active stage: give --stage too";
     if (!riaa::RuleOf(*row.input).kinds.meets(riaa::kActiveStages)) return "only for a passive circuit, not with --stage";
-    return row.refusal;
+    return *row.refusal != '\0' ? row.refusal : "not for this kind of stage";
 }
 
 // The options given that a design of these kinds cannot take, all of them named where they share a reason.
