@@ -41,7 +41,7 @@ enum class DesignInput { Circuit, C1, Rs, RL, C2, Form, Gain, R0, Rin, C0, HighF
 enum class InputCondition {
     Always,
     IecOrTwoStages,    // RL: the two-stage divider, or the IEC coupling into the next stage
-    LowPass,           // R3: two stages, or a non-inverting stage whose extra zero a pole cancels (HighFrequencyZero::Pole)
+    LowPass,           // R3: a curve with a treble pole, for two stages or a non-inverting stage with HighFrequencyZero::Pole
     GainNotSetByZero,  // a non-inverting stage's zero at 3.18 µs sets its gain itself
     CurveWithoutShelf, // a curve with a shelf of its own needs none
 };
