@@ -253,7 +253,7 @@ void CircuitPage::calculate(const riaa::NetworkState& state) {
 }
 
 void CircuitPage::showResult(const riaa::CalculationResult& result) {
-    colourResultFields(result.alert ? kAlertResult : kNormalResult);
+    if (result.alert) colourResultFields(kAlertResult);
     const QList<QLabel*> fields = resultFields();
     for (int i = 0; i < fields.size(); ++i) fields[i]->setText(ToQString(result.texts[static_cast<std::size_t>(i)]));
     RdGrpElementClick();
@@ -269,6 +269,7 @@ void CircuitPage::showInputs() {
     ChkBxStdR->setChecked(inputs.options.UseStandardResistor);
     Notebook2->setRsOverlaysVisible(inputs.options.IncludeRs);
     Notebook2->setRLOverlaysVisible(inputs.options.IncludeRL);
+    colourResultFields(kNormalResult);
     if (session_.passiveResult()) showResult(*session_.passiveResult());
 }
 

@@ -78,6 +78,7 @@ private:
     void colourResultFields(const QColor& colour);
     // Calculates the network from the session's inputs with this state and the controls' choices.
     void calculate(const riaa::NetworkState& state);
+    // The texts into the fields, red in the alert state; the fields are in their normal colour before.
     void showResult(const riaa::CalculationResult& result);
     // The session's inputs in the controls, after they were set at once.
     void showInputs();
