@@ -327,6 +327,28 @@ private slots:
         QCOMPARE(w.CircuitPage->Notebook2->currentCircuit(), 2);
     }
 
+    // The inputs set at once (a design file's) show on the page as the typing that made them did.
+    void inputsSetAtOnceShowAsTyped() {
+        TRiaaForm typed;
+        typed.show();
+        Click(typed.CircuitPage->LMDRadioGroupCircuits->button(2));
+        typed.CircuitPage->CmbBxC->lineEdit()->selectAll();
+        TypeDuringWait(typed.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("0.047"));
+        Click(typed.CircuitPage->ChckBxRL);
+        Click(typed.CircuitPage->RdGrpElement->button(2));
+        TRiaaForm opened;
+        opened.show();
+        opened.session()->setDesignState(typed.session()->designState());
+        CircuitPage* page = opened.CircuitPage;
+        QCOMPARE(FieldTexts(opened), FieldTexts(typed));
+        QCOMPARE(page->LMDRadioGroupCircuits->itemIndex(), 2);
+        QCOMPARE(page->Notebook2->currentCircuit(), 2);
+        QCOMPARE(page->RdGrpElement->itemIndex(), 2);
+        QVERIFY(page->ChckBxRL->isChecked() && !page->ChckBxRs->isChecked());
+        QVERIFY(page->CmbBxR->isVisible());
+        QCOMPARE(page->CmbBxR->currentText(), typed.CircuitPage->CmbBxR->currentText());
+    }
+
     void refusedTextsChangeNothing_data() {
         QTest::addColumn<bool>("resistor");
         QTest::addColumn<QString>("typed");
