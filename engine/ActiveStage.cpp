@@ -408,7 +408,11 @@ StageFigures ActiveStageFigures(const BuiltNetwork& network) {
     const bool blocked = network.has(ElementKind::C0) || network.has(ElementKind::Cout);
     BuiltNetwork alone = network;
     alone.source.reset();
-    const double level = std::abs(Evaluate(ActiveStageTransfer(alone), blocked ? 20 : 0));
+    const Ratio transfer = ActiveStageTransfer(alone);
+    const double midband = std::abs(Evaluate(transfer, kMidbandHz));
+    if (!std::isfinite(midband) || !(midband > 0)) throw EngineError("The stage's gain at 1 kHz cannot be worked out");
+    figures.gain1kHzDb = 20 * std::log10(midband);
+    const double level = std::abs(Evaluate(transfer, blocked ? 20 : 0));
     if (!std::isfinite(level) || !(level > 0)) throw EngineError("The stage's gain at DC cannot be worked out");
     figures.gainDcDb = 20 * std::log10(level);
     if (network.kind == DesignKind::Inverting) return figures;

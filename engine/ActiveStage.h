@@ -55,6 +55,7 @@ Ratio ActiveStageTransfer(const BuiltNetwork& network);
 
 // The stage's figures beside the accuracy report, of the stage itself from an ideal source.
 struct StageFigures {
+    double gain1kHzDb = 0;              // the stage as designed, from an ideal source
     double gainDcDb = 0;                // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
     std::optional<double> extraZeroHz;  // the non-inverting stage's second zero, where it has one
 };

@@ -34,7 +34,6 @@ namespace {
 
 using riaa::ElementKind;
 
-const QString kArial = QStringLiteral("Arial");
 const QString kMicrofarads = QStringLiteral("\u00B5F");
 const QString kOhms = QStringLiteral("\u03A9");
 const QColor kMessageText(176, 0, 0);
