@@ -100,13 +100,20 @@ std::string BillOfMaterials(const BuiltNetwork& design, const std::array<std::st
                    (capacitor ? " in parallel" : " in series") + " make " + std::string(ElementName(e));
         }
         for (std::size_t i = 0; i < parts.size(); ++i) {
-            const double bought = series ? series->round(parts[i]) : parts[i];
+            // A part typed is what the designer buys; the design's own value is bought as the series' nearest.
+            const bool typed = !asBuilt[Index(e)].empty();
+            const double bought = series && !typed ? series->round(parts[i]) : parts[i];
+            std::string partNote = note;
+            // A series' values are mantissas times powers of ten, which a typed 120p may miss in the last bit.
+            if (typed && series && std::abs(series->round(parts[i]) / parts[i] - 1) > 1e-9) {
+                partNote += std::string(partNote.empty() ? "" : "; ") + "not in " + series->name();
+            }
             // A part of a sum is exactly what was typed for it; a single part aims at the design's value.
             const double exact = parts.size() > 1 ? parts[i] : design.value(e);
             csv += CsvRow({Designator(e, i, parts.size()), PartText(bought, capacitor, 4), PartText(exact, capacitor, 6),
                            series ? series->name() : std::string("exact"),
                            (capacitor ? choices.capacitorTolerance : choices.resistorTolerance) + " %",
-                           PartType(e, bought), std::to_string(choices.quantity), note});
+                           PartType(e, bought), std::to_string(choices.quantity), partNote});
         }
     }
     return csv;

@@ -26,8 +26,9 @@ inline constexpr double kElectrolyticFromUf = 10;
 inline constexpr double kCeramicBelowUf = 1e-3;
 
 // CSV (RFC 4180: CRLF line ends, fields quoted where they must be, UTF-8) with the header Designator,
-// Value, Exact, Series, Tolerance, Type, Quantity, Note. `design` gives the exact values; asBuilt the
-// texts typed for its elements (empty: the design's value), whose sums are a row per part (R1a, R1b).
+// Value, Exact, Series, Tolerance, Type, Quantity, Note. `design` gives the exact values, bought as the
+// series' nearest; asBuilt the texts the user typed for its elements (empty where a field holds the
+// design's value), bought as typed, a sum a row per part (R1a, R1b).
 // Rs and RL are the stages around and are not bought. Throws EngineError for a text that is no sum,
 // naming its element, and for a quantity below 1.
 std::string BillOfMaterials(const BuiltNetwork& design, const std::array<std::string, kPartCount>& asBuilt,

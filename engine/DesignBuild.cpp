@@ -125,6 +125,24 @@ ToleranceSettings ToleranceOf(const ToleranceInputs& tolerance, const NumberLoca
     return settings;
 }
 
+std::array<std::string, kPartCount> TypedAsBuiltTexts(const AsBuiltInputs& asBuilt) {
+    std::array<std::string, kPartCount> texts;
+    if (!asBuilt.edited) return texts;
+    for (const ElementKind e : kAllElements) {
+        if (asBuilt.parts[Index(e)]) texts[Index(e)] = asBuilt.parts[Index(e)]->text;
+    }
+    return texts;
+}
+
+BomChoices BomChoicesOf(const DesignDocument& document) {
+    BomChoices choices;
+    choices.resistorSeries = document.series.pairResistors;
+    choices.capacitorSeries = document.series.tableCapacitors;
+    choices.resistorTolerance = document.tolerance.resistors;
+    choices.capacitorTolerance = document.tolerance.capacitors;
+    return choices;
+}
+
 DesignBuild BuildDesign(const DesignDocument& document, const NumberLocale& locale) {
     BuiltNetwork calculated = !document.activeStage
                                   ? CalculatePassive(document.passive, locale)

@@ -3,7 +3,11 @@
 
 #include <optional>
 
+#include <array>
+#include <string>
+
 #include "engine/ActiveStage.h"
+#include "engine/BillOfMaterials.h"
 #include "engine/BuiltNetwork.h"
 #include "engine/DesignFile.h"
 #include "engine/Formats.h"
@@ -30,5 +34,12 @@ std::optional<Cartridge> SourceOf(const SourceInputs& source, const NumberLocale
 
 // The tolerance fields as settings; every other setting as ToleranceSettings starts.
 ToleranceSettings ToleranceOf(const ToleranceInputs& tolerance, const NumberLocale& locale);
+
+// The as-built texts the user typed, for the bill of materials: none unless the fields were edited.
+std::array<std::string, kPartCount> TypedAsBuiltTexts(const AsBuiltInputs& asBuilt);
+
+// What the Parts page chose: resistors from the pair series, capacitors from the table's series
+// (exact: unrounded), the tolerance fields' texts; two of each part.
+BomChoices BomChoicesOf(const DesignDocument& document);
 
 }  // namespace riaa
