@@ -35,7 +35,14 @@ public:
     bool boolean(bool value) override { return put(Json(value)); }
     bool number_integer(number_integer_t value) override { return put(Json(value)); }
     bool number_unsigned(number_unsigned_t value) override { return put(Json(value)); }
-    bool number_float(number_float_t value, const string_t&) override { return put(Json(value)); }
+    bool number_float(number_float_t value, const string_t&) override {
+        // A whole number in a float's clothes ("1.0", "1e+06", "-0") is written back as the whole number
+        // it is, so it is one from the start: otherwise a key kept unknown would change on its first save.
+        if (value == std::trunc(value) && value > -9e18 && value < 9e18) {
+            return put(Json(static_cast<std::int64_t>(value)));
+        }
+        return put(Json(value));
+    }
     bool string(string_t& value) override { return put(Json(std::move(value))); }
     bool binary(binary_t&) override { return put(Json(nullptr)); }
     bool start_object(std::size_t) override { return open(Json::object()); }
@@ -204,6 +211,15 @@ constexpr std::array<std::pair<std::string_view, ElementKind>, kElementCount> kP
      {"RL", ElementKind::RL}, {"Rs", ElementKind::Rs}}};
 constexpr std::array<std::string_view, 4> kSourceKeys{"L", "Rc", "RL", "CL"};
 
+// A whole number from 0 on, as the parser gives it: unsigned, or signed when it came through a float.
+std::optional<std::uint64_t> WholeNumber(const Json& value) {
+    if (value.is_number_unsigned()) return value.get<std::uint64_t>();
+    if (value.is_number_integer() && value.get<std::int64_t>() >= 0) {
+        return static_cast<std::uint64_t>(value.get<std::int64_t>());
+    }
+    return std::nullopt;
+}
+
 template <typename T, std::size_t N>
 std::string_view NameOf(const std::array<std::pair<std::string_view, T>, N>& names, T item) {
     for (const auto& [text, candidate] : names) {
@@ -217,12 +233,11 @@ void CheckVersion(Fields& top) {
     if (format == nullptr || !format->is_string() || format->get<std::string>() != kDesignFormat) {
         throw EngineError("This is not a Mirelund design: its \"format\" is not \"mirelund-design\"");
     }
-    const Json* version = top.find("version");
-    if (version == nullptr || !version->is_number_unsigned() || version->get<std::uint64_t>() < 1) {
-        throw EngineError("version must be a whole number from 1 on");
-    }
-    if (version->get<std::uint64_t>() > static_cast<std::uint64_t>(kDesignFileVersion)) {
-        throw EngineError("This design was saved in version " + version->dump() + " of the file, newer than this " +
+    const Json* found = top.find("version");
+    const std::optional<std::uint64_t> version = found ? WholeNumber(*found) : std::nullopt;
+    if (!version || *version < 1) throw EngineError("version must be a whole number from 1 on");
+    if (*version > static_cast<std::uint64_t>(kDesignFileVersion)) {
+        throw EngineError("This design was saved in version " + std::to_string(*version) + " of the file, newer than this " +
                           "program, which reads version " + std::to_string(kDesignFileVersion));
     }
 }
@@ -230,11 +245,12 @@ void CheckVersion(Fields& top) {
 PassiveInputs ReadPassive(const Json& object) {
     Fields fields(object, "passive");
     PassiveInputs in;
-    if (const Json* circuit = fields.find("circuit")) {
-        if (!circuit->is_number_unsigned() || circuit->get<std::uint64_t>() >= std::uint64_t{kCircuitCount}) {
+    if (const Json* found = fields.find("circuit")) {
+        const std::optional<std::uint64_t> circuit = WholeNumber(*found);
+        if (!circuit || *circuit >= std::uint64_t{kCircuitCount}) {
             throw EngineError("passive.circuit must be a whole number from 0 to " + std::to_string(kCircuitCount - 1));
         }
-        in.circuit = static_cast<CircuitKind>(circuit->get<std::uint64_t>());
+        in.circuit = static_cast<CircuitKind>(*circuit);
     }
     fields.choice("element", kPassiveElementNames, in.element);
     fields.text("value", in.valueText);

@@ -73,7 +73,7 @@ TEST(DesignFileRoundTrip, UnknownKeysAtEveryLevelAreKeptAndWrittenBack) {
         ASSERT_NE(at, std::string::npos) << after;
         text.insert(at + after.size(), key);
     };
-    add("\"version\": 1,", "\n  \"noise\": {\"en\": 1.5e-09, \"opAmp\": \"OPA1612\", \"temps\": [20, -3.25]},");
+    add("\"version\": 1,", "\n  \"noise\": {\"en\": 1.5e-09, \"opAmp\": \"OPA1612\", \"temps\": [20, -3.25, 2.0, -0.0]},");
     add("\"passive\": {", "\n    \"future\": null,");
     add("\"stage\": {", "\n    \"future\": true,");
     add("\"curve\": {", "\n    \"future\": 1,");
@@ -83,7 +83,7 @@ TEST(DesignFileRoundTrip, UnknownKeysAtEveryLevelAreKeptAndWrittenBack) {
     add("\"tolerance\": {", "\n    \"future\": 2,");
     add("\"series\": {", "\n    \"future\": 3,");
     const DesignDocument read = ReadDesignFile(text);
-    EXPECT_EQ(read.unknown.at("noise"), R"({"en":1.5e-09,"opAmp":"OPA1612","temps":[20,-3.25]})");
+    EXPECT_EQ(read.unknown.at("noise"), R"({"en":1.5e-09,"opAmp":"OPA1612","temps":[20,-3.25,2,0]})");
     for (const UnknownKeys* keys : {&read.passive.unknown, &read.stage.unknown, &read.curve.unknown,
                                     &read.source.unknown, &read.asBuilt.unknown,
                                     &read.asBuilt.parts[Index(ElementKind::R1)]->unknown, &read.tolerance.unknown,
