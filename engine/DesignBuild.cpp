@@ -22,7 +22,7 @@ double ReadText(const std::string& text, std::string_view key, Parse parse) {
     }
 }
 
-BuiltNetwork CalculatePassive(const PassiveInputs& in, const NumberLocale& locale) {
+BuiltNetwork CalculatePassive(const CircuitPageInputs& in, const NumberLocale& locale) {
     ValueList resistors = MakeResistorList();
     ValueList capacitors = MakeCapacitorList();
     LocalizeValueLists(resistors, capacitors, locale);
@@ -73,7 +73,7 @@ double ReadCapacitor(const std::string& text, std::string_view key, const Number
 
 }  // namespace
 
-ActiveStageRequest StageRequestOf(const StageInputs& in, const CurveChoice& curve, const NumberLocale& locale) {
+ActiveStageRequest StageRequestOf(const StagePageInputs& in, const CurveChoice& curve, const NumberLocale& locale) {
     const ReplayCurve& row = CurveRow(curve);
     const bool twoStages = in.stage == DesignKind::TwoStage;
     const bool nonInverting = in.stage == DesignKind::NonInverting;

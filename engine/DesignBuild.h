@@ -27,7 +27,7 @@ struct DesignBuild {
 DesignBuild BuildDesign(const DesignDocument& document, const NumberLocale& locale);
 
 // The active stage's request from the page's texts: only the fields the stage and the curve use are read.
-ActiveStageRequest StageRequestOf(const StageInputs& stage, const CurveChoice& curve, const NumberLocale& locale);
+ActiveStageRequest StageRequestOf(const StagePageInputs& stage, const CurveChoice& curve, const NumberLocale& locale);
 
 // The cartridge the source fields describe (checked), or nothing for an ideal source.
 std::optional<Cartridge> SourceOf(const SourceInputs& source, const NumberLocale& locale);

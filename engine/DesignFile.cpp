@@ -242,9 +242,9 @@ void CheckVersion(Fields& top) {
     }
 }
 
-PassiveInputs ReadPassive(const Json& object) {
+CircuitPageInputs ReadPassive(const Json& object) {
     Fields fields(object, "passive");
-    PassiveInputs in;
+    CircuitPageInputs in;
     if (const Json* found = fields.find("circuit")) {
         const std::optional<std::uint64_t> circuit = WholeNumber(*found);
         if (!circuit || *circuit >= std::uint64_t{kCircuitCount}) {
@@ -273,9 +273,9 @@ PassiveInputs ReadPassive(const Json& object) {
     return in;
 }
 
-StageInputs ReadStage(const Json& object) {
+StagePageInputs ReadStage(const Json& object) {
     Fields fields(object, "stage");
-    StageInputs in;
+    StagePageInputs in;
     fields.choice("stage", kDesignNames, in.stage);
     if (in.stage == DesignKind::Passive) throw EngineError("stage.stage must be one of non-inverting, inverting, two-stage");
     fields.choice("network", kFormNames, in.form);
@@ -424,7 +424,7 @@ void AddUnknown(Json& object, const UnknownKeys& unknown) {
     }
 }
 
-Json PassiveJson(const PassiveInputs& in) {
+Json PassiveJson(const CircuitPageInputs& in) {
     Json json;
     json["circuit"] = static_cast<int>(in.circuit);
     json["element"] = std::string(NameOf(kPassiveElementNames, in.element));
@@ -441,7 +441,7 @@ Json PassiveJson(const PassiveInputs& in) {
     return json;
 }
 
-Json StageJson(const StageInputs& in) {
+Json StageJson(const StagePageInputs& in) {
     Json json;
     json["stage"] = std::string(NameOf(kDesignNames, in.stage));
     json["network"] = std::string(NameOf(kFormNames, in.form));

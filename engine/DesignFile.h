@@ -24,7 +24,7 @@ inline constexpr int kDesignFileVersion = 1;
 using UnknownKeys = std::map<std::string, std::string>;
 
 // The circuit page as the user left it.
-struct PassiveInputs {
+struct CircuitPageInputs {
     CircuitKind circuit = CircuitKind::LowPass50Hz;
     ElementKind element = ElementKind::C1;  // one of C1 to Rs
     std::string valueText = "0.01";          // the value box's text as typed
@@ -37,11 +37,11 @@ struct PassiveInputs {
     std::vector<std::string> capacitorEntries;
     UnknownKeys unknown;
 
-    bool operator==(const PassiveInputs&) const = default;
+    bool operator==(const CircuitPageInputs&) const = default;
 };
 
 // The Active stage page's controls: texts as typed, as the page keeps them.
-struct StageInputs {
+struct StagePageInputs {
     DesignKind stage = DesignKind::NonInverting;  // never Passive
     NetworkForm form = NetworkForm::A;
     std::string gain = "35";           // dB at 1 kHz
@@ -60,7 +60,7 @@ struct StageInputs {
     std::string shelf = "15915";       // µs, for a curve without a bass shelf
     UnknownKeys unknown;
 
-    bool operator==(const StageInputs&) const = default;
+    bool operator==(const StagePageInputs&) const = default;
 };
 
 struct CurveInputs {
@@ -122,8 +122,8 @@ struct DesignDocument {
     std::optional<std::string> title;
     std::optional<std::string> notes;
     // Both pages are kept, whichever designed last: the window comes back with each as it was.
-    PassiveInputs passive;
-    StageInputs stage;
+    CircuitPageInputs passive;
+    StagePageInputs stage;
     CurveInputs curve;
     SourceInputs source;
     AsBuiltInputs asBuilt;
