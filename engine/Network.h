@@ -25,6 +25,8 @@ struct CalculationOptions {
     bool IncludeRL = false;
     bool IncludeRs = false;
     bool UseStandardResistor = false;
+
+    bool operator==(const CalculationOptions&) const = default;
 };
 
 enum class NetworkWarning { None, SeriesTooHigh, LoadTooLow, LoadAndSeries };

@@ -40,6 +40,18 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 }  // namespace
 
+std::vector<std::string_view> SplitPartSum(std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const bool exponentSign = i > 0 && i < text.size() && (text[i - 1] == 'e' || text[i - 1] == 'E');
+        if (i < text.size() && (text[i] != '+' || exponentSign)) continue;
+        parts.push_back(TrimBlanks(text.substr(begin, i - begin)));
+        begin = i + 1;
+    }
+    return parts;
+}
+
 double ParseResistorSum(std::string_view text, const NumberLocale& locale) {
     return ParseSum(text, [&](std::string_view part) {
         try {

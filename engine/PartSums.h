@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "engine/Formats.h"
 
@@ -14,5 +15,9 @@ namespace riaa {
 // part that is zero or negative, and "The value is too large" for a total beyond a double.
 double ParseResistorSum(std::string_view text, const NumberLocale& locale);
 double ParseCapacitorSum(std::string_view text, const NumberLocale& locale);
+
+// The parts of a sum as typed, blanks trimmed ("27k + 820" gives "27k" and "820"); a "+" of an
+// exponent stays in its part. Reads nothing: the two above say whether the parts are numbers.
+std::vector<std::string_view> SplitPartSum(std::string_view text);
 
 }  // namespace riaa

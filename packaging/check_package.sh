@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package, unpacks it into a scratch root, checks the icon at every size and that the
-# programs carry no debug information, validates the desktop entry and the metainfo it carries, and starts
+# programs carry no debug information, validates the desktop entry and the metainfo it carries, checks that
+# the design file's type is registered (its glob, its icon, the desktop entry opening it), and starts
 # the unpacked program under Xvfb: it must still be running after its start-up (killed by the timeout,
 # exit 124), not have crashed or quit.
 # Usage: check_package.sh BUILD_FOLDER SOURCE_FOLDER "ICON SIZES"
@@ -8,7 +9,8 @@ set -euo pipefail
 build="$1"
 icon_sizes="${3:-16 32 48 64 128 256}"
 icons="usr/share/icons/hicolor"
-app_id="example.mirelund.Mirelund"
+app_id="org.mirelund.Mirelund"
+mime_type="application/x-mirelund-design"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
@@ -19,7 +21,7 @@ dpkg-deb --info "$package" | grep -E 'Package|Depends'
 dpkg-deb -x "$package" "$scratch/root"
 
 for path in usr/bin/mirelund usr/share/applications/$app_id.desktop usr/share/metainfo/$app_id.metainfo.xml \
-            $icons/scalable/apps/$app_id.svg; do
+            usr/share/mime/packages/$app_id.xml $icons/scalable/apps/$app_id.svg; do
   [ -e "$scratch/root/$path" ] || { echo "missing from the package: $path"; exit 1; }
 done
 
@@ -54,15 +56,32 @@ for program in "$scratch"/root/usr/bin/*; do
 done
 
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$scratch/root/usr/share/applications/example.mirelund.Mirelund.desktop"
+  desktop-file-validate "$scratch/root/usr/share/applications/$app_id.desktop"
   echo "desktop entry valid"
 else
   echo "desktop-file-validate not installed: skipped"
 fi
 if command -v appstreamcli >/dev/null; then
-  appstreamcli validate --no-net "$scratch/root/usr/share/metainfo/example.mirelund.Mirelund.metainfo.xml"
+  appstreamcli validate --no-net "$scratch/root/usr/share/metainfo/$app_id.metainfo.xml"
 else
   echo "appstreamcli not installed: skipped"
+fi
+
+# The file type: the entry opens such files with the one it is given, and the type's icon is the program's.
+desktop="$scratch/root/usr/share/applications/$app_id.desktop"
+grep -qx "MimeType=$mime_type;" "$desktop" || { echo "the desktop entry does not open $mime_type"; exit 1; }
+grep -qx 'Exec=mirelund %f' "$desktop" || { echo "the desktop entry does not pass the file to open"; exit 1; }
+mime_xml="$scratch/root/usr/share/mime/packages/$app_id.xml"
+grep -q "<icon name=\"$app_id\"/>" "$mime_xml" || { echo "the file type has not the program's icon"; exit 1; }
+if command -v update-mime-database >/dev/null; then
+  mime_root="$scratch/mime"
+  mkdir -p "$mime_root/packages"
+  cp "$mime_xml" "$mime_root/packages/"
+  update-mime-database "$mime_root"
+  grep -qx "$mime_type:\*.mirelund" "$mime_root/globs" || { echo "*.mirelund is not $mime_type"; exit 1; }
+  echo "file type: $mime_type, *.mirelund"
+else
+  echo "update-mime-database not installed: file type skipped"
 fi
 
 if command -v xvfb-run >/dev/null; then
