@@ -19,8 +19,8 @@ using C = std::complex<double>;
 // Written out: the library's complex division guards against overflow at several times the cost,
 // and every impedance here is far from the range where that matters.
 C Div(C a, C b) {
-    const double d = b.real() * b.real() + b.imag() * b.imag();
-    return {(a.real() * b.real() + a.imag() * b.imag()) / d, (a.imag() * b.real() - a.real() * b.imag()) / d};
+    const double r = 1 / (b.real() * b.real() + b.imag() * b.imag());
+    return {(a.real() * b.real() + a.imag() * b.imag()) * r, (a.imag() * b.real() - a.real() * b.imag()) * r};
 }
 double Norm(C a) { return a.real() * a.real() + a.imag() * a.imag(); }
 // a ∥ b; 0 where either is a short.
@@ -44,7 +44,7 @@ struct Point {
     std::array<double, kSlots> power{};
     C gainOut;
     C gainOpAmp;
-    double loadOhm = 0;
+    double loadAdmittance2 = 0;  // |Y|² of what the op-amp's output drives
 };
 
 // The design's noise, worked out from its own impedances at each frequency: every source's
@@ -58,7 +58,10 @@ public:
             a0_ = std::pow(10.0, net_.opAmp.openLoopGainDb / 20);
             tauUs_ = a0_ / (2 * std::numbers::pi * net_.opAmp.gainBandwidthHz) * 1e6;
         }
-        for (const ElementKind e : kAllElements) present_[Slot(e)] = net_.has(e) && !IsCapacitor(e) && net_.value(e) > 0;
+        for (const ElementKind e : kAllElements) {
+            present_[Slot(e)] = net_.has(e) && !IsCapacitor(e) && net_.value(e) > 0;
+            if (present_[Slot(e)]) norton_[Index(e)] = fourKT_ / net_.value(e);
+        }
         const bool passive = net_.kind == DesignKind::Passive;
         present_[kSource] = net_.source.has_value();
         present_[kEn] = present_[kInMinus] = !passive;
@@ -92,6 +95,8 @@ private:
     }
 
     double V(ElementKind e) const { return net_.value(e); }
+    // A resistor's noise current density², 4kT/R; 0 for an element that makes none.
+    double Norton(ElementKind e) const { return norton_[Index(e)]; }
 
     // Zf and the Norton share of R1 and R2: the part of each one's noise current that leaves the
     // network's terminals when they are shorted.
@@ -194,9 +199,9 @@ private:
         const C plus = ge * out.gain;
         p.power[kEn] = en2 * Norm(plus);
         p.power[kInMinus] = in2 * Norm(toOut);
-        p.power[Slot(ElementKind::R1)] = fourKT_ / V(ElementKind::R1) * Norm(f.x1 * toOut);
-        p.power[Slot(ElementKind::R2)] = fourKT_ / V(ElementKind::R2) * Norm(f.x2 * toOut);
-        p.power[Slot(leg)] = fourKT_ / V(leg) * Norm(Div(C(V(leg)), zg) * toOut);
+        p.power[Slot(ElementKind::R1)] = Norton(ElementKind::R1) * Norm(f.x1 * toOut);
+        p.power[Slot(ElementKind::R2)] = Norton(ElementKind::R2) * Norm(f.x2 * toOut);
+        p.power[Slot(leg)] = Norton(leg) * Norm(Div(C(V(leg)), zg) * toOut);
         if (inverting) {
             p.power[kSource] = fourKT_ * reZs * Norm(Div(toOut, zg));
             p.gainOpAmp = -Div(hn * drive.divider, zg);
@@ -206,12 +211,12 @@ private:
             p.gainOpAmp = ge * drive.divider;
         }
         p.power[Slot(ElementKind::R3)] = fourKT_ * V(ElementKind::R3) * Norm(out.gain);
-        p.power[Slot(ElementKind::RL)] = fourKT_ / V(ElementKind::RL) * Norm(out.zout);
+        p.power[Slot(ElementKind::RL)] = Norton(ElementKind::RL) * Norm(out.zout);
         p.gainOut = p.gainOpAmp * out.gain;
         // The feedback network hangs from the output to ground: through R0 to ground, or to the
         // inverting stage's virtual ground.
         const C yfb = Div(C(1), inverting ? f.z : f.z + zleg);
-        p.loadOhm = 1 / std::abs(yfb + out.yin);
+        p.loadAdmittance2 = Norm(yfb + out.yin);
         return p;
     }
 
@@ -249,7 +254,7 @@ private:
         for (std::size_t i = 0; i < count; ++i) {
             const ElementKind e = b.elements[i];
             if (IsCapacitor(e) || !(V(e) > 0)) continue;
-            p.power[Slot(e)] = fourKT_ / V(e) * Norm(share[i] * transfer);
+            p.power[Slot(e)] = Norton(e) * Norm(share[i] * transfer);
         }
     }
 
@@ -278,8 +283,8 @@ private:
         Point p;
         AddBranch(p, row.series, Count(row.series.shape), seriesShare, zseries * h);
         AddBranch(p, row.shunt, Count(row.shunt.shape), shuntShare, zout);
-        p.power[Slot(ElementKind::Rs)] = fourKT_ / V(ElementKind::Rs) * Norm(V(ElementKind::Rs) * h);
-        p.power[Slot(ElementKind::RL)] = fourKT_ / V(ElementKind::RL) * Norm(zout);
+        p.power[Slot(ElementKind::Rs)] = Norton(ElementKind::Rs) * Norm(V(ElementKind::Rs) * h);
+        p.power[Slot(ElementKind::RL)] = Norton(ElementKind::RL) * Norm(zout);
         p.power[kSource] = fourKT_ * drive.zs.real() * Norm(h);
         p.gainOut = drive.divider * h;
         return p;
@@ -294,6 +299,7 @@ private:
     double a0_ = 0;
     double tauUs_ = 0;
     std::array<bool, kSlots> present_{};
+    std::array<double, kPartCount> norton_{};
 };
 
 std::string SlotName(std::size_t slot) {
@@ -318,16 +324,22 @@ double Dbu(double volts) { return 20 * std::log10(volts / kDbuVolts); }
 
 }  // namespace
 
+namespace {
+
+// R_A(f) of IEC 61672-1 without its normalisation.
+double AWeightingShape(double hz) {
+    const double f2 = hz * hz;
+    constexpr double a = 20.6 * 20.6;
+    constexpr double b = 107.7 * 107.7;
+    constexpr double c = 737.9 * 737.9;
+    constexpr double d = 12194.0 * 12194.0;
+    return d * f2 * f2 / ((f2 + a) * std::sqrt((f2 + b) * (f2 + c)) * (f2 + d));
+}
+
+}  // namespace
+
 double AWeightingPower(double hz) {
-    const auto ra = [](double f) {
-        const double f2 = f * f;
-        constexpr double a = 20.6 * 20.6;
-        constexpr double b = 107.7 * 107.7;
-        constexpr double c = 737.9 * 737.9;
-        constexpr double d = 12194.0 * 12194.0;
-        return d * f2 * f2 / ((f2 + a) * std::sqrt((f2 + b) * (f2 + c)) * (f2 + d));
-    };
-    const double ratio = ra(hz) / ra(1000);
+    const double ratio = AWeightingShape(hz) / AWeightingShape(1000);
     return ratio * ratio;
 }
 
@@ -352,11 +364,19 @@ NoiseFigures EvaluateNoise(const BuiltNetwork& network, const NoiseSettings& set
     const double h = std::log(10.0) / kNoisePointsPerDecade;
     std::array<double, kSlots> flat{};
     double weighted = 0;
+    // The margin falls as the gain rises and the load as its admittance does: the loop keeps the
+    // largest of each, squared, and the logarithms and roots are taken once.
+    double peakGain2 = -1;
+    double peakGainHz = 0;
+    double peakLoad2 = -1;
+    double peakLoadHz = 0;
     Headroom room;
-    room.minMarginDb = std::numeric_limits<double>::infinity();
-    room.minLoadOhm = std::numeric_limits<double>::infinity();
-    for (int k = 0; k <= steps; ++k) {
-        const double hz = k == steps ? kNoiseHighHz : kNoiseLowHz * std::pow(10.0, double(k) / kNoisePointsPerDecade);
+    const double step = std::exp(h);
+    const double aAt1kHz = AWeightingShape(1000);
+    double grid = kNoiseLowHz;
+    for (int k = 0; k <= steps; ++k, grid *= step) {
+        // Stepped by a product, not a power each time: 600 steps drift by parts in 10^13.
+        const double hz = k == steps ? kNoiseHighHz : grid;
         const Point p = model.At(hz);
         const double w = h * hz * (k == 0 || k == steps ? 0.5 : 1.0);
         double total = 0;
@@ -364,20 +384,25 @@ NoiseFigures EvaluateNoise(const BuiltNetwork& network, const NoiseSettings& set
             flat[i] += w * p.power[i];
             total += p.power[i];
         }
-        weighted += w * AWeightingPower(hz) * total;
+        const double a = AWeightingShape(hz) / aAt1kHz;
+        weighted += w * a * a * total;
         if (!active) continue;
-        const double margin = MarginDb(settings, p.gainOpAmp);
-        if (margin < room.minMarginDb) {
-            room.minMarginDb = margin;
-            room.minMarginHz = hz;
+        const double gain2 = Norm(p.gainOpAmp);
+        if (gain2 > peakGain2) {
+            peakGain2 = gain2;
+            peakGainHz = hz;
         }
-        if (k == 0) room.margin20HzDb = margin;
-        if (k == steps) room.margin20kHzDb = margin;
-        if (p.loadOhm < room.minLoadOhm) {
-            room.minLoadOhm = p.loadOhm;
-            room.minLoadHz = hz;
+        if (p.loadAdmittance2 > peakLoad2) {
+            peakLoad2 = p.loadAdmittance2;
+            peakLoadHz = hz;
         }
+        if (k == 0) room.margin20HzDb = MarginDb(settings, p.gainOpAmp);
+        if (k == steps) room.margin20kHzDb = MarginDb(settings, p.gainOpAmp);
     }
+    room.minMarginDb = 10 * std::log10(settings.swingVrms * settings.swingVrms / (peakGain2 * settings.referenceV * settings.referenceV));
+    room.minMarginHz = peakGainHz;
+    room.minLoadOhm = 1 / std::sqrt(peakLoad2);
+    room.minLoadHz = peakLoadHz;
     const Point mid = model.At(1000);
     const double gain = std::abs(mid.gainOut);
     if (!std::isfinite(gain) || !(gain > 0)) throw EngineError("The design's gain at 1 kHz is zero: it has no noise figures");
