@@ -114,10 +114,12 @@ std::string NoiseSpiceNetlist(const BuiltNetwork& network, const NoiseSettings& 
         }
     }
     if (settings.temperatureC != 27) text += ".options temp=" + Num(settings.temperatureC) + "\n";
-    text += ".noise v(out) V1 dec " + std::to_string(kNoisePointsPerDecade) + " 20 20k\n";
+    // The last field, points per summary, is what makes ngspice keep each device's own density.
+    text += ".noise v(out) V1 dec " + std::to_string(kNoisePointsPerDecade) + " 20 20k 1\n";
     text += ".control\nrun\nsetplot noise1\nwrdata " + dataFile + " onoise_spectrum";
     for (const NoiseSpiceDevice& d : NoiseSpiceDevices(network, settings)) text += " onoise_" + d.device;
-    text += "\n.endc\n.end\n";
+    // Without the quit, ngspice's batch mode ends with status 1, having found no analysis line to run.
+    text += "\nquit\n.endc\n.end\n";
     return text;
 }
 

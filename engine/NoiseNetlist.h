@@ -8,7 +8,7 @@
 
 namespace riaa {
 
-// The design's netlist as SpiceNetlist writes it, with ".noise v(out) V1 dec 200 20 20k" in place of
+// The design's netlist as SpiceNetlist writes it, with ".noise v(out) V1 dec 200 20 20k 1" in place of
 // its AC sweep. ngspice has no noisy sources, so the op-amp's en is the open-circuit noise of a
 // resistor Rnen = en²/4kT, added to the + input by a unity VCVS (Enen); each input's current noise
 // a VCCS (Gninp, Gninm) of 1/R from a resistor R = 4kT/in² (Rninp, Rninm). A 1/f corner is that
