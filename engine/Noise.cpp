@@ -312,10 +312,6 @@ std::string SlotName(std::size_t slot) {
     }
 }
 
-void Require(bool good, const char* message) {
-    if (!good) throw EngineError(message);
-}
-
 double MarginDb(const NoiseSettings& s, C gainOpAmp) {
     return 20 * std::log10(s.swingVrms / (std::abs(gainOpAmp) * s.referenceV));
 }
@@ -343,16 +339,45 @@ double AWeightingPower(double hz) {
     return ratio * ratio;
 }
 
+void CheckNoiseField(NoiseField field, double v) {
+    const bool figure = std::isfinite(v) && v >= 0;
+    const auto require = [field](bool good, const char* message) {
+        if (!good) throw NoiseSettingError(field, message);
+    };
+    switch (field) {
+        case NoiseField::En: require(figure, "en, the op-amp's voltage noise, must be a finite value of 0 or more"); break;
+        case NoiseField::Fce: require(figure, "fce, the voltage noise's 1/f corner, must be a finite value of 0 or more"); break;
+        case NoiseField::In: require(figure, "in, the op-amp's current noise, must be a finite value of 0 or more"); break;
+        case NoiseField::Fci: require(figure, "fci, the current noise's 1/f corner, must be a finite value of 0 or more"); break;
+        case NoiseField::Swing: require(std::isfinite(v) && v > 0, "The swing must be a finite value above 0 V"); break;
+        case NoiseField::Temperature:
+            require(std::isfinite(v) && v > -kZeroCelsius, "The temperature must be above absolute zero, -273.15 \u00B0C");
+            break;
+        case NoiseField::Reference:
+            require(std::isfinite(v) && v > 0, "The reference level must be a finite value above 0 V");
+            break;
+    }
+}
+
+double& FieldOf(NoiseSettings& s, NoiseField field) {
+    switch (field) {
+        case NoiseField::En: return s.enNvRtHz;
+        case NoiseField::Fce: return s.fceHz;
+        case NoiseField::In: return s.inPaRtHz;
+        case NoiseField::Fci: return s.fciHz;
+        case NoiseField::Swing: return s.swingVrms;
+        case NoiseField::Temperature: return s.temperatureC;
+        case NoiseField::Reference: break;
+    }
+    return s.referenceV;
+}
+
 void CheckNoiseSettings(const NoiseSettings& s) {
-    const auto figure = [](double v) { return std::isfinite(v) && v >= 0; };
-    Require(figure(s.enNvRtHz), "en, the op-amp's voltage noise, must be a finite value of 0 or more");
-    Require(figure(s.fceHz), "fce, the voltage noise's 1/f corner, must be a finite value of 0 or more");
-    Require(figure(s.inPaRtHz), "in, the op-amp's current noise, must be a finite value of 0 or more");
-    Require(figure(s.fciHz), "fci, the current noise's 1/f corner, must be a finite value of 0 or more");
-    Require(std::isfinite(s.swingVrms) && s.swingVrms > 0, "The swing must be a finite value above 0 V");
-    Require(std::isfinite(s.temperatureC) && s.temperatureC > -kZeroCelsius,
-            "The temperature must be above absolute zero, -273.15 \u00B0C");
-    Require(std::isfinite(s.referenceV) && s.referenceV > 0, "The reference level must be a finite value above 0 V");
+    NoiseSettings copy = s;
+    for (int f = 0; f < kNoiseFieldCount; ++f) {
+        const auto field = static_cast<NoiseField>(f);
+        CheckNoiseField(field, FieldOf(copy, field));
+    }
 }
 
 NoiseFigures EvaluateNoise(const BuiltNetwork& network, const NoiseSettings& settings) {

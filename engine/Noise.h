@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/BuiltNetwork.h"
+#include "engine/Formats.h"
 
 namespace riaa {
 
@@ -31,10 +32,26 @@ struct NoiseSettings {
     bool operator==(const NoiseSettings&) const = default;
 };
 
-// Throws EngineError naming the field for a value no noise figure can be worked out from: a noise
-// figure or corner that is negative or not finite, a swing or reference not above 0, a temperature
-// at or below absolute zero.
+// The settings one by one, for a page or an option that names the one at fault.
+enum class NoiseField { En, Fce, In, Fci, Swing, Temperature, Reference };
+inline constexpr int kNoiseFieldCount = 7;
+
+// A setting refused; what() names the field, field() says which it is.
+class NoiseSettingError : public EngineError {
+public:
+    NoiseSettingError(NoiseField field, const std::string& message) : EngineError(message), field_(field) {}
+    NoiseField field() const { return field_; }
+
+private:
+    NoiseField field_;
+};
+
+// Throws NoiseSettingError naming the field for a value no noise figure can be worked out from: a
+// noise figure or corner that is negative or not finite, a swing or reference not above 0, a
+// temperature at or below absolute zero.
+void CheckNoiseField(NoiseField field, double value);
 void CheckNoiseSettings(const NoiseSettings& settings);
+double& FieldOf(NoiseSettings& settings, NoiseField field);
 
 // A source's part of the unweighted output noise power; the shares of a design sum to 1.
 // Names: "en", "in+", "in-", "source", and the design's resistors by element name.

@@ -9,6 +9,7 @@
 #include "engine/ActiveStage.h"
 #include "engine/Formats.h"
 #include "engine/Noise.h"
+#include "engine/NoiseFields.h"
 #include "engine/Response.h"
 #include "engine/TransferPolynomials.h"
 
@@ -251,6 +252,43 @@ TEST(NoiseSettingsEdges, ZeroNoiseAndJustAboveAbsoluteZeroAreTaken) {
     s.inPaRtHz = 0;
     s.temperatureC = -273.14;
     EXPECT_NO_THROW(CheckNoiseSettings(s));
+}
+
+}  // namespace
+
+namespace {
+
+// The page's texts: each bad field reported as itself, the reference read in mV, a suffix taken.
+struct FieldCase {
+    NoiseField field;
+    const char* text;
+};
+class NoiseFieldTextsBad : public testing::TestWithParam<FieldCase> {};
+TEST_P(NoiseFieldTextsBad, NameTheFieldAtFault) {
+    NoiseFieldTexts texts = NoiseFieldTextsOf(NoiseSettings{}, NumberLocale{});
+    texts[static_cast<std::size_t>(GetParam().field)] = GetParam().text;
+    try {
+        ParseNoiseFields(texts, NumberLocale{});
+        FAIL() << "accepted";
+    } catch (const NoiseSettingError& e) {
+        EXPECT_EQ(e.field(), GetParam().field) << e.what();
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Noise, NoiseFieldTextsBad,
+                         testing::Values(FieldCase{NoiseField::En, "3.5x"}, FieldCase{NoiseField::Fce, "-1"},
+                                         FieldCase{NoiseField::In, ""}, FieldCase{NoiseField::Fci, "1e999"},
+                                         FieldCase{NoiseField::Swing, "0"}, FieldCase{NoiseField::Temperature, "-300"},
+                                         FieldCase{NoiseField::Reference, "0"}));
+
+TEST(NoiseFieldTextsGood, ReadBackTheSettingsTheyWereMadeFrom) {
+    NoiseSettings s;
+    s.fceHz = 4700;
+    s.referenceV = 3.5e-3;
+    NoiseFieldTexts texts = NoiseFieldTextsOf(s, NumberLocale{",", "."});
+    EXPECT_EQ(texts[static_cast<std::size_t>(NoiseField::Reference)], "3,5");
+    EXPECT_EQ(ParseNoiseFields(texts, NumberLocale{",", "."}), s);
+    texts[static_cast<std::size_t>(NoiseField::Fce)] = "4,7k";
+    EXPECT_EQ(ParseNoiseFields(texts, NumberLocale{",", "."}).fceHz, 4700);
 }
 
 }  // namespace
