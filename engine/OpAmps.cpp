@@ -145,6 +145,10 @@ OpAmpFile ParseOpAmpFile(std::string_view text) {
     } catch (const nlohmann::json::parse_error& e) {
         file.problems.push_back({LineAt(text, e.byte > 0 ? e.byte - 1 : 0), "not JSON: " + std::string(e.what())});
         return file;
+    } catch (const nlohmann::json::exception& e) {
+        // A number beyond any double ("7e58888") is refused as out of range, with no position.
+        file.problems.push_back({1, "not JSON: " + std::string(e.what())});
+        return file;
     }
     if (!document.is_array()) {
         file.problems.push_back({1, "the file must hold an array of op-amps, [ {...}, ... ]"});

@@ -20,6 +20,8 @@
 #include "common/HintRouter.h"
 #include "common/Hints.h"
 #include "graph/GraphPage.h"
+#include "noise/NoisePage.h"
+#include "noise/UserOpAmps.h"
 #include "parts/PartsPage.h"
 #include "session/DesignSession.h"
 
@@ -101,6 +103,7 @@ void TRiaaForm::buildFrame() {
     Accuracy1 = MainMenu1->addAction(QStringLiteral("Accuracy"));
     Parts1 = MainMenu1->addAction(QStringLiteral("Parts"));
     ActiveStage1 = MainMenu1->addAction(QStringLiteral("Active stage"));
+    Noise1 = MainMenu1->addAction(QStringLiteral("Noise"));
     About1 = MainMenu1->addAction(QStringLiteral("About..."));
     Calculations1->setObjectName(QStringLiteral("Calculations1"));
     Graph1->setObjectName(QStringLiteral("Graph1"));
@@ -113,6 +116,9 @@ void TRiaaForm::buildFrame() {
     ActiveStage1->setObjectName(QStringLiteral("ActiveStage1"));
     ActiveStage1->setProperty(MenuCommandHints::kCommandHint,
                               QStringLiteral("Active stage | A non-inverting, inverting or two-stage op-amp design for the curve"));
+    Noise1->setObjectName(QStringLiteral("Noise1"));
+    Noise1->setProperty(MenuCommandHints::kCommandHint,
+                        QStringLiteral("Noise | How quiet the design is behind its source, and how much it takes before it clips"));
     MainMenu1->installEventFilter(new MenuCommandHints(MainMenu1));
     SetShowHint(MainMenu1, true);
     About1->setObjectName(QStringLiteral("About1"));
@@ -121,6 +127,7 @@ void TRiaaForm::buildFrame() {
     connect(Accuracy1, &QAction::triggered, this, [this] { Accuracy1Click(); });
     connect(Parts1, &QAction::triggered, this, [this] { Parts1Click(); });
     connect(ActiveStage1, &QAction::triggered, this, [this] { ActiveStage1Click(); });
+    connect(Noise1, &QAction::triggered, this, [this] { Noise1Click(); });
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
     setMenuBar(MainMenu1);
 
@@ -189,6 +196,8 @@ void TRiaaForm::Parts1Click() { Notebook1->setCurrentWidget(PartsPage1); }
 
 void TRiaaForm::ActiveStage1Click() { Notebook1->setCurrentWidget(ActiveStagePage1); }
 
+void TRiaaForm::Noise1Click() { Notebook1->setCurrentWidget(NoisePage1); }
+
 // Every page but the graph's works on the one design in the session, which they observe; none of
 // them knows another. Built before FormCreate, whose first calculation they must see.
 void TRiaaForm::buildPages() {
@@ -205,6 +214,9 @@ void TRiaaForm::buildPages() {
     Notebook1->addWidget(PartsPage1);
     ActiveStagePage1 = new ActiveStagePage(*session_, Notebook1);
     Notebook1->addWidget(ActiveStagePage1);
+    UserOpAmps opAmps = ReadUserOpAmps();
+    NoisePage1 = new NoisePage(*session_, std::move(opAmps.rows), opAmps.problems, Notebook1);
+    Notebook1->addWidget(NoisePage1);
 }
 
 void TRiaaForm::FormShow() { CircuitPage->FormShow(); }

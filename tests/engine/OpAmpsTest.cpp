@@ -63,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"NotJson", "[\n{\"name\": \"x\",\n", 0, {3}},
         FileCase{"NotAnArray", "{\"name\": \"x\"}", 0, {1}},
         FileCase{"Empty", "", 0, {1}},
+        FileCase{"NumberBeyondADouble", "7e58888-", 0, {1}},
         FileCase{"EmptyArray", "[]", 0, {}}),
     [](const testing::TestParamInfo<FileCase>& info) { return info.param.name; });
 

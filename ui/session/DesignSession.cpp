@@ -120,6 +120,14 @@ void DesignSession::setActiveDesign(const riaa::BuiltNetwork& network) {
     tell(DesignChanged | AsBuiltChanged | ToleranceChanged);
 }
 
+void DesignSession::setStageOpAmp(const riaa::OpAmp& opAmp) {
+    if (!design_ || design_->calculated.kind == riaa::DesignKind::Passive) return;
+    design_->calculated.opAmp = opAmp;
+    design_->aimedAt.opAmp = opAmp;
+    parseFields();
+    tell(AsBuiltChanged | ToleranceChanged);
+}
+
 void DesignSession::fillFromDesign() {
     const SessionDesign& design = *design_;
     for (const ElementKind e : riaa::kAllElements) {

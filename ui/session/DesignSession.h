@@ -73,6 +73,8 @@ public:
                                const riaa::CalculationOptions& options, bool alert);
     // An active stage as its page designed it (every element in circuit).
     void setActiveDesign(const riaa::BuiltNetwork& design);
+    // The op-amp of an active design, as the Noise page picks one; the parts stay as they are.
+    void setStageOpAmp(const riaa::OpAmp& opAmp);
 
     // --- Edits of the network as built -----------------------------------------------------------
     void setAsBuiltText(riaa::ElementKind element, const QString& text);
