@@ -21,7 +21,7 @@ using riaa::NoiseField;
 
 const QString kArial = QStringLiteral("Arial");
 const QColor kMessageText(176, 0, 0);
-constexpr int kSpectrumPoints = 241;  // 80 a decade: smooth at the plot's width
+constexpr int kSpectrumPoints = 161;  // 53 a decade: a point every two pixels of the plot
 constexpr riaa::Pattern kTwo{2, 2, true, false};
 constexpr riaa::Pattern kOne{1, 1, true, false};
 constexpr riaa::Pattern kThree{3, 3, true, false};
