@@ -116,7 +116,9 @@ std::string NoiseSpiceNetlist(const BuiltNetwork& network, const NoiseSettings& 
     if (settings.temperatureC != 27) text += ".options temp=" + Num(settings.temperatureC) + "\n";
     // The last field, points per summary, is what makes ngspice keep each device's own density.
     text += ".noise v(out) V1 dec " + std::to_string(kNoisePointsPerDecade) + " 20 20k 1\n";
-    text += ".control\nrun\nsetplot noise1\nwrdata " + dataFile + " onoise_spectrum";
+    // With no file the densities are printed as a table, for a user who runs the netlist by hand.
+    text += ".control\nrun\nsetplot noise1\n" + (dataFile.empty() ? std::string("print") : "wrdata " + dataFile) +
+            " onoise_spectrum";
     for (const NoiseSpiceDevice& d : NoiseSpiceDevices(network, settings)) text += " onoise_" + d.device;
     // Without the quit, ngspice's batch mode ends with status 1, having found no analysis line to run.
     text += "\nquit\n.endc\n.end\n";

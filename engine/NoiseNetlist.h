@@ -15,8 +15,8 @@ namespace riaa {
 // resistor's flicker noise (a model with af = 2 and kf = 4kT·fc/(I²·R)) under a DC current I from a
 // current source, cancelled at the sensing source by a DC voltage source. A temperature other than
 // 27 °C adds ".options temp". A .control block writes the output density and each device's own to
-// `dataFile` with wrdata: "onoise_spectrum", then every resistor's "onoise_<name>" in the order of
-// NoiseSpiceDevices.
+// `dataFile` with wrdata (or prints them as a table when `dataFile` is empty): "onoise_spectrum", then
+// every resistor's "onoise_<name>" in the order of NoiseSpiceDevices, each in V/√Hz at the output.
 std::string NoiseSpiceNetlist(const BuiltNetwork& network, const NoiseSettings& settings, const std::string& dataFile);
 
 // The devices of that netlist whose noise ngspice reports, each with the share it stands for
