@@ -137,6 +137,17 @@ const OpAmpRow* FindOpAmp(std::string_view name, std::span<const OpAmpRow> user)
     return nullptr;
 }
 
+NoiseSettings WithOpAmp(NoiseSettings settings, const OpAmpRow& row) {
+    settings.enNvRtHz = row.enNvRtHz;
+    settings.inPaRtHz = row.inPaRtHz;
+    settings.fceHz = row.fceHz;
+    settings.fciHz = row.fciHz;
+    settings.swingVrms = row.swingVrms;
+    return settings;
+}
+
+OpAmp StageOpAmp(const OpAmpRow& row) { return OpAmp{false, row.a0Db, row.gbwHz}; }
+
 OpAmpFile ParseOpAmpFile(std::string_view text) {
     OpAmpFile file;
     nlohmann::json document;

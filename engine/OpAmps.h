@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/BuiltNetwork.h"
+#include "engine/Noise.h"
+
 namespace riaa {
 
 // One op-amp: typical figures at ±15 V, 25 °C, from the datasheet it names.
@@ -28,6 +31,11 @@ std::span<const OpAmpRow> BuiltInOpAmps();
 
 // The row of this name in any capitalisation, first in `user` then in the built-in table; null if none.
 const OpAmpRow* FindOpAmp(std::string_view name, std::span<const OpAmpRow> user = {});
+
+// The row's noise and swing in place of those of `settings` (temperature and reference stay), and
+// its open-loop gain and GBW as a stage's single-pole op-amp: what picking the row sets.
+NoiseSettings WithOpAmp(NoiseSettings settings, const OpAmpRow& row);
+OpAmp StageOpAmp(const OpAmpRow& row);
 
 // What the reader of a user's file found: the good rows, and a sentence for each bad one.
 struct OpAmpFileProblem {

@@ -102,16 +102,8 @@ private slots:
         QCOMPARE(en->text(), QStringLiteral("1.1"));
         QVERIFY(page.LabelMessage->text().isEmpty());
         QCOMPARE(session.builtNetwork()->opAmp, (riaa::OpAmp{false, 130, 40e6}));
-        const riaa::NoiseFigures expected = riaa::EvaluateNoise(*session.builtNetwork(), [] {
-            riaa::NoiseSettings s;
-            const riaa::OpAmpRow& row = *riaa::FindOpAmp("OPA1612");
-            s.enNvRtHz = row.enNvRtHz;
-            s.inPaRtHz = row.inPaRtHz;
-            s.fceHz = row.fceHz;
-            s.fciHz = row.fciHz;
-            s.swingVrms = row.swingVrms;
-            return s;
-        }());
+        const riaa::NoiseFigures expected =
+            riaa::EvaluateNoise(*session.builtNetwork(), riaa::WithOpAmp({}, *riaa::FindOpAmp("OPA1612")));
         QCOMPARE(page.figures()->outputUv, expected.outputUv);
 
         // The plot switches to the margin, one curve.

@@ -79,12 +79,7 @@ NoisePage::NoisePage(DesignSession& session, std::vector<riaa::OpAmpRow> userOpA
     setAutoFillBackground(true);
     for (const riaa::OpAmpRow& row : riaa::BuiltInOpAmps()) opAmps_.push_back(row);
     // The page starts on the NE5534A, whose figures the defaults are.
-    const riaa::OpAmpRow& first = *riaa::FindOpAmp("NE5534A");
-    settings_.enNvRtHz = first.enNvRtHz;
-    settings_.inPaRtHz = first.inPaRtHz;
-    settings_.fceHz = first.fceHz;
-    settings_.fciHz = first.fciHz;
-    settings_.swingVrms = first.swingVrms;
+    settings_ = riaa::WithOpAmp(settings_, *riaa::FindOpAmp("NE5534A"));
     buildSettingsFrame();
     buildFiguresFrame();
     buildSharesFrame();
@@ -198,17 +193,13 @@ void NoisePage::setFieldTexts(const riaa::NoiseSettings& settings) {
 void NoisePage::CmbBxOpAmpChange(int index) {
     if (index < 0 || index >= static_cast<int>(opAmps_.size())) return;  // Custom: the fields as typed
     const riaa::OpAmpRow& row = opAmps_[static_cast<std::size_t>(index)];
-    settings_.enNvRtHz = row.enNvRtHz;
-    settings_.inPaRtHz = row.inPaRtHz;
-    settings_.fceHz = row.fceHz;
-    settings_.fciHz = row.fciHz;
-    settings_.swingVrms = row.swingVrms;
+    settings_ = riaa::WithOpAmp(settings_, row);
     setFieldTexts(settings_);
     tableProblems_.clear();
     const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
     if (network && network->kind != riaa::DesignKind::Passive) {
         // The session tells every page, this one too: it renders then.
-        session_.setStageOpAmp(riaa::OpAmp{false, row.a0Db, row.gbwHz});
+        session_.setStageOpAmp(riaa::StageOpAmp(row));
         return;
     }
     renderNow();
