@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include "KAQ2_RIAA.h"
@@ -41,6 +42,8 @@ class NoiseTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
+        // The window reads the user's op-amp table: not this machine's user's.
+        QStandardPaths::setTestModeEnabled(true);
         InstallApplicationStyle();
         InstallFontSubstitutions();
     }
