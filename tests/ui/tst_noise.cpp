@@ -108,6 +108,11 @@ private slots:
         const riaa::NoiseFigures expected =
             riaa::EvaluateNoise(*session.builtNetwork(), riaa::WithOpAmp({}, *riaa::FindOpAmp("OPA1612")));
         QCOMPARE(page.figures()->outputUv, expected.outputUv);
+        // The same figure typed keeps the op-amp; another makes it Custom.
+        Retype(en, QStringLiteral("1.1"));
+        QCOMPARE(page.CmbBxOpAmp->currentText(), QStringLiteral("OPA1612"));
+        Retype(en, QStringLiteral("1.2"));
+        QCOMPARE(page.CmbBxOpAmp->currentText(), QStringLiteral("Custom"));
 
         // The plot switches to the margin, one curve.
         Choose(page.CmbBxPlot, QStringLiteral("Overload margin"));

@@ -100,9 +100,9 @@ void NoisePage::buildSettingsFrame() {
     QStringList names;
     for (const riaa::OpAmpRow& row : opAmps_) names << QString::fromStdString(row.name);
     names << QStringLiteral("Custom");
-    const int start = static_cast<int>(std::distance(
+    picked_ = static_cast<std::size_t>(std::distance(
         opAmps_.begin(), std::find_if(opAmps_.begin(), opAmps_.end(), [](const riaa::OpAmpRow& r) { return r.name == "NE5534A"; })));
-    CmbBxOpAmp = MakeChoice(this, "CmbBxOpAmp", names, start, {20, 24, 202, 22}, QStringLiteral("Op-amp"),
+    CmbBxOpAmp = MakeChoice(this, "CmbBxOpAmp", names, static_cast<int>(picked_), {20, 24, 202, 22}, QStringLiteral("Op-amp"),
                             QStringLiteral("Op-amp| Pick an op-amp: its noise and swing fill the fields, its open-loop "
                                            "gain and gain-bandwidth product go into the design. Custom keeps what is typed."));
     connect(CmbBxOpAmp, &QComboBox::activated, this, [this](int index) { RunGuarded(this, [&] { CmbBxOpAmpChange(index); }); });
@@ -192,7 +192,8 @@ void NoisePage::setFieldTexts(const riaa::NoiseSettings& settings) {
 
 void NoisePage::CmbBxOpAmpChange(int index) {
     if (index < 0 || index >= static_cast<int>(opAmps_.size())) return;  // Custom: the fields as typed
-    const riaa::OpAmpRow& row = opAmps_[static_cast<std::size_t>(index)];
+    picked_ = static_cast<std::size_t>(index);
+    const riaa::OpAmpRow& row = opAmps_[picked_];
     settings_ = riaa::WithOpAmp(settings_, row);
     setFieldTexts(settings_);
     tableProblems_.clear();
@@ -215,6 +216,9 @@ void NoisePage::NoiseFieldChange() {
     try {
         settings_ = riaa::ParseNoiseFields(texts, session_.locale());
         fieldProblem_.clear();
+        // The op-amp last picked while the fields hold its figures, Custom once one differs.
+        const bool same = picked_ < opAmps_.size() && riaa::WithOpAmp(settings_, opAmps_[picked_]) == settings_;
+        CmbBxOpAmp->setCurrentIndex(static_cast<int>(same ? picked_ : opAmps_.size()));
     } catch (const riaa::NoiseSettingError& e) {
         MarkField(rows_[static_cast<std::size_t>(e.field())].field, true);
         fieldProblem_ = QString::fromUtf8(e.what());

@@ -88,6 +88,7 @@ private:
     void setFieldTexts(const riaa::NoiseSettings& settings);
 
     std::vector<riaa::OpAmpRow> opAmps_;  // the user's rows, then the built-in ones; "Custom" after them
+    std::size_t picked_ = 0;              // the row last picked
     std::array<FieldRow, riaa::kNoiseFieldCount> rows_{};
     riaa::NoiseSettings settings_;       // the last settings that read
     QString fieldProblem_;
