@@ -14,6 +14,7 @@ class ActiveStagePage;
 class CircuitPage;
 class DesignSession;
 class GraphPage;
+class NoisePage;
 class HintRouter;
 class PartsPage;
 class QAction;
@@ -55,6 +56,7 @@ public:
     void Accuracy1Click();
     void Parts1Click();
     void ActiveStage1Click();
+    void Noise1Click();
     void About1Click();
     void ShowApplicationHint(const QString& hint);
 
@@ -65,6 +67,7 @@ public:
     QAction* Accuracy1 = nullptr;
     QAction* Parts1 = nullptr;
     QAction* ActiveStage1 = nullptr;
+    QAction* Noise1 = nullptr;
     QAction* About1 = nullptr;
     QStackedWidget* Notebook1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
@@ -73,6 +76,7 @@ public:
     AccuracyPage* AccuracyPage1 = nullptr;
     PartsPage* PartsPage1 = nullptr;
     ActiveStagePage* ActiveStagePage1 = nullptr;
+    NoisePage* NoisePage1 = nullptr;
 
 
 protected:
