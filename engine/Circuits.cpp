@@ -1,7 +1,5 @@
 #include "engine/Circuits.h"
 
-#include "engine/Network.h"
-
 namespace riaa {
 
 namespace {

@@ -42,6 +42,10 @@ struct TimeConstants {
     std::size_t count = 0;
 };
 
+// R2·C1 of the second complete network, in µs: with R1·C1 = 2937 µs and C1/C2 = 2.916 it puts the
+// network's zero at 318 µs and its poles at 3180 µs and 75 µs.
+inline constexpr double kVersion2ShelfTimeConstant = 318.0 - 3180.0 * 75.0 / 2937.0;
+
 struct CircuitRow {
     std::string_view caption;
     double c1PerC2;           // C2 = C1 / c1PerC2; 0 where the circuit has no C2
