@@ -377,9 +377,16 @@ StageFigures ActiveStageFigures(const BuiltNetwork& network) {
     const bool blocked = network.has(ElementKind::C0) || network.has(ElementKind::Cout);
     BuiltNetwork alone = network;
     alone.source.reset();
-    const double level = std::abs(Evaluate(ActiveStageTransfer(alone), blocked ? 20 : 0));
-    if (!std::isfinite(level) || !(level > 0)) throw EngineError("The stage's gain at DC cannot be worked out");
-    figures.gainDcDb = 20 * std::log10(level);
+    const Ratio h = ActiveStageTransfer(alone);
+    const auto gainDb = [&h](double hz, const char* where) {
+        const double level = std::abs(Evaluate(h, hz));
+        if (!std::isfinite(level) || !(level > 0)) {
+            throw EngineError(std::string("The stage's gain at ") + where + " cannot be worked out");
+        }
+        return 20 * std::log10(level);
+    };
+    figures.gainDcDb = gainDb(blocked ? 20 : 0, "DC");
+    figures.gain1kHzDb = gainDb(kReferenceHz, "1 kHz");
     if (network.kind == DesignKind::Inverting) return figures;
     // The zeros of 1 + Zf/R0, C0 a short: a network with as many poles as zeros (the two-stage's
     // (R1 ∥ C1) + R2) adds none, one with a pole more adds one, the smallest time constant.

@@ -78,7 +78,8 @@ Ratio ActiveStageTransfer(const BuiltNetwork& network);
 
 // The stage's figures beside the accuracy report, of the stage itself from an ideal source.
 struct StageFigures {
-    double gainDcDb = 0;                // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
+    double gain1kHzDb = 0;              // the stage as built at 1 kHz
+    double gainDcDb = 0;                // the same at 0 Hz (20 Hz where C0 or Cout block DC)
     std::optional<double> extraZeroHz;  // the non-inverting stage's second zero, where it has one
 };
 StageFigures ActiveStageFigures(const BuiltNetwork& network);

@@ -140,7 +140,7 @@ std::string FormatPartValue(ElementKind element, double value, const NumberLocal
 std::string FormatPartValueWithUnit(ElementKind element, double value, const NumberLocale& locale) {
     const std::string text = FormatPartValue(element, value, locale);
     if (IsCapacitor(element)) return text;
-    // "4.7 k" takes the unit straight after its prefix, "470" after a blank.
+    // "47 k" takes the unit straight after its prefix, "470" after a blank.
     const bool prefix = !text.empty() && std::isalpha(static_cast<unsigned char>(text.back()));
     return text + (prefix ? "" : " ") + std::string(kOhmSign);
 }
@@ -247,7 +247,8 @@ void CheckDesignedPartValue(ElementKind element, double value) {
     const std::string would = name + " would be " + FourDigits(value) + (capacitor ? " \u00B5F" : " \u03A9");
     if (value <= 0) throw EngineError(would + ": not above 0");
     if (capacitor && value < kSmallestCapacitorUf) {
-        throw EngineError(would + ": below " + RenderNumber(kSmallestCapacitorUf * 1e6, patterns::Whole, kPoint) + " pF");
+        throw EngineError(would + ": below " + RenderNumber(kSmallestCapacitorUf * 1e6, patterns::Whole, kPoint) +
+                          " pF");
     }
     if (capacitor && value > kLargestCapacitorUf) {
         throw EngineError(would + ": above " + RenderNumber(kLargestCapacitorUf, patterns::GroupedWhole, kPoint) +

@@ -71,7 +71,7 @@ std::string FormatDecibels(double decibels, const NumberLocale& locale);
 inline constexpr std::string_view kOhmSign = "\u03A9";
 // A part's value as its field shows it: FormatCapacitance for a capacitor, else FormatResistance.
 std::string FormatPartValue(ElementKind element, double value, const NumberLocale& locale);
-// The same with the resistor's unit: "4.7 k\u03A9" straight after a prefix letter, "470 \u03A9" after a
+// The same with the resistor's unit: "47 k\u03A9" straight after a prefix letter, "470 \u03A9" after a
 // blank; a capacitance carries its own ("10 nF").
 std::string FormatPartValueWithUnit(ElementKind element, double value, const NumberLocale& locale);
 

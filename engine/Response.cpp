@@ -81,7 +81,9 @@ void CheckBuildable(const BuiltNetwork& network) {
         const std::string name(ElementName(e));
         if (!std::isfinite(value)) throw EngineError(name + " must be a finite value");
         if (value < 0) throw EngineError(NegativePartMessage(name));
-        if (value == 0 && ZeroOhmsFor(network, e) == ZeroOhms::Refused) throw EngineError(name + " must be greater than zero");
+        if (value == 0 && ZeroOhmsFor(network, e) == ZeroOhms::Refused) {
+            throw EngineError(name + " must be greater than zero");
+        }
     }
     if (network.kind != DesignKind::Passive) CheckOpAmp(network.opAmp);
     if (network.source) CheckCartridge(*network.source);

@@ -1,4 +1,4 @@
-// The passive networks and their targets evaluated from the impedances directly: what the tests hold the polynomials to.
+// The passive networks and their targets from the impedances directly: what the tests hold the polynomials to.
 #pragma once
 
 #include <complex>
