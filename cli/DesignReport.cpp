@@ -151,7 +151,8 @@ DesignOutcome RunDesign(const DesignRequest& request) {
             outcome.texts[riaa::Index(part.element)] = riaa::FormatPartValue(part.element, part.value, kPointLocale);
         }
     }
-    network.curve = request.curve;
+    // The design was made for its own curve; what it is measured against may be another.
+    network.curve = request.against.value_or(request.curve);
     network.source = request.cartridge;
     // Where the design itself was built from the options, its option is to blame; with parts as
     // built, they are.
@@ -208,10 +209,10 @@ std::string StageName(riaa::DesignKind kind) {
 std::string FormName(riaa::NetworkForm form) { return std::string(1, static_cast<char>('A' + static_cast<int>(form))); }
 
 // The curve as the table names it, with its options.
-std::string CurveText(const riaa::BuiltNetwork& network) {
-    std::string text(riaa::CurveRow(network.curve).name);
-    if (network.curve.iecAmendment) text += ", IEC amendment (7950 \u00B5s)";
-    if (network.curve.zero3_18us) text += ", zero at 3.18 \u00B5s";
+std::string CurveText(const riaa::CurveChoice& curve) {
+    std::string text(riaa::CurveRow(curve).name);
+    if (curve.iecAmendment) text += ", IEC amendment (7950 \u00B5s)";
+    if (curve.zero3_18us) text += ", zero at 3.18 \u00B5s";
     return text;
 }
 
@@ -260,7 +261,8 @@ std::string RenderTable(const DesignRequest& request, const DesignOutcome& outco
     }
     PoleAndZeroLines(out, report);
     // A passive run's table stays as it was unless a curve was asked for.
-    if (request.stage || request.curveAsked) out << "Curve            " << CurveText(network) << "\n";
+    if (request.stage || request.curveAsked || request.against) out << "Curve            " << CurveText(request.curve) << "\n";
+    if (request.against) out << "Against          " << CurveText(*request.against) << "\n";
     if (report.source) {
         const riaa::SourceFigures& source = *report.source;
         // Without CL there is nothing for L to resonate against.
@@ -325,10 +327,11 @@ std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcom
     json["targetPolesUs"] = report.targetPolesUs;
     json["targetZerosUs"] = report.targetZerosUs;
     json["curve"] = riaa::AimsAtReplayCurve(network)
-                        ? nlohmann::ordered_json(std::string(riaa::CurveRow(network.curve).name))
+                        ? nlohmann::ordered_json(std::string(riaa::CurveRow(request.curve).name))
                         : nlohmann::ordered_json(nullptr);
-    json["iecAmendment"] = network.curve.iecAmendment;
-    json["zero3_18us"] = network.curve.zero3_18us;
+    json["iecAmendment"] = request.curve.iecAmendment;
+    json["zero3_18us"] = request.curve.zero3_18us;
+    if (request.against) json["against"] = CurveChoiceName(*request.against);
     const std::optional<riaa::SourceFigures>& source = report.source;
     json["resonanceHz"] = optional(source ? std::optional(source->resonanceHz) : std::nullopt);
     json["resonanceQ"] = optional(source ? std::optional(source->resonanceQ) : std::nullopt);

@@ -6,14 +6,15 @@
 #include <cctype>
 #include <cmath>
 #include <initializer_list>
-#include <map>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "engine/Circuits.h"
 #include "engine/PartSums.h"
 #include "engine/ReplayCurves.h"
 #include "engine/Response.h"
+#include "engine/StageInputs.h"
 #include "engine/Tolerance.h"
 
 namespace design {
@@ -246,115 +247,363 @@ std::vector<PartOverride> ParseParts(const std::vector<std::string>& texts) {
     return parts;
 }
 
-}  // namespace
+// The command line as typed: each option's text where it was given.
+struct Typed {
+    std::optional<std::string> circuit, c1, rs, rl, round, c2, stage, network, gain, r0, rin, c0, hf, r3, a0, gbw,
+        shelf, curve, against, cartridge, load, tolerance, toleranceCl, distribution;
+    std::vector<std::string> parts;
+    int builds = ToleranceRequest{}.builds;
+    bool iec = false, zero3_18us = false, curves = false, netlist = false, json = false;
+};
 
-namespace {
+using Target = std::variant<std::optional<std::string> Typed::*, std::vector<std::string> Typed::*, int Typed::*,
+                            bool Typed::*>;
 
-// Those of these options that were given, as "--rs, --c2".
-std::string GivenOf(const CLI::App& app, std::initializer_list<const char*> names) {
-    std::string given;
-    for (const char* name : names) {
-        if (app.get_option(name)->count() > 0) given += (given.empty() ? "" : ", ") + std::string(name);
-    }
-    return given;
+// One option: CLI11 reads it into its target; the rule of its design input says which designs take it.
+struct OptionRow {
+    const char* name;
+    Target target;
+    std::string help;
+    std::optional<riaa::DesignInput> input{};  // empty: every design takes it
+    const char* refusal = "";                  // the reason a kind of stage that may not take it gives
+};
+using OptionTable = std::vector<OptionRow>;
+
+template <typename... Ways>
+struct Overloaded : Ways... {
+    using Ways::operator()...;
+};
+
+void AddDesignOptions(OptionTable& table) {
+    using riaa::DesignInput;
+    table.insert(table.end(), {
+        {"--circuit", &Typed::circuit, "Passive circuit 0 to 5 or its caption: " + CircuitList() + ". Example: --circuit 4",
+         DesignInput::Circuit},
+        {"--c1", &Typed::c1,
+         "Capacitor C1 in \u00B5F, or with n, p or u: 0.01, 10n, 10000p. With --stage it sets the\n"
+         "scale: capacitors first, everything else follows. Example: --c1 10n",
+         DesignInput::C1},
+        {"--rs", &Typed::rs,
+         "Source resistance in \u03A9 (k, M), put in circuit and corrected for (passive).\nExample: --rs 1k",
+         DesignInput::Rs},
+        {"--rl", &Typed::rl,
+         "Load resistance in \u03A9 (k, M): a passive network's load, put in circuit and corrected\n"
+         "for; with --stage the next stage's input (two stages, --iec). Example: --rl 47k",
+         DesignInput::RL},
+        {"--round", &Typed::round,
+         "Round every resistor but Rs and RL to the program's resistor list (list) or a standard\n"
+         "series (" + SeriesNames(", ") + "). Example: --round E96"},
+        {"--c2", &Typed::c2,
+         "C2 as built instead of the calculated one; a sum is two capacitors in\n"
+         "parallel (circuits 4 and 5). Example: --c2 3.3n+120p",
+         DesignInput::C2},
+    });
 }
 
-// The options of an active stage, read into the engine's request; --c1 among them is the scale.
-StageRequest ParseStage(const CLI::App& app, const std::string& stageText, const std::map<std::string, std::string>& text,
-                        const riaa::CurveChoice& curve) {
-    using riaa::DesignKind;
+void AddStageOptions(OptionTable& table) {
+    using riaa::DesignInput;
+    table.insert(table.end(), {
+        {"--stage", &Typed::stage,
+         "An active stage instead of a passive circuit: non-inverting, inverting or two-stage.\n"
+         "Example: --stage non-inverting"},
+        {"--network", &Typed::network, "The stage's feedback network, form A, B, C or D (default A). Example: --network B",
+         DesignInput::Form, "two stages have a network of their own: leave it out"},
+        {"--gain", &Typed::gain, "The stage's gain at 1 kHz in dB (default 35). Example: --gain 40dB", DesignInput::Gain},
+        {"--r0", &Typed::r0,
+         "The scale: R0 in \u03A9 (k, M), from the - input to ground (non-inverting, two stages).\nExample: --r0 390",
+         DesignInput::R0, "an inverting stage has no R0: give --rin or --c1 for the scale"},
+        {"--rin", &Typed::rin, "The scale: Rin in \u03A9 (k, M), into an inverting stage. Example: --rin 10k",
+         DesignInput::Rin, "only an inverting stage has Rin: give --r0 or --c1 for the scale"},
+        {"--c0", &Typed::c0, "C0 in \u00B5F (n, p, u) in series with R0 or Rin: no gain at DC. Example: --c0 100u",
+         DesignInput::C0},
+        {"--hf", &Typed::hf,
+         "What a non-inverting stage does with its extra zero: pole (default, a low-pass R3, C3\n"
+         "cancels it), none (it stays) or 3.18us (it sets the gain). Example: --hf none",
+         DesignInput::HighFrequencyZero, "only a non-inverting stage has the extra zero"},
+        {"--r3", &Typed::r3, "R3 of the low-pass after the stage, in \u03A9 (default 1k). Example: --r3 2.2k",
+         DesignInput::R3, "this design has no R3: the low-pass is for --hf pole and two stages"},
+        {"--a0", &Typed::a0,
+         "The op-amp's open-loop gain in dB; with it or --gbw a single-pole op-amp (default\n"
+         "100 dB), without either an ideal one. Example: --a0 100dB",
+         DesignInput::OpAmp},
+        {"--gbw", &Typed::gbw, "The op-amp's gain-bandwidth product in Hz (k, M; default 10M). Example: --gbw 10M",
+         DesignInput::OpAmp},
+        {"--shelf", &Typed::shelf,
+         "The shelf in \u00B5s that a stage gives a curve without one (default 15915, 10 Hz).\n"
+         "Example: --shelf 31831 (with --curve \"RCA 45\")",
+         DesignInput::Shelf},
+    });
+}
+
+void AddCurveAndSourceOptions(OptionTable& table) {
+    table.insert(table.end(), {
+        {"--part", &Typed::parts,
+         "An element as built, overriding the design: NAME=VALUE, a sum of parts in \u03A9 or\n"
+         "\u00B5F; may be given for several elements. Example: --part R1=27k+820 --part C0=100u"},
+        {"--curve", &Typed::curve,
+         "The replay curve by any of its names (default RIAA; --curves lists them).\nExample: --curve \"NAB 1949\""},
+        {"--iec", &Typed::iec, "The IEC amendment: a 7950 \u00B5s high-pass (a stage then needs --rl). Example: --iec"},
+        {"--zero-3.18us", &Typed::zero3_18us, "A zero at 3.18 \u00B5s in the target curve. Example: --zero-3.18us"},
+        {"--against", &Typed::against,
+         "Measure the design against this curve instead of the one it is made for: a name of\n"
+         "--curves, then +IEC or +3.18us if asked. Example: --against RIAA+IEC (or \"European 78\")"},
+        {"--curves", &Typed::curves,
+         "List the replay curves: names, time constants, what they were used for.\nExample: --curves"},
+        {"--cartridge", &Typed::cartridge,
+         "A moving-magnet cartridge at the input: L (mH, or H) and Rc (k), with --load.\nExample: --cartridge 500mH,1k"},
+        {"--load", &Typed::load,
+         "The input's load on the cartridge: RL (k, M) and CL (pF, or n), cable\nincluded. Example: --load 47k,200p"},
+    });
+}
+
+void AddRunOptions(OptionTable& table) {
+    const int builds = ToleranceRequest{}.builds;
+    table.insert(table.end(), {
+        {"--tolerance", &Typed::tolerance,
+         "Resistor and capacitor tolerance; adds the 50th, 95th and 99th percentile of the\nlargest error over " +
+             riaa::RenderNumber(builds, riaa::patterns::GroupedWhole, kPointLocale) +
+             " builds. Example: --tolerance 1%,2%"},
+        {"--tolerance-cl", &Typed::toleranceCl,
+         "Tolerance of the cartridge's load capacitance (cables vary) in the tolerance run.\nExample: --tolerance-cl 10%"},
+        {"--distribution", &Typed::distribution,
+         "Spread of the parts within tolerance: uniform (default) or normal with\n"
+         "sigma = tolerance/2. Example: --distribution normal"},
+        {"--builds", &Typed::builds,
+         "Builds in the tolerance run (default " + std::to_string(builds) + "). Example: --builds 2000"},
+        {"--netlist", &Typed::netlist,
+         "Print a SPICE netlist of the design as built, nothing else.\nExample: --netlist > network.cir"},
+        {"--json", &Typed::json, "Print the results as one JSON object. Example: --json"},
+    });
+}
+
+// Every option, in the order --help lists them.
+OptionTable Options() {
+    OptionTable table;
+    AddDesignOptions(table);
+    AddStageOptions(table);
+    AddCurveAndSourceOptions(table);
+    AddRunOptions(table);
+    return table;
+}
+
+// A list may be given again and again (--part); any other option once.
+void Declare(CLI::App& app, const OptionRow& row, Typed& typed) {
+    std::visit(Overloaded{
+                   [&](std::optional<std::string> Typed::*text) { app.add_option(row.name, typed.*text, row.help); },
+                   [&](int Typed::*number) { app.add_option(row.name, typed.*number, row.help); },
+                   [&](bool Typed::*flag) { app.add_flag(row.name, typed.*flag, row.help); },
+                   [&](std::vector<std::string> Typed::*texts) {
+                       app.add_option(row.name, typed.*texts, row.help)
+                           ->expected(1)
+                           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+                   },
+               },
+               row.target);
+}
+
+// Why a design of these kinds refuses an option that only others take.
+std::string Refusal(const OptionRow& row, riaa::DesignKinds designs) {
+    if (designs == riaa::kPassiveDesigns) return "only for an active stage: give --stage too";
+    if (!riaa::RuleOf(*row.input).kinds.meets(riaa::kActiveStages)) return "only for a passive circuit, not with --stage";
+    return *row.refusal != '\0' ? row.refusal : "not for this kind of stage";
+}
+
+// The options given that a design of these kinds cannot take, all of them named where they share a reason.
+void RefuseOptionsNotFor(const CLI::App& app, const OptionTable& table, riaa::DesignKinds designs) {
+    std::string names;
+    std::string reason;
+    for (const OptionRow& row : table) {
+        if (!row.input || riaa::RuleOf(*row.input).kinds.meets(designs) || app.get_option(row.name)->count() == 0) {
+            continue;
+        }
+        const std::string why = Refusal(row, designs);
+        if (reason.empty()) reason = why;
+        if (why == reason) names += (names.empty() ? "" : ", ") + std::string(row.name);
+    }
+    if (!names.empty()) throw UsageError(names, reason);
+}
+
+std::string Trimmed(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+    return text;
+}
+
+// "3.18µs" and "3.18μs" as "3.18us".
+std::string WithMicroAsU(std::string text) {
+    for (const char* micro : {"\u00B5", "\u03BC"}) {
+        for (std::size_t at = text.find(micro); at != std::string::npos; at = text.find(micro, at)) text.replace(at, 2, "u");
+    }
+    return text;
+}
+
+// "RIAA+IEC", "Columbia LP+3.18us": a row of the curve table, then its options.
+riaa::CurveChoice ParseAgainst(const std::string& text) {
+    std::size_t plus = text.find('+');
+    const std::string name = text.substr(0, plus);
+    const std::optional<std::size_t> index = riaa::FindCurve(name);
+    if (!index) throw UsageError("--against", "'" + (name.empty() ? text : name) + "' is no replay curve: --curves lists them");
+    riaa::CurveChoice choice;
+    choice.curve = *index;
+    while (plus != std::string::npos) {
+        const std::size_t next = text.find('+', plus + 1);
+        const std::string option = Trimmed(text.substr(plus + 1, next == std::string::npos ? next : next - plus - 1));
+        const std::string folded = Lowercase(WithMicroAsU(option));
+        bool* const flag = folded == "iec" ? &choice.iecAmendment : folded == "3.18us" ? &choice.zero3_18us : nullptr;
+        if (flag == nullptr) throw UsageError("--against", "'+" + option + "' is no option of a curve: give +IEC or +3.18us");
+        if (*flag) throw UsageError("--against", "+" + option + " is given twice");
+        *flag = true;
+        plus = next;
+    }
+    return choice;
+}
+
+riaa::CurveChoice ParseCurve(const Typed& typed) {
+    riaa::CurveChoice choice;
+    if (typed.curve) {
+        const std::optional<std::size_t> index = riaa::FindCurve(*typed.curve);
+        if (!index) throw UsageError("--curve", "'" + *typed.curve + "' is no replay curve: --curves lists them");
+        choice.curve = *index;
+    }
+    choice.iecAmendment = typed.iec;
+    choice.zero3_18us = typed.zero3_18us;
+    return choice;
+}
+
+riaa::HighFrequencyZero ParseHighFrequencyZero(const std::string& text) {
+    using riaa::HighFrequencyZero;
+    return Named<HighFrequencyZero>(
+        "--hf", WithMicroAsU(text), "treatment of the extra zero",
+        {{"pole", HighFrequencyZero::Pole}, {"none", HighFrequencyZero::None}, {"3.18us", HighFrequencyZero::At3_18us}});
+}
+
+// Far beyond any op-amp, and still short of where the stage's levels would overflow.
+riaa::OpAmp ParseOpAmp(const Typed& typed) {
+    riaa::OpAmp opAmp;
+    opAmp.ideal = !typed.a0 && !typed.gbw;
+    if (const auto& a0 = typed.a0) {
+        opAmp.openLoopGainDb = ParsePositive("--a0", *a0, WithoutUnit(*a0, {"db"}), false, "a gain in dB, e.g. 100dB");
+        if (opAmp.openLoopGainDb > 300) throw UsageError("--a0", "'" + *a0 + "' must lie between 0 dB and 300 dB");
+    }
+    if (const auto& gbw = typed.gbw) {
+        opAmp.gainBandwidthHz = ParsePositive("--gbw", *gbw, WithoutUnit(*gbw, {"hz"}), true, "a frequency in Hz, e.g. 10M");
+        if (!(opAmp.gainBandwidthHz >= 1 && opAmp.gainBandwidthHz <= 1e12)) {
+            throw UsageError("--gbw", "'" + *gbw + "' must lie between 1 Hz and 1 THz");
+        }
+    }
+    return opAmp;
+}
+
+// One scale, R0 (Rin) or C1: every other value follows from it.
+void ParseScale(const Typed& typed, StageRequest& stage) {
+    riaa::ActiveStageRequest& d = stage.design;
+    const bool inverting = d.stage == riaa::DesignKind::Inverting;
+    const std::string resistorScale = inverting ? "--rin" : "--r0";
+    const std::optional<std::string>& resistor = inverting ? typed.rin : typed.r0;
+    d.scaleByC1 = typed.c1.has_value();
+    if (resistor.has_value() == d.scaleByC1) {
+        throw UsageError(resistor ? resistorScale : "--stage",
+                         resistor ? "give " + resistorScale + " or --c1, not both: one of them sets the scale"
+                                  : "give the scale, " + resistorScale + " or --c1 (capacitors first), e.g. " +
+                                        resistorScale + " 1k");
+    }
+    stage.scaleOption = d.scaleByC1 ? "--c1" : resistorScale;
+    d.scale = d.scaleByC1 ? ParsePart("--c1", *typed.c1, riaa::ParseCapacitorSum, true, "C1")
+                          : ParsePart(resistorScale, *resistor, riaa::ParseResistorSum, false, inverting ? "Rin" : "R0");
+}
+
+// The options of an active stage of this kind, read into the engine's request.
+StageRequest ParseStage(const Typed& typed, riaa::DesignKind kind, const riaa::CurveChoice& curve) {
     StageRequest stage;
     riaa::ActiveStageRequest& d = stage.design;
-    d.stage = Named<DesignKind>("--stage", stageText, "stage",
-                                {{"non-inverting", DesignKind::NonInverting},
-                                 {"inverting", DesignKind::Inverting},
-                                 {"two-stage", DesignKind::TwoStage}});
-    const auto given = [&](const char* name) { return app.get_option(name)->count() > 0; };
+    d.stage = kind;
     d.curve = curve;
-
-    if (given("--network")) {
-        if (d.stage == DesignKind::TwoStage) throw UsageError("--network", "two stages have a network of their own: leave it out");
+    if (typed.network) {
         using riaa::NetworkForm;
-        d.form = Named<NetworkForm>("--network", text.at("--network"), "network",
+        d.form = Named<NetworkForm>("--network", *typed.network, "network",
                                     {{"A", NetworkForm::A}, {"B", NetworkForm::B}, {"C", NetworkForm::C}, {"D", NetworkForm::D}});
     }
-    if (given("--hf")) {
-        if (d.stage != DesignKind::NonInverting) throw UsageError("--hf", "only a non-inverting stage has the extra zero");
-        using riaa::HighFrequencyZero;
-        std::string hf = text.at("--hf");
-        for (const char* micro : {"\u00B5", "\u03BC"}) {
-            if (const std::size_t at = hf.find(micro); at != std::string::npos) hf.replace(at, 2, "u");
-        }
-        d.highFrequencyZero = Named<HighFrequencyZero>(
-            "--hf", hf, "treatment of the extra zero",
-            {{"pole", HighFrequencyZero::Pole}, {"none", HighFrequencyZero::None}, {"3.18us", HighFrequencyZero::At3_18us}});
-    }
-    if (given("--gain")) {
+    if (typed.hf) d.highFrequencyZero = ParseHighFrequencyZero(*typed.hf);
+    if (const auto& gain = typed.gain) {
         // The zero at 3.18 µs fixes the stage's gain; a typed one would be silently ignored.
         if (d.highFrequencyZero == riaa::HighFrequencyZero::At3_18us) {
             throw UsageError("--gain", "a zero at 3.18 \u00B5s sets the stage's gain itself: leave --gain out");
         }
-        const std::string& gain = text.at("--gain");
-        d.gain1kHzDb = ParseQuantity("--gain", gain, WithoutUnit(gain, {"db"}), false, "a gain in dB, e.g. 35dB");
+        d.gain1kHzDb = ParseQuantity("--gain", *gain, WithoutUnit(*gain, {"db"}), false, "a gain in dB, e.g. 35dB");
     }
-
-    const bool inverting = d.stage == DesignKind::Inverting;
-    const std::string resistorScale = inverting ? "--rin" : "--r0";
-    const char* const other = inverting ? "--r0" : "--rin";
-    if (given(other)) {
-        throw UsageError(other, std::string(inverting ? "an inverting stage has no R0" : "only an inverting stage has Rin") +
-                                    ": give " + resistorScale + " or --c1 for the scale");
-    }
-    const bool byResistor = given(resistorScale.c_str());
-    d.scaleByC1 = given("--c1");
-    if (byResistor == d.scaleByC1) {
-        throw UsageError(byResistor ? resistorScale : "--stage",
-                         byResistor ? "give " + resistorScale + " or --c1, not both: one of them sets the scale"
-                                    : "give the scale, " + resistorScale + " or --c1 (capacitors first), e.g. " +
-                                          resistorScale + " 1k");
-    }
-    stage.scaleOption = d.scaleByC1 ? "--c1" : resistorScale;
-    d.scale = d.scaleByC1 ? ParsePart("--c1", text.at("--c1"), riaa::ParseCapacitorSum, true, "C1")
-                          : ParsePart(resistorScale, text.at(resistorScale), riaa::ParseResistorSum, false,
-                                      inverting ? "Rin" : "R0");
-    if (given("--c0")) d.c0 = ParsePart("--c0", text.at("--c0"), riaa::ParseCapacitorSum, true, "C0");
-    if (given("--r3")) {
-        d.r3 = ParsePart("--r3", text.at("--r3"), riaa::ParseResistorSum, false, "R3");
+    ParseScale(typed, stage);
+    if (typed.c0) d.c0 = ParsePart("--c0", *typed.c0, riaa::ParseCapacitorSum, true, "C0");
+    if (typed.r3) {
+        d.r3 = ParsePart("--r3", *typed.r3, riaa::ParseResistorSum, false, "R3");
         stage.r3Given = true;
     }
-    if (given("--rl")) d.rl = ParsePart("--rl", text.at("--rl"), riaa::ParseResistorSum, false, "RL");
+    if (typed.rl) d.rl = ParsePart("--rl", *typed.rl, riaa::ParseResistorSum, false, "RL");
     if (d.curve.iecAmendment && !d.rl) {
         throw UsageError("--iec", "the coupling capacitor needs the next stage's input: give --rl, e.g. --rl 47k");
     }
-
-    if (given("--a0") || given("--gbw")) {
-        d.opAmp.ideal = false;
-        // Far beyond any op-amp, and still short of where the stage's levels would overflow.
-        if (given("--a0")) {
-            const std::string& a0 = text.at("--a0");
-            d.opAmp.openLoopGainDb = ParsePositive("--a0", a0, WithoutUnit(a0, {"db"}), false, "a gain in dB, e.g. 100dB");
-            if (d.opAmp.openLoopGainDb > 300) throw UsageError("--a0", "'" + a0 + "' must lie between 0 dB and 300 dB");
-        }
-        if (given("--gbw")) {
-            const std::string& gbw = text.at("--gbw");
-            d.opAmp.gainBandwidthHz =
-                ParsePositive("--gbw", gbw, WithoutUnit(gbw, {"hz"}), true, "a frequency in Hz, e.g. 10M");
-            if (!(d.opAmp.gainBandwidthHz >= 1 && d.opAmp.gainBandwidthHz <= 1e12)) {
-                throw UsageError("--gbw", "'" + gbw + "' must lie between 1 Hz and 1 THz");
-            }
-        }
-    }
-    if (given("--shelf")) {
+    d.opAmp = ParseOpAmp(typed);
+    if (const auto& shelf = typed.shelf) {
         const riaa::ReplayCurve& row = riaa::CurveRow(d.curve);
         if (row.shelfUs > 0) throw UsageError("--shelf", std::string(row.name) + " has a shelf of its own");
-        const std::string& shelf = text.at("--shelf");
-        d.realisedShelfUs = ParsePositive("--shelf", shelf, WithoutUnit(shelf, {"us", "\u00B5s", "\u03BCs"}), false,
+        d.realisedShelfUs = ParsePositive("--shelf", *shelf, WithoutUnit(*shelf, {"us", "\u00B5s", "\u03BCs"}), false,
                                           "a time constant in \u00B5s, e.g. 15915");
     }
     return stage;
 }
 
+// A passive circuit's options; only circuits 4 and 5 aim at a replay curve.
+void ParsePassive(const Typed& typed, DesignRequest& request) {
+    if (!typed.circuit) throw UsageError("", "--circuit is required, or --stage for an active stage");
+    if (!typed.c1) throw UsageError("", "--c1 is required");
+    request.circuit = ParseCircuit(*typed.circuit);
+    const bool complete = request.circuit == riaa::CircuitKind::CompleteRiaaVersion1 ||
+                          request.circuit == riaa::CircuitKind::CompleteRiaaVersion2;
+    if ((request.curveAsked || typed.against) && !complete) {
+        std::string curveOptions;
+        for (const auto& [name, given] : {std::pair{"--curve", typed.curve.has_value()}, std::pair{"--iec", typed.iec},
+                                          std::pair{"--zero-3.18us", typed.zero3_18us},
+                                          std::pair{"--against", typed.against.has_value()}}) {
+            if (given) curveOptions += (curveOptions.empty() ? "" : ", ") + std::string(name);
+        }
+        throw UsageError(curveOptions, "a section is measured against its own target: a curve is for circuits 4 and 5");
+    }
+    request.c1 = ParsePart("--c1", *typed.c1, riaa::ParseCapacitorSum, true, "C1");
+    if (typed.rs && !typed.rs->empty()) request.rs = ParsePart("--rs", *typed.rs, riaa::ParseResistorSum, false, "Rs");
+    if (typed.rl) request.rl = ParsePart("--rl", *typed.rl, riaa::ParseResistorSum, false, "RL");
+    if (typed.c2 && !typed.c2->empty()) {
+        if (!riaa::HasElement(riaa::Row(request.circuit), riaa::ElementKind::C2)) throw UsageError("--c2", "this circuit has no C2");
+        request.c2 = ParsePart("--c2", *typed.c2, riaa::ParseCapacitorSum, true, "C2");
+    }
+}
+
+// What every design takes: its parts as built, its source, the rounding, the tolerance run and the output.
+void ParseRunOptions(const Typed& typed, DesignRequest& request) {
+    request.parts = ParseParts(typed.parts);
+    if (typed.cartridge.has_value() != typed.load.has_value()) {
+        throw UsageError(typed.cartridge ? "--cartridge" : "--load",
+                         "give --cartridge and --load together, e.g. --cartridge 500mH,1k --load 47k,200p");
+    }
+    if (typed.cartridge) request.cartridge = ParseCartridge(*typed.cartridge, *typed.load);
+    if (typed.round && !typed.round->empty()) request.rounding = ParseRounding(*typed.round);
+    if (typed.tolerance && !typed.tolerance->empty()) {
+        request.tolerance = ParseTolerance(*typed.tolerance, typed.distribution.value_or("uniform"), typed.builds);
+    }
+    if (const auto& toleranceCl = typed.toleranceCl) {
+        if (!request.cartridge) throw UsageError("--tolerance-cl", "there is no load capacitance without --cartridge and --load");
+        if (!request.tolerance) throw UsageError("--tolerance-cl", "give --tolerance too, e.g. --tolerance 1%,2%");
+        request.tolerance->loadCapacitancePercent = ParsePercent("--tolerance-cl", *toleranceCl);
+    }
+    request.netlist = typed.netlist;
+    request.json = typed.json;
+    if (request.netlist && request.json) throw UsageError("--netlist", "cannot be combined with --json");
+}
+
 }  // namespace
+
+std::string CurveChoiceName(const riaa::CurveChoice& choice) {
+    return std::string(riaa::CurveRow(choice).name) + (choice.iecAmendment ? "+IEC" : "") +
+           (choice.zero3_18us ? "+3.18us" : "");
+}
 
 DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     CLI::App app{
@@ -366,84 +615,10 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
         "                  --load 47k,200p --tolerance 1%,2% --tolerance-cl 10%\n",
         "mirelund-design"};
     app.get_formatter()->column_width(34);
-
-    std::string circuit, rs, c2, rounding, tolerance, distribution = "uniform", stage, curveName, cartridge, load,
-        toleranceCl;
-    std::vector<std::string> partTexts;
-    // The options whose text is read only once it is known which design they belong to.
-    std::map<std::string, std::string> text;
-    int builds = ToleranceRequest{}.builds;
-    const std::string defaultBuilds = riaa::RenderNumber(builds, riaa::patterns::GroupedWhole, kPointLocale);
+    const OptionTable table = Options();
+    Typed typed;
+    for (const OptionRow& row : table) Declare(app, row, typed);
     DesignRequest request;
-    app.add_option("--circuit", circuit, "Passive circuit 0 to 5 or its caption: " + CircuitList() + ". Example: --circuit 4");
-    app.add_option("--c1", text["--c1"],
-                   "Capacitor C1 in \u00B5F, or with n, p or u: 0.01, 10n, 10000p. With --stage it sets the\n"
-                   "scale: capacitors first, everything else follows. Example: --c1 10n");
-    app.add_option("--rs", rs, "Source resistance in \u03A9 (k, M), put in circuit and corrected for (passive).\n"
-                               "Example: --rs 1k");
-    app.add_option("--rl", text["--rl"],
-                   "Load resistance in \u03A9 (k, M): a passive network's load, put in circuit and corrected\n"
-                   "for; with --stage the next stage's input (two stages, --iec). Example: --rl 47k");
-    app.add_option("--round", rounding,
-                   "Round every resistor but Rs and RL to the program's resistor list (list) or a standard\n"
-                   "series (" + SeriesNames(", ") + "). Example: --round E96");
-    app.add_option("--c2", c2, "C2 as built instead of the calculated one; a sum is two capacitors in\n"
-                               "parallel (circuits 4 and 5). Example: --c2 3.3n+120p");
-    app.add_option("--stage", stage,
-                   "An active stage instead of a passive circuit: non-inverting, inverting or two-stage.\n"
-                   "Example: --stage non-inverting");
-    app.add_option("--network", text["--network"],
-                   "The stage's feedback network, form A, B, C or D (default A). Example: --network B");
-    app.add_option("--gain", text["--gain"], "The stage's gain at 1 kHz in dB (default 35). Example: --gain 40dB");
-    app.add_option("--r0", text["--r0"],
-                   "The scale: R0 in \u03A9 (k, M), from the - input to ground (non-inverting, two stages).\n"
-                   "Example: --r0 390");
-    app.add_option("--rin", text["--rin"], "The scale: Rin in \u03A9 (k, M), into an inverting stage. Example: --rin 10k");
-    app.add_option("--c0", text["--c0"], "C0 in \u00B5F (n, p, u) in series with R0 or Rin: no gain at DC. Example: --c0 100u");
-    app.add_option("--hf", text["--hf"],
-                   "What a non-inverting stage does with its extra zero: pole (default, a low-pass R3, C3\n"
-                   "cancels it), none (it stays) or 3.18us (it sets the gain). Example: --hf none");
-    app.add_option("--r3", text["--r3"], "R3 of the low-pass after the stage, in \u03A9 (default 1k). Example: --r3 2.2k");
-    app.add_option("--a0", text["--a0"],
-                   "The op-amp's open-loop gain in dB; with it or --gbw a single-pole op-amp (default\n"
-                   "100 dB), without either an ideal one. Example: --a0 100dB");
-    app.add_option("--gbw", text["--gbw"],
-                   "The op-amp's gain-bandwidth product in Hz (k, M; default 10M). Example: --gbw 10M");
-    app.add_option("--shelf", text["--shelf"],
-                   "The shelf in \u00B5s that a stage gives a curve without one (default 15915, 10 Hz).\n"
-                   "Example: --shelf 31831 (with --curve \"RCA 45\")");
-    app.add_option("--part", partTexts,
-                   "An element as built, overriding the design: NAME=VALUE, a sum of parts in \u03A9 or\n"
-                   "\u00B5F; may be given for several elements. Example: --part R1=27k+820 --part C0=100u")
-        ->expected(1)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--curve", curveName, "The replay curve by any of its names (default RIAA; --curves lists them).\n"
-                                         "Example: --curve \"NAB 1949\"");
-    bool iec = false;
-    bool zero3_18 = false;
-    app.add_flag("--iec", iec, "The IEC amendment: a 7950 \u00B5s high-pass (a stage then needs --rl). Example: --iec");
-    app.add_flag("--zero-3.18us", zero3_18, "A zero at 3.18 \u00B5s in the target curve. Example: --zero-3.18us");
-    app.add_flag("--curves", request.listCurves,
-                 "List the replay curves: names, time constants, what they were used for.\nExample: --curves");
-    app.add_option("--cartridge", cartridge,
-                   "A moving-magnet cartridge at the input: L (mH, or H) and Rc (k), with --load.\n"
-                   "Example: --cartridge 500mH,1k");
-    app.add_option("--load", load, "The input's load on the cartridge: RL (k, M) and CL (pF, or n), cable\n"
-                                   "included. Example: --load 47k,200p");
-    app.add_option("--tolerance", tolerance,
-                   "Resistor and capacitor tolerance; adds the 50th, 95th and 99th percentile of the\n"
-                   "largest error over " + defaultBuilds + " builds. Example: --tolerance 1%,2%");
-    app.add_option("--tolerance-cl", toleranceCl,
-                   "Tolerance of the cartridge's load capacitance (cables vary) in the tolerance run.\n"
-                   "Example: --tolerance-cl 10%");
-    app.add_option("--distribution", distribution,
-                   "Spread of the parts within tolerance: uniform (default) or normal with\n"
-                   "sigma = tolerance/2. Example: --distribution normal");
-    app.add_option("--builds", builds,
-                   "Builds in the tolerance run (default " + std::to_string(builds) + "). Example: --builds 2000");
-    app.add_flag("--netlist", request.netlist, "Print a SPICE netlist of the design as built, nothing else.\nExample: --netlist > network.cir");
-    app.add_flag("--json", request.json, "Print the results as one JSON object. Example: --json");
-
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -453,60 +628,26 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     } catch (const CLI::ParseError& error) {
         throw UsageError("", error.what());
     }
+    request.listCurves = typed.curves;
     if (request.listCurves) return request;
 
-    const auto given = [&](const char* name) { return app.get_option(name)->count() > 0; };
-    if (given("--curve")) {
-        const std::optional<std::size_t> index = riaa::FindCurve(curveName);
-        if (!index) throw UsageError("--curve", "'" + curveName + "' is no replay curve: --curves lists them");
-        request.curve.curve = *index;
-    }
-    request.curve.iecAmendment = iec;
-    request.curve.zero3_18us = zero3_18;
-    request.curveAsked = given("--curve") || iec || zero3_18;
-
-    if (given("--stage")) {
-        if (const std::string passive = GivenOf(app, {"--circuit", "--rs", "--c2"}); !passive.empty()) {
-            throw UsageError(passive, "only for a passive circuit, not with --stage");
-        }
-        request.stage = ParseStage(app, stage, text, request.curve);
+    request.curve = ParseCurve(typed);
+    request.curveAsked = typed.curve || typed.iec || typed.zero3_18us;
+    if (typed.stage) {
+        RefuseOptionsNotFor(app, table, riaa::kActiveStages);
+        using riaa::DesignKind;
+        const DesignKind kind = Named<DesignKind>("--stage", *typed.stage, "stage",
+                                                  {{"non-inverting", DesignKind::NonInverting},
+                                                   {"inverting", DesignKind::Inverting},
+                                                   {"two-stage", DesignKind::TwoStage}});
+        RefuseOptionsNotFor(app, table, riaa::DesignKinds{kind});
+        request.stage = ParseStage(typed, kind, request.curve);
     } else {
-        if (const std::string active = GivenOf(app, {"--network", "--gain", "--r0", "--rin", "--c0", "--hf", "--r3",
-                                                     "--a0", "--gbw", "--shelf"});
-            !active.empty()) {
-            throw UsageError(active, "only for an active stage: give --stage too");
-        }
-        if (!given("--circuit")) throw UsageError("", "--circuit is required, or --stage for an active stage");
-        if (!given("--c1")) throw UsageError("", "--c1 is required");
-        request.circuit = ParseCircuit(circuit);
-        const bool complete = request.circuit == riaa::CircuitKind::CompleteRiaaVersion1 ||
-                              request.circuit == riaa::CircuitKind::CompleteRiaaVersion2;
-        if (request.curveAsked && !complete) {
-            throw UsageError(GivenOf(app, {"--curve", "--iec", "--zero-3.18us"}),
-                             "a section is measured against its own target: a curve is for circuits 4 and 5");
-        }
-        request.c1 = ParsePart("--c1", text["--c1"], riaa::ParseCapacitorSum, true, "C1");
-        if (!rs.empty()) request.rs = ParsePart("--rs", rs, riaa::ParseResistorSum, false, "Rs");
-        if (given("--rl")) request.rl = ParsePart("--rl", text["--rl"], riaa::ParseResistorSum, false, "RL");
-        if (!c2.empty()) {
-            if (!riaa::HasElement(riaa::Row(request.circuit), riaa::ElementKind::C2)) throw UsageError("--c2", "this circuit has no C2");
-            request.c2 = ParsePart("--c2", c2, riaa::ParseCapacitorSum, true, "C2");
-        }
+        RefuseOptionsNotFor(app, table, riaa::kPassiveDesigns);
+        ParsePassive(typed, request);
     }
-    request.parts = ParseParts(partTexts);
-    if (given("--cartridge") != given("--load")) {
-        throw UsageError(given("--cartridge") ? "--cartridge" : "--load",
-                         "give --cartridge and --load together, e.g. --cartridge 500mH,1k --load 47k,200p");
-    }
-    if (given("--cartridge")) request.cartridge = ParseCartridge(cartridge, load);
-    if (!rounding.empty()) request.rounding = ParseRounding(rounding);
-    if (!tolerance.empty()) request.tolerance = ParseTolerance(tolerance, distribution, builds);
-    if (given("--tolerance-cl")) {
-        if (!request.cartridge) throw UsageError("--tolerance-cl", "there is no load capacitance without --cartridge and --load");
-        if (!request.tolerance) throw UsageError("--tolerance-cl", "give --tolerance too, e.g. --tolerance 1%,2%");
-        request.tolerance->loadCapacitancePercent = ParsePercent("--tolerance-cl", toleranceCl);
-    }
-    if (request.netlist && request.json) throw UsageError("--netlist", "cannot be combined with --json");
+    if (typed.against) request.against = ParseAgainst(*typed.against);
+    ParseRunOptions(typed, request);
     return request;
 }
 

@@ -51,6 +51,7 @@ struct DesignRequest {
     std::vector<PartOverride> parts;
     riaa::CurveChoice curve;
     bool curveAsked = false;                 // --curve, --iec or --zero-3.18us given
+    std::optional<riaa::CurveChoice> against;  // what the design is measured against, where not its own curve
     std::optional<riaa::Cartridge> cartridge;
     Rounding rounding;
     std::optional<ToleranceRequest> tolerance;
@@ -71,5 +72,8 @@ public:
 // Throws UsageError for anything it cannot take; --help fills help and helpText and --curves sets
 // listCurves, and neither checks anything else.
 DesignRequest ParseDesignRequest(int argc, const char* const* argv);
+
+// The curve with its options as --against takes it: "RIAA+IEC", "Columbia LP+3.18us".
+std::string CurveChoiceName(const riaa::CurveChoice& choice);
 
 }  // namespace design

@@ -82,8 +82,6 @@ TRiaaForm::~TRiaaForm() {
     delete capacitorModel_;
 }
 
-bool TRiaaForm::pauseInProgress() { return CircuitPage::pauseInProgress(); }
-
 void TRiaaForm::buildFrame() {
     setObjectName(QStringLiteral("RiaaForm"));
     setWindowTitle(QStringLiteral("Mirelund"));
@@ -95,33 +93,38 @@ void TRiaaForm::buildFrame() {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     MainMenu1->setFont(QApplication::font());
-    // Commands in the bar itself: no drop-down menus, no accelerators.
-    Calculations1 = MainMenu1->addAction(QStringLiteral("Calculations"));
-    Graph1 = MainMenu1->addAction(QStringLiteral("RIAA Graph"));
-    Accuracy1 = MainMenu1->addAction(QStringLiteral("Accuracy"));
-    Parts1 = MainMenu1->addAction(QStringLiteral("Parts"));
-    ActiveStage1 = MainMenu1->addAction(QStringLiteral("Active stage"));
-    About1 = MainMenu1->addAction(QStringLiteral("About..."));
-    Calculations1->setObjectName(QStringLiteral("Calculations1"));
-    Graph1->setObjectName(QStringLiteral("Graph1"));
-    Accuracy1->setObjectName(QStringLiteral("Accuracy1"));
-    Accuracy1->setProperty(MenuCommandHints::kCommandHint,
-                           QStringLiteral("Accuracy | How closely the network as built follows its target response"));
-    Parts1->setObjectName(QStringLiteral("Parts1"));
-    Parts1->setProperty(MenuCommandHints::kCommandHint,
-                        QStringLiteral("Parts | Standard series, part pairs and tolerances for the network as built"));
-    ActiveStage1->setObjectName(QStringLiteral("ActiveStage1"));
-    ActiveStage1->setProperty(MenuCommandHints::kCommandHint,
-                              QStringLiteral("Active stage | A non-inverting, inverting or two-stage op-amp design for the curve"));
+    // Commands in the bar itself: no drop-down menus, no accelerators. A new page is a row here.
+    struct MenuCommand {
+        QAction* TRiaaForm::*action;
+        const char* name;
+        QString caption;
+        QString hint;  // empty: the bar shows none
+        void (TRiaaForm::*click)();
+    };
+    const MenuCommand commands[] = {
+        {&TRiaaForm::Calculations1, "Calculations1", QStringLiteral("Calculations"), QString(),
+         &TRiaaForm::Calculations1Click},
+        {&TRiaaForm::Graph1, "Graph1", QStringLiteral("RIAA Graph"), QString(), &TRiaaForm::Graph1Click},
+        {&TRiaaForm::Accuracy1, "Accuracy1", QStringLiteral("Accuracy"),
+         QStringLiteral("Accuracy | How closely the network as built follows its target response"),
+         &TRiaaForm::Accuracy1Click},
+        {&TRiaaForm::Parts1, "Parts1", QStringLiteral("Parts"),
+         QStringLiteral("Parts | Standard series, part pairs and tolerances for the network as built"),
+         &TRiaaForm::Parts1Click},
+        {&TRiaaForm::ActiveStage1, "ActiveStage1", QStringLiteral("Active stage"),
+         QStringLiteral("Active stage | A non-inverting, inverting or two-stage op-amp design for the curve"),
+         &TRiaaForm::ActiveStage1Click},
+        {&TRiaaForm::About1, "About1", QStringLiteral("About..."), QString(), &TRiaaForm::About1Click},
+    };
+    for (const MenuCommand& command : commands) {
+        QAction* action = MainMenu1->addAction(command.caption);
+        this->*command.action = action;
+        action->setObjectName(QString::fromLatin1(command.name));
+        if (!command.hint.isEmpty()) action->setProperty(MenuCommandHints::kCommandHint, command.hint);
+        connect(action, &QAction::triggered, this, [this, click = command.click] { (this->*click)(); });
+    }
     MainMenu1->installEventFilter(new MenuCommandHints(MainMenu1));
     SetShowHint(MainMenu1, true);
-    About1->setObjectName(QStringLiteral("About1"));
-    connect(Calculations1, &QAction::triggered, this, [this] { Calculations1Click(); });
-    connect(Graph1, &QAction::triggered, this, [this] { Graph1Click(); });
-    connect(Accuracy1, &QAction::triggered, this, [this] { Accuracy1Click(); });
-    connect(Parts1, &QAction::triggered, this, [this] { Parts1Click(); });
-    connect(ActiveStage1, &QAction::triggered, this, [this] { ActiveStage1Click(); });
-    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
     setMenuBar(MainMenu1);
 
     Notebook1 = new QStackedWidget(this);
@@ -150,7 +153,6 @@ void TRiaaForm::FormCreate() {
     createStartedAt_ = startMs;
 
     while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
-    state_ = riaa::NetworkState{};
     connect(hintRouter_, &HintRouter::hintChanged, this, &TRiaaForm::ShowApplicationHint);
 
     riaa::LocalizeValueLists(resistorList_, capacitorList_, locale_);
@@ -193,7 +195,7 @@ void TRiaaForm::ActiveStage1Click() { Notebook1->setCurrentWidget(ActiveStagePag
 // them knows another. Built before FormCreate, whose first calculation they must see.
 void TRiaaForm::buildPages() {
     session_ = new DesignSession(locale_, resistorList_);
-    CircuitPage = new class CircuitPage(state_, resistorList_, capacitorList_, resistorModel_, capacitorModel_, locale_,
+    CircuitPage = new class CircuitPage(resistorList_, capacitorList_, resistorModel_, capacitorModel_, locale_,
                                         options_.typingPauseMs, *session_, Notebook1);
     Notebook1->addWidget(CircuitPage);
     GraphPage1 = new GraphPage(locale_, Notebook1);

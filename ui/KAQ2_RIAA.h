@@ -1,4 +1,4 @@
-// TRiaaForm, the main window: owns the network state, the two value lists, the design session and the pages.
+// TRiaaForm, the main window: owns the two value lists, the design session and the pages.
 #pragma once
 
 #include <QMainWindow>
@@ -6,7 +6,6 @@
 
 #include <optional>
 
-#include "engine/Network.h"
 #include "SplashHold.h"
 #include "engine/ValueLists.h"
 
@@ -45,13 +44,7 @@ public:
 
     void setAboutBox(QDialog* aboutBox);
 
-    const riaa::NetworkState& networkState() const { return state_; }
-    const riaa::ValueList& resistorList() const { return resistorList_; }
-    const riaa::ValueList& capacitorList() const { return capacitorList_; }
-    const riaa::NumberLocale& numberLocale() const { return locale_; }
-    HintRouter* hintRouter() const { return hintRouter_; }
     DesignSession* session() const { return session_; }
-    static bool pauseInProgress();
     // When FormCreate began and when its hold ended, by the window's clock.
     std::uint64_t createStartedAt() const { return createStartedAt_; }
     std::uint64_t holdEndedAt() const { return holdEndedAt_; }
@@ -87,6 +80,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The tests' look at the lists and the hint router, which the program itself never asks for.
+    friend struct WindowProbe;
+
     void buildFrame();
     void buildPages();
     void FormCreate();
@@ -94,7 +90,6 @@ private:
 
     StartupOptions options_;
     riaa::NumberLocale locale_;
-    riaa::NetworkState state_;
     riaa::ValueList resistorList_;
     riaa::ValueList capacitorList_;
     ValueListModel* resistorModel_ = nullptr;

@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <sys/wait.h>
 #include <vector>
 
@@ -202,6 +206,55 @@ TEST(DesignCli, JsonFiguresOfEveryKindOfDesign) {
     }
 }
 
+// A unit or multiplier as the help's examples type it reads as the number alone; a second value shows
+// that the op-amp takes part at all.
+TEST(DesignCli, UnitsAndMultipliersReadAsTheNumberAlone) {
+    const std::vector<std::string> stage = {"--stage", "non-inverting", "--r0", "1k", "--json"};
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> same = {
+        {{"--a0", "100dB"}, {"--a0", "100"}},
+        {{"--a0", "60 dB"}, {"--a0", "60"}},
+        {{"--gbw", "10M"}, {"--gbw", "10000000"}},
+        {{"--gbw", "10MHz"}, {"--gbw", "10000000"}},
+        {{"--gbw", "300k"}, {"--gbw", "300000"}},
+    };
+    for (const auto& [typed, plain] : same) {
+        const Finished run = Design(With(stage, typed));
+        ASSERT_EQ(run.status, 0) << typed[1] << " " << run.err;
+        EXPECT_EQ(run.out, Design(With(stage, plain)).out) << typed[1];
+    }
+    EXPECT_NE(Design(With(stage, {"--a0", "60"})).out, Design(With(stage, {"--a0", "100"})).out);
+    EXPECT_NE(Design(With(stage, {"--gbw", "300k"})).out, Design(With(stage, {"--gbw", "10M"})).out);
+}
+
+// The stage is designed for RIAA as before; only the curve it is measured against changes.
+TEST(DesignCli, AgainstMeasuresTheSameDesignAgainstAnotherCurve) {
+    const std::vector<std::string> stage = {"--stage", "non-inverting", "--r0", "1k", "--json"};
+    const auto plain = nlohmann::json::parse(Design(stage).out);
+    // RIAA as built against RIAA with the 7950 µs high-pass: the high-pass's own loss at 20 Hz, against 1 kHz.
+    const auto highPassDb = [](double hz) { return 10 * std::log10(1 + std::pow(2 * std::numbers::pi * hz * 7950e-6, -2)); };
+    struct Against {
+        std::string typed;
+        std::string shown;
+        std::optional<double> largestErrorDb;
+    };
+    for (const Against& against : std::vector<Against>{{"European 78", "European 78", std::nullopt},
+                                                       {"RIAA+IEC", "RIAA+IEC", highPassDb(20) - highPassDb(1000)},
+                                                       {"nab_1949 + 3.18\u00B5s+iec", "NAB 1949+IEC+3.18us", std::nullopt}}) {
+        const Finished run = Design(With(stage, {"--against", against.typed}));
+        ASSERT_EQ(run.status, 0) << against.typed << " " << run.err;
+        const auto json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json["against"], against.shown);
+        EXPECT_EQ(json["curve"], "RIAA");
+        for (const char* element : {"R0", "R1", "C1", "R2", "C2", "R3", "C3"}) EXPECT_EQ(json[element], plain[element]);
+        EXPECT_GT(std::abs(json["largestErrorDb"].get<double>()), 0.1) << against.typed;
+        if (against.largestErrorDb) {
+            EXPECT_NEAR(json["largestErrorDb"].get<double>(), *against.largestErrorDb, 1e-3);
+        }
+    }
+    const Finished table = Design({"--stage", "non-inverting", "--r0", "1k", "--against", "European 78"});
+    EXPECT_NE(table.out.find("Curve            RIAA\nAgainst          European 78\n"), std::string::npos) << table.out;
+}
+
 TEST(DesignCli, NetlistRunsInNgspice) {
     for (const std::vector<std::string>& design :
          {std::vector<std::string>{"--circuit", "5", "--c1", "10n", "--rs", "1k", "--rl", "1M"},
@@ -266,6 +319,12 @@ TEST(DesignCli, BadInputGivesOneLineAndStatusTwo) {
         {{"--stage", "non-inverting", "--r0", "1k", "--curve", "RCA 45", "--shelf", "100"}, "--shelf: The curve's"},
         {{"--stage", "non-inverting", "--r0", "1k", "--curve", ""}, "--curve: '' is no replay curve"},
         {{"--circuit", "2", "--c1", "10n", "--iec"}, "--iec: a section is measured against its own target"},
+        {{"--circuit", "2", "--c1", "10n", "--against", "RIAA"}, "--against: a section is measured against its own"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--against", "Columbia XP"}, "--against: 'Columbia XP' is no replay"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--against", "RIAA+RCA"}, "--against: '+RCA' is no option of a curve"},
+        {{"--stage", "non-inverting", "--r0", "1k", "--against", "RIAA+IEC+iec"}, "--against: +iec is given twice"},
+        {{"--stage", "two-stage", "--r0", "1k", "--network", "B"}, "--network: two stages have a network of their own"},
+        {{"--stage", "non-inverting", "--rin", "1k"}, "--rin: only an inverting stage has Rin"},
         {{"--circuit", "4", "--c1", "10n", "--part", "R3=1k"}, "--part: this design has no R3"},
         {{"--circuit", "4", "--c1", "10n", "--part", "r1=1k"}, "--part: 'r1' is no element"},
         {{"--circuit", "4", "--c1", "10n", "--part", "R1"}, "--part: 'R1' must be NAME=VALUE"},
@@ -294,7 +353,7 @@ TEST(DesignCli, HelpDocumentsEveryOptionWithAnExample) {
     EXPECT_EQ(run.status, 0);
     for (const char* option : {"--circuit", "--c1", "--rs", "--rl", "--round", "--c2", "--stage", "--network", "--gain",
                                "--r0", "--rin", "--c0", "--hf", "--r3", "--a0", "--gbw", "--shelf", "--part", "--curve",
-                               "--iec", "--zero-3.18us", "--curves", "--cartridge", "--load", "--tolerance",
+                               "--iec", "--zero-3.18us", "--against", "--curves", "--cartridge", "--load", "--tolerance",
                                "--tolerance-cl", "--distribution", "--builds", "--netlist", "--json"}) {
         // The option itself, not one whose name it begins (--tolerance in --tolerance-cl).
         const std::string example = "Example: " + std::string(option);

@@ -26,6 +26,7 @@
 #include "common/Fonts.h"
 #include "common/Hints.h"
 #include "session/DesignSession.h"
+#include "WindowProbes.h"
 
 namespace {
 
@@ -158,7 +159,7 @@ private slots:
         ChooseCircuit(w, circuit);
         w.Accuracy1Click();
         AccuracyPage* page = w.AccuracyPage1;
-        const riaa::NetworkState& state = w.networkState();
+        const riaa::NetworkState& state = w.session()->passiveInputs().state;
         auto* edtC2 = Child<QLineEdit>(page, "EdtC2");
         auto* edtR2 = Child<QLineEdit>(page, "EdtR2");
 
@@ -196,7 +197,27 @@ private slots:
         QVERIFY(page->ChckBxRsInCircuit->isChecked());
         QVERIFY(!page->ChckBxRLInCircuit->isChecked());
         QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::Rs), 1000.0);
-        QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::R1), w.networkState().R1);
+        QCOMPARE(session->builtNetwork()->value(riaa::ElementKind::R1), w.session()->passiveInputs().state.R1);
+    }
+
+    // Rs or RL ticked in circuit reaches the pages at once, also while bad tolerance text starts no run.
+    void inCircuitShownWithoutARun_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("Rs") << "ChckBxRsInCircuit";
+        QTest::newRow("RL") << "ChckBxRLInCircuit";
+    }
+    void inCircuitShownWithoutARun() {
+        QFETCH(QString, box);
+        TRiaaForm w;
+        ChooseCircuit(w, 4);
+        w.session()->setToleranceTexts(QStringLiteral("x"), QStringLiteral("2"), QStringLiteral("0"),
+                                       riaa::ToleranceDistribution::Uniform);
+        w.Accuracy1Click();
+        AccuracyPage* page = w.AccuracyPage1;
+        const QString before = page->LblLargestError->text();
+        Child<QCheckBox>(page, box.toLatin1().constData())->click();
+        QCOMPARE(w.session()->tolerance().status, ToleranceStatus::NotRun);
+        QVERIFY2(page->LblLargestError->text() != before, qPrintable(before));
     }
 
     void editedFieldAndFromCircuitPage() {

@@ -161,6 +161,9 @@ private slots:
             add(("inverting " + f).c_str(), DesignKind::Inverting, form, 0, false, "Rin R1 C1 R2 C2");
         }
         add("two stages", DesignKind::TwoStage, NetworkForm::A, 0, false, "R0 R1 C1 R2 R3 C3 RL");
+        // The zero at 3.18 µs fixes the gain of the non-inverting stage only.
+        add("inverting after 3.18 us", DesignKind::Inverting, NetworkForm::A, 2, false, "Rin R1 C1 R2 C2");
+        add("two stages after 3.18 us", DesignKind::TwoStage, NetworkForm::A, 2, false, "R0 R1 C1 R2 R3 C3 RL");
         add("non-inverting, IEC", DesignKind::NonInverting, NetworkForm::B, 0, true, "R0 R1 C1 R2 C2 R3 C3 RL Cout");
         add("inverting, IEC", DesignKind::Inverting, NetworkForm::D, 0, true, "Rin R1 C1 R2 C2 RL Cout");
         add("two stages, IEC", DesignKind::TwoStage, NetworkForm::A, 0, true, "R0 R1 C1 R2 R3 C3 RL Cout");
@@ -184,14 +187,47 @@ private slots:
         Click(page.ChckBxIdealOpAmp);
         Click(page.ChckBxIdealOpAmp);
         QVERIFY2(page.LabelStageMessage->text().isEmpty(), qPrintable(page.LabelStageMessage->text()));
-        QVERIFY(page.design().has_value());
+        QVERIFY(session.activeStage().has_value());
         QCOMPARE(static_cast<int>(session.design()->calculated.kind), stage);
         QStringList shown;
         for (const ElementKind element : kShownOrder) {
-            QCOMPARE(page.resultField(element)->isVisible(), page.design()->has(element));
+            QCOMPARE(page.resultField(element)->isVisible(), session.activeStage()->network.has(element));
             if (page.resultField(element)->isVisible()) shown << QString::fromLatin1(riaa::ElementName(element).data());
         }
         QTEST(shown.join(QLatin1Char(' ')), "shown");
+        QLineEdit* gain = page.field(ActiveField::Gain);
+        const bool gainFixed = stage == static_cast<int>(DesignKind::NonInverting) && zero == 2;
+        QCOMPARE(gain->isEnabled(), !gainFixed);
+        if (gainFixed) return;
+        Retype(gain, QStringLiteral("40"));
+        QCOMPARE(session.activeStage()->request.gain1kHzDb, 40.0);
+        QCOMPARE(page.LblStageGain1kHz->text(), QStringLiteral("40.0 dB"));
+    }
+
+    // A stage set from outside the page (a design file) shows in its controls, which read back into it.
+    void stageSetAtOnceShowsInTheControls() {
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        const riaa::NumberLocale comma{",", "."};
+        DesignSession session(comma, resistors);
+        ActiveStagePage page(session);
+        page.show();
+        riaa::ActiveStageRequest request;
+        request.stage = DesignKind::Inverting;
+        request.form = NetworkForm::C;
+        request.gain1kHzDb = 42.5;
+        request.scaleByC1 = true;
+        request.scale = 0.022;
+        request.c0 = 47;
+        request.opAmp = {false, 110, 3.5e6};
+        DesignState state;
+        state.design = request;
+        session.setDesignState(state);
+        QVERIFY(page.RdBtnInverting->isChecked() && page.RdBtnForms[2]->isChecked());
+        QCOMPARE(page.field(ActiveField::Gain)->text(), QStringLiteral("42,5"));
+        const ActiveReading reading = ReadActiveInputs(page.inputs(), session.curve(), comma);
+        QVERIFY(reading.request.has_value());
+        QCOMPARE(riaa::DesignActiveStage(*reading.request), session.activeStage()->network);
+        QCOMPARE(page.LabelDesignState->text(), QStringLiteral("The Accuracy and Parts pages show this stage."));
     }
 
     void schematicsNameTheirElementsInsideTheirArea() {

@@ -17,6 +17,7 @@
 #include "engine/Formats.h"
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
+#include "WindowProbes.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ QColor TextColour(const QLabel* field) { return field->palette().color(QPalette:
 // Whether the action starts a typing wait: looked at 50 ms in, while a wait would still run.
 bool StartsAWait(const std::function<void()>& action) {
     bool waiting = false;
-    QTimer::singleShot(50, [&waiting] { waiting = TRiaaForm::pauseInProgress(); });
+    QTimer::singleShot(50, [&waiting] { waiting = CircuitPage::pauseInProgress(); });
     action();
     QTest::qWait(100);
     return waiting;
@@ -136,18 +137,18 @@ private slots:
         w.show();
         Click(w.CircuitPage->LMDRadioGroupCircuits->button(2));
         Click(w.CircuitPage->RdGrpElement->button(3));
-        const std::size_t before = w.resistorList().size();
+        const std::size_t before = WindowProbe::resistorList(w).size();
         ReplaceText(w.CircuitPage->CmbBxR, QStringLiteral("12.5k"));
         QCOMPARE(w.CircuitPage->CmbBxR->currentText(), QStringLiteral("12500"));
-        QCOMPARE(w.resistorList().size(), before + 1);  // one entry: the burst was one calculation
-        const auto& texts = w.resistorList().texts();
+        QCOMPARE(WindowProbe::resistorList(w).size(), before + 1);  // one entry: the burst was one calculation
+        const auto& texts = WindowProbe::resistorList(w).texts();
         const auto at = std::find(texts.begin(), texts.end(), "12500") - texts.begin();
         QCOMPARE(QString::fromStdString(texts[at - 1]), QStringLiteral("12400"));
         QCOMPARE(QString::fromStdString(texts[at + 1]), QStringLiteral("12600"));
         QCOMPARE(w.CircuitPage->CmbBxR->itemText(int(at)), QStringLiteral("12500"));
-        QVERIFY(qAbs(w.networkState().CircuitC1[2] - 0.02544) < 1e-12);
+        QVERIFY(qAbs(w.session()->passiveInputs().state.CircuitC1[2] - 0.02544) < 1e-12);
         QCOMPARE(w.CircuitPage->LblR2->text(), QStringLiteral("12.5 k"));
-        QVERIFY(!TRiaaForm::pauseInProgress());
+        QVERIFY(!CircuitPage::pauseInProgress());
     }
 
     void pickedCapacitorIsStored() {
@@ -160,7 +161,7 @@ private slots:
             for (int i = 0; i < 4; ++i) QTest::keyClick(w.CircuitPage->CmbBxC, Qt::Key_Down);
         });
         QTest::keyClick(w.CircuitPage->CmbBxC, Qt::Key_Down);
-        QCOMPARE(w.networkState().CircuitC1[0], 0.047);
+        QCOMPARE(w.session()->passiveInputs().state.CircuitC1[0], 0.047);
         QCOMPARE(w.CircuitPage->CmbBxC->currentText(), QStringLiteral(".047"));
         QCOMPARE(w.CircuitPage->LblC1->text(), ".047 " + kMicro);
         for (const SeenBox& box : watcher.boxes()) qWarning() << box.title << box.text;
@@ -191,8 +192,8 @@ private slots:
         w.show();
         w.CircuitPage->CmbBxC->lineEdit()->selectAll();
         QTest::keyClicks(w.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("0.0"));
-        QVERIFY(!TRiaaForm::pauseInProgress());
-        QCOMPARE(w.networkState().CircuitC1[0], 0.01);
+        QVERIFY(!CircuitPage::pauseInProgress());
+        QCOMPARE(w.session()->passiveInputs().state.CircuitC1[0], 0.01);
     }
 
     void checkBoxesCorrectAndRound() {
@@ -286,7 +287,7 @@ private slots:
         ModalBoxWatcher watcher;
         Click(w.CircuitPage->RdGrpElement->button(4));
         ReplaceText(w.CircuitPage->CmbBxR, QStringLiteral("100000"));
-        QCOMPARE(w.networkState().RL, 100000.0);
+        QCOMPARE(w.session()->passiveInputs().state.RL, 100000.0);
         QVERIFY(watcher.boxes().isEmpty());
         Click(w.CircuitPage->ChckBxRL);
         QCOMPARE(watcher.boxes().size(), 1);
@@ -326,6 +327,28 @@ private slots:
         QCOMPARE(w.CircuitPage->Notebook2->currentCircuit(), 2);
     }
 
+    // The inputs set at once (a design file's) show on the page as the typing that made them did.
+    void inputsSetAtOnceShowAsTyped() {
+        TRiaaForm typed;
+        typed.show();
+        Click(typed.CircuitPage->LMDRadioGroupCircuits->button(2));
+        typed.CircuitPage->CmbBxC->lineEdit()->selectAll();
+        TypeDuringWait(typed.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("0.047"));
+        Click(typed.CircuitPage->ChckBxRL);
+        Click(typed.CircuitPage->RdGrpElement->button(2));
+        TRiaaForm opened;
+        opened.show();
+        opened.session()->setDesignState(typed.session()->designState());
+        CircuitPage* page = opened.CircuitPage;
+        QCOMPARE(FieldTexts(opened), FieldTexts(typed));
+        QCOMPARE(page->LMDRadioGroupCircuits->itemIndex(), 2);
+        QCOMPARE(page->Notebook2->currentCircuit(), 2);
+        QCOMPARE(page->RdGrpElement->itemIndex(), 2);
+        QVERIFY(page->ChckBxRL->isChecked() && !page->ChckBxRs->isChecked());
+        QVERIFY(page->CmbBxR->isVisible());
+        QCOMPARE(page->CmbBxR->currentText(), typed.CircuitPage->CmbBxR->currentText());
+    }
+
     void refusedTextsChangeNothing_data() {
         QTest::addColumn<bool>("resistor");
         QTest::addColumn<QString>("typed");
@@ -347,17 +370,17 @@ private slots:
         ModalBoxWatcher watcher;
         if (resistor) Click(w.CircuitPage->RdGrpElement->button(2));
         const QStringList fields = FieldTexts(w);
-        const std::size_t capacitors = w.capacitorList().size();
-        const std::size_t resistors = w.resistorList().size();
+        const std::size_t capacitors = WindowProbe::capacitorList(w).size();
+        const std::size_t resistors = WindowProbe::resistorList(w).size();
         ReplaceText(resistor ? w.CircuitPage->CmbBxR : w.CircuitPage->CmbBxC, typed);
         QCOMPARE(watcher.boxes().size(), 1);
         QCOMPARE(watcher.boxes().first().title, QStringLiteral("Mirelund"));
         QTEST(watcher.boxes().first().text, "message");
         QCOMPARE(FieldTexts(w), fields);
-        QCOMPARE(w.capacitorList().size(), capacitors);
-        QCOMPARE(w.resistorList().size(), resistors);
-        QCOMPARE(w.networkState().CircuitC1[0], 0.01);
-        QVERIFY(!TRiaaForm::pauseInProgress());
+        QCOMPARE(WindowProbe::capacitorList(w).size(), capacitors);
+        QCOMPARE(WindowProbe::resistorList(w).size(), resistors);
+        QCOMPARE(w.session()->passiveInputs().state.CircuitC1[0], 0.01);
+        QVERIFY(!CircuitPage::pauseInProgress());
         // The circuit still calculates.
         Click(w.CircuitPage->ChckBxRs);
         QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("317 k"));
@@ -370,7 +393,7 @@ private slots:
         QTimer::singleShot(100, &w, [&] {
             Click(w.CircuitPage->ChckBxRs);
             seenDuringWait = w.CircuitPage->LblR4->text();
-            QVERIFY(TRiaaForm::pauseInProgress());
+            QVERIFY(CircuitPage::pauseInProgress());
         });
         w.CircuitPage->CmbBxC->lineEdit()->selectAll();
         QTest::keyClicks(w.CircuitPage->CmbBxC->lineEdit(), QStringLiteral("0.02"));
@@ -419,9 +442,9 @@ private slots:
             if (action == "element") Click(w.CircuitPage->RdGrpElement->button(3));
         });
         QCOMPARE(started, entry);
-        QTRY_VERIFY(!TRiaaForm::pauseInProgress());
+        QTRY_VERIFY(!CircuitPage::pauseInProgress());
         QVERIFY(watcher.boxes().isEmpty());
-        if (!entry) QCOMPARE(w.networkState().CircuitC1[0], 3180.0 / 4700);
+        if (!entry) QCOMPARE(w.session()->passiveInputs().state.CircuitC1[0], 3180.0 / 4700);
     }
 
     void clickRightAfterATypedValueTakesEffectAtOnce() {
@@ -451,7 +474,7 @@ private slots:
         // Long enough for a second wait and its calculation, had one started when the box closed.
         QTest::qWait(1200);
         QCOMPARE(watcher.boxes().size(), 1);
-        QCOMPARE(w.networkState().Rs, 400000.0);
+        QCOMPARE(w.session()->passiveInputs().state.Rs, 400000.0);
         QCOMPARE(w.CircuitPage->LblR1->text(), QStringLiteral("-82000"));
         QCOMPARE(TextColour(w.CircuitPage->LblR1), QColor(255, 0, 0));
     }

@@ -29,6 +29,7 @@
 #include "KAQ2_RIAA.h"
 #include "ModalBoxWatcher.h"
 #include "windows/About1.h"
+#include "WindowProbes.h"
 
 namespace {
 
@@ -246,22 +247,22 @@ private slots:
         for (const Case& c : cases) {
             QCOMPARE(HintRouter::LongHintFor(c.control), c.status);
             QCOMPARE(HintRouter::TooltipFor(c.control), c.tooltip);
-            window.hintRouter()->pointerOver(c.control);
+            WindowProbe::hintRouter(window)->pointerOver(c.control);
             QCOMPARE(window.StatusBar1->currentMessage(), c.status);
         }
     }
 
     void statusBarChangesOnlyWithTheHint() {
         TRiaaForm window;
-        QSignalSpy spy(window.hintRouter(), &HintRouter::hintChanged);
-        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(0));
-        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(5));
-        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits);
+        QSignalSpy spy(WindowProbe::hintRouter(window), &HintRouter::hintChanged);
+        WindowProbe::hintRouter(window)->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(0));
+        WindowProbe::hintRouter(window)->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(5));
+        WindowProbe::hintRouter(window)->pointerOver(window.CircuitPage->LMDRadioGroupCircuits);
         QCOMPARE(spy.count(), 1);
         window.StatusBar1->showMessage(QStringLiteral("written elsewhere"));
-        window.hintRouter()->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(2));
+        WindowProbe::hintRouter(window)->pointerOver(window.CircuitPage->LMDRadioGroupCircuits->button(2));
         QCOMPARE(window.StatusBar1->currentMessage(), QStringLiteral("written elsewhere"));
-        window.hintRouter()->pointerOver(window.CircuitPage);
+        WindowProbe::hintRouter(window)->pointerOver(window.CircuitPage);
         QCOMPARE(window.StatusBar1->currentMessage(), QString());
         QCOMPARE(spy.count(), 2);
     }

@@ -31,6 +31,7 @@
 #include "parts/PartsPage.h"
 #include "session/DesignSession.h"
 #include "session/ToleranceWorker.h"
+#include "WindowProbes.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ bool WaitForFigures(TRiaaForm& w) {
     return QTest::qWaitFor(
         [&w] {
             const DesignSession& session = *w.session();
-            return session.tolerance().status == ToleranceStatus::Done && !session.toleranceWorker().busy() &&
+            return session.tolerance().status == ToleranceStatus::Done && !ToleranceWorkerProbe::busy(session.toleranceWorker()) &&
                    !w.PartsPage1->LblP95->text().isEmpty();
         },
         kRunTimeoutMs);
@@ -231,7 +232,7 @@ private slots:
                                              SeriesKind::E192};
         const riaa::PartSeries resistors =
             row < 5 ? riaa::MakePartSeries(resistorSeries[row], riaa::kResistorRange)
-                    : riaa::MakeListSeries(w->resistorList(), riaa::kResistorRange);
+                    : riaa::MakeListSeries(WindowProbe::resistorList(*w), riaa::kResistorRange);
         expected.set(riaa::ElementKind::R1, resistors.round(calculated.value(riaa::ElementKind::R1)));
         expected.set(riaa::ElementKind::R2, resistors.round(calculated.value(riaa::ElementKind::R2)));
         const riaa::AccuracyReport report = riaa::EvaluateAccuracy(expected);
@@ -353,7 +354,7 @@ private slots:
         auto w = Window();
         riaa::ActiveStageRequest request;
         request.c0 = 100;
-        w->session()->setActiveDesign(riaa::DesignActiveStage(request));
+        w->session()->setActiveRequest(request);
         w->Parts1Click();
         PartsPage* page = w->PartsPage1;
         auto* element = Child<QComboBox>(page, "CmbBxPairElement");
@@ -375,11 +376,11 @@ private slots:
     // Rounding to the list on the circuit page leaves the pairs and the table the unrounded R1 to aim at.
     void calculationBeforeRounding() {
         auto w = Window();
-        const double exactR1 = w->networkState().R1;
+        const double exactR1 = w->session()->passiveInputs().state.R1;
         w->CircuitPage->ChkBxStdR->click();
-        QVERIFY(w->networkState().R1 != exactR1);
+        QVERIFY(w->session()->passiveInputs().state.R1 != exactR1);
         QCOMPARE(w->session()->calculatedNetwork()->value(riaa::ElementKind::R1), exactR1);
-        QCOMPARE(w->session()->builtNetwork()->value(riaa::ElementKind::R1), w->networkState().R1);
+        QCOMPARE(w->session()->builtNetwork()->value(riaa::ElementKind::R1), w->session()->passiveInputs().state.R1);
         w->Parts1Click();
         QCOMPARE(w->PartsPage1->TblParts->item(3, 1)->text(), Part(Round(exactR1, SeriesKind::E96, false), false));
     }
@@ -548,7 +549,7 @@ private slots:
         QVERIFY(WaitForFigures(*w));
         Retype(page->EdtTolC, QStringLiteral("3"));
         QVERIFY(session->tolerance().status == ToleranceStatus::Running);
-        session->setPassiveCalculation(w->networkState(), riaa::CircuitKind::CompleteRiaaVersion1, {}, true);
+        session->setPassiveCalculation(w->session()->passiveInputs().state, riaa::CircuitKind::CompleteRiaaVersion1, {}, true);
         QVERIFY(session->tolerance().status != ToleranceStatus::Running);
         QVERIFY(page->LblP95->text().isEmpty());
         QCOMPARE(page->TblParts->item(0, 1)->text(), QString());

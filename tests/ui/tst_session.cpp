@@ -1,10 +1,12 @@
 // The design session without a window: field texts and their parsing, what the pages are told, and which tolerance run counts.
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "engine/Network.h"
 #include "session/DesignSession.h"
 #include "session/ToleranceWorker.h"
+#include "WindowProbes.h"
 
 Q_DECLARE_METATYPE(DesignSession::Changes)
 
@@ -145,6 +147,68 @@ private slots:
         QCOMPARE(last(), DesignSession::TargetChanged | DesignSession::AsBuiltChanged | DesignSession::ToleranceChanged);
         // The complete network is now measured against the other curve.
         QVERIFY(std::fabs(session.report()->largestErrorDb) > 1);
+        session.setDesignState(session.designState());
+        QVERIFY(last().testFlag(DesignSession::InputsReplaced));
+    }
+
+    // The whole design set at once reads back as it was set, and makes the same network as typing
+    // did; a design the engine refuses leaves the session as it was.
+    void designStateReadsBackAsSet_data() {
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<double>("gainDb");  // of the active stage
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("passive, edited, Rs in circuit") << false << 0.0 << false;
+        QTest::newRow("active stage") << true << 40.0 << false;
+        QTest::newRow("stage the engine refuses") << true << -10.0 << true;
+    }
+    void designStateReadsBackAsSet() {
+        QFETCH(bool, active);
+        QFETCH(double, gainDb);
+        QFETCH(bool, refused);
+        const riaa::ValueList resistors = riaa::MakeResistorList();
+        DesignSession typed(kComma, resistors);
+        PassiveInputs inputs;
+        inputs.circuit = CircuitKind::CompleteRiaaVersion2;
+        inputs.options.IncludeRs = true;
+        typed.calculatePassive(inputs);
+        typed.setAsBuiltText(ElementKind::R1, QStringLiteral("27k+820"));
+        typed.setInCircuit(ElementKind::RL, true);
+        typed.setCurve(riaa::CurveChoice{0, true, false});
+        typed.setToleranceTexts(QStringLiteral("0,5"), QStringLiteral("x"), QStringLiteral("0"),
+                                riaa::ToleranceDistribution::Normal);
+        DesignState state = typed.designState();
+        riaa::ActiveStageRequest request;
+        request.gain1kHzDb = gainDb;
+        if (active) {
+            state.design = request;
+            state.asBuiltTexts = {};  // the stage's own values
+        }
+
+        DesignSession opened(kComma, resistors);
+        opened.calculatePassive(PassiveInputs{});
+        const riaa::BuiltNetwork before = *opened.builtNetwork();
+        if (refused) {
+            QVERIFY_THROWS_EXCEPTION(riaa::EngineError, opened.setDesignState(state));
+            QCOMPARE(*opened.builtNetwork(), before);
+            QCOMPARE(opened.curve(), riaa::CurveChoice{});
+            return;
+        }
+        opened.setDesignState(state);
+        const DesignState read = opened.designState();
+        QCOMPARE(read.design.index(), state.design.index());
+        QCOMPARE(read.curve, state.curve);
+        QCOMPARE(read.toleranceTexts, state.toleranceTexts);
+        QCOMPARE(read.distribution, state.distribution);
+        QCOMPARE(opened.badToleranceFields(), (std::array<bool, 3>{false, true, false}));
+        QCOMPARE(opened.designInUse(), active ? DesignInUse::Active : DesignInUse::Passive);
+        if (active) {
+            QVERIFY(std::fabs(opened.activeStage()->figures.gain1kHzDb - gainDb) < 1e-9);
+            return;
+        }
+        QCOMPARE(read.asBuiltTexts, state.asBuiltTexts);
+        QCOMPARE(read.inCircuit, state.inCircuit);
+        QVERIFY(opened.valuesEdited());
+        QCOMPARE(*opened.builtNetwork(), *typed.builtNetwork());
     }
 
     // Bad tolerance text loses nothing: figures that still fit the network stay; a new network drops them.
@@ -183,6 +247,37 @@ private slots:
         QCOMPARE(session.tolerance().figures->p95Db, riaa::RunTolerance(newest, settings, never)->p95Db);
     }
 
+    // A newer request stops the run in hand: one build asked for during a run of 100,000 arrives
+    // long before that run could have ended.
+    void newRequestStopsTheRunInHand() {
+        riaa::BuiltNetwork network;
+        network.set(ElementKind::C1, 0.01);
+        network.set(ElementKind::R1, 318000);
+        riaa::ToleranceSettings many;
+        many.builds = riaa::kMaxToleranceBuilds;
+        many.band = false;
+        riaa::ToleranceSettings one = many;
+        one.builds = 1;
+        const std::atomic<bool> never{false};
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(riaa::RunTolerance(network, many, never).has_value());
+        const qint64 wholeRunMs = clock.elapsed();
+
+        ToleranceWorker worker;
+        QSignalSpy finished(&worker, &ToleranceWorker::finished);
+        worker.request(network, many);
+        // Until the long run is surely under way.
+        QThread::msleep(static_cast<unsigned long>(wholeRunMs / 10 + 1));
+        clock.restart();
+        worker.request(network, one);
+        QVERIFY(finished.wait(static_cast<int>(wholeRunMs * 20 + 1000)));
+        QVERIFY2(clock.elapsed() < wholeRunMs / 2, qPrintable(QStringLiteral("%1 ms of a %2 ms run")
+                                                                   .arg(clock.elapsed()).arg(wholeRunMs)));
+        QTest::qWait(static_cast<int>(wholeRunMs));
+        QCOMPARE(finished.count(), 1);
+    }
+
     // A result already on its way to the GUI thread is dropped by cancel(): nothing arrives after it.
     void cancelDropsAPostedResult() {
         ToleranceWorker worker;
@@ -194,8 +289,8 @@ private slots:
         settings.builds = 10;
         worker.request(network, settings);
         // Finished on its thread and posted, but not delivered: no events are processed meanwhile.
-        for (int waited = 0; worker.busy() && waited < 20000; ++waited) QThread::msleep(1);
-        QVERIFY(!worker.busy());
+        for (int waited = 0; ToleranceWorkerProbe::busy(worker) && waited < 20000; ++waited) QThread::msleep(1);
+        QVERIFY(!ToleranceWorkerProbe::busy(worker));
         worker.cancel();
         QTest::qWait(50);
         QCOMPARE(finished.count(), 0);

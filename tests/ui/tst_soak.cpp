@@ -26,6 +26,7 @@
 #include "session/DesignSession.h"
 #include "windows/About1.h"
 #include "windows/Resources.h"
+#include "WindowProbes.h"
 
 namespace {
 
@@ -223,7 +224,7 @@ private slots:
         RandomUser user(w, seed);
 
         for (int action = 0; action < actions; ++action) {
-            const auto before = w.networkState().CircuitC1;
+            const auto before = w.session()->passiveInputs().state.CircuitC1;
             const bool mayEnterValue = user.act();
             const QString where = QStringLiteral("action %1 of seed %2").arg(action).arg(seed);
             checkInvariants(w, before, mayEnterValue, where);
@@ -241,9 +242,9 @@ private:
         if (const auto& report = w.session()->report()) {
             QVERIFY2(std::isfinite(report->largestErrorDb) && std::isfinite(report->lossAt1kHzDb), context);
         }
-        QVERIFY2(!TRiaaForm::pauseInProgress(), context);
+        QVERIFY2(!CircuitPage::pauseInProgress(), context);
 
-        const auto& after = w.networkState().CircuitC1;
+        const auto& after = w.session()->passiveInputs().state.CircuitC1;
         int changed = 0;
         for (int c = 0; c < riaa::kCircuitCount; ++c) {
             QVERIFY2(std::isfinite(after[c]) && after[c] != 0, context);
@@ -251,20 +252,20 @@ private:
         }
         QVERIFY2(changed <= (mayEnterValue ? 1 : 0), context);
 
-        for (const riaa::ValueList* list : {&w.resistorList(), &w.capacitorList()}) {
+        for (const riaa::ValueList* list : {&WindowProbe::resistorList(w), &WindowProbe::capacitorList(w)}) {
             for (std::size_t i = 0; i < list->size(); ++i) {
                 QVERIFY2(list->value(i) != 0 && !std::isnan(list->value(i)), context);
             }
         }
 
         // The six fields hold what the engine gives for the circuit, options and values shown.
-        riaa::NetworkState state = w.networkState();
+        riaa::NetworkState state = w.session()->passiveInputs().state;
         const auto circuit = static_cast<riaa::CircuitKind>(w.CircuitPage->LMDRadioGroupCircuits->itemIndex());
         const riaa::CalculationOptions options{w.CircuitPage->ChckBxRL->isChecked(), w.CircuitPage->ChckBxRs->isChecked(),
                                                w.CircuitPage->ChkBxStdR->isChecked()};
         riaa::CalculationResult expected;
         try {
-            expected = riaa::CalculateNetwork(state, circuit, options, w.resistorList(), w.numberLocale());
+            expected = riaa::CalculateNetwork(state, circuit, options, WindowProbe::resistorList(w), w.session()->locale());
         } catch (const riaa::EngineError&) {
             return;  // this state cannot be calculated; the fields keep what they showed before
         }

@@ -35,7 +35,6 @@ namespace {
 
 using riaa::ElementKind;
 
-const QString kArial = QStringLiteral("Arial");
 const QColor kMessageText(176, 0, 0);
 
 const QRect kPlotBoxDesign(288, 228, 336, 138);

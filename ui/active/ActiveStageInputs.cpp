@@ -4,6 +4,7 @@
 
 #include "engine/PartSums.h"
 #include "engine/ReplayCurves.h"
+#include "engine/ValueLists.h"
 
 namespace {
 
@@ -21,6 +22,12 @@ double Read(const QString& text, Reads how, const riaa::NumberLocale& locale) {
         case Reads::Frequency: return riaa::ParseNumber(riaa::ExpandMultiplierSuffix(typed, locale), locale);
     }
     return 0;
+}
+
+// The shortest text that reads back as the same double, without grouping, which the fields would not take.
+QString ExactText(double value, const riaa::NumberLocale& locale) {
+    return QString::fromStdString(
+        riaa::LocalizeDecimalSeparator(riaa::ShortestExactFixedText(value), locale.decimalSeparator));
 }
 
 }  // namespace
@@ -105,4 +112,28 @@ ActiveReading ReadActiveInputs(const ActiveInputs& inputs, const riaa::CurveChoi
     if (in(ActiveField::Shelf)) request.realisedShelfUs = value(ActiveField::Shelf);
     reading.request = request;
     return reading;
+}
+
+ActiveInputs InputsOf(const riaa::ActiveStageRequest& request, const riaa::NumberLocale& locale) {
+    ActiveInputs in;
+    in.stage = request.stage;
+    in.form = request.form;
+    in.scaleByC1 = request.scaleByC1;
+    in.useC0 = request.c0.has_value();
+    in.highFrequencyZero = request.highFrequencyZero;
+    in.idealOpAmp = request.opAmp.ideal;
+    // Where RL does not count, the box keeps its first state.
+    in.useRL = request.rl.has_value() || !ControlStates(in, request.curve).rlChoice;
+    const auto set = [&](ActiveField field, std::optional<double> value) {
+        if (value) in.texts[Index(field)] = ExactText(*value, locale);
+    };
+    set(ActiveField::Gain, request.gain1kHzDb);
+    set(ActiveField::Scale, request.scale);
+    set(ActiveField::C0, request.c0);
+    set(ActiveField::R3, request.r3);
+    set(ActiveField::RL, request.rl);
+    set(ActiveField::OpenLoopGain, request.opAmp.openLoopGainDb);
+    set(ActiveField::GainBandwidth, request.opAmp.gainBandwidthHz);
+    set(ActiveField::Shelf, request.realisedShelfUs);
+    return in;
 }

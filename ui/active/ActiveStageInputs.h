@@ -49,6 +49,10 @@ struct ActiveReading {
     QString message;                                  // why the first bad field does not read
 };
 
+// The inputs that read into this request, in the locale's figures: what the page shows for a request
+// it did not read itself (a design file's).
+ActiveInputs InputsOf(const riaa::ActiveStageRequest& request, const riaa::NumberLocale& locale);
+
 // Reads every field in use; the request aims at the curve, as the session's design must.
 ActiveReading ReadActiveInputs(const ActiveInputs& inputs, const riaa::CurveChoice& curve,
                                const riaa::NumberLocale& locale);

@@ -6,8 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <cmath>
-#include <complex>
 
 #include "engine/ReplayCurves.h"
 #include "active/FormSchematicView.h"
@@ -25,7 +23,6 @@ using riaa::ElementKind;
 using riaa::HighFrequencyZero;
 using riaa::NetworkForm;
 
-const QString kArial = QStringLiteral("Arial");
 const QString kOhms = QStringLiteral("\u03A9");
 const QString kMicrofarads = QStringLiteral("\u00B5F");
 const QColor kMessageText(176, 0, 0);
@@ -102,7 +99,6 @@ constexpr std::array<NetworkForm, 4> kForms{NetworkForm::A, NetworkForm::B, Netw
 // The extra zero's choices, in the list's order.
 constexpr std::array<HighFrequencyZero, 3> kExtraZeroChoices{HighFrequencyZero::Pole, HighFrequencyZero::None,
                                                              HighFrequencyZero::At3_18us};
-constexpr double kMidbandHz = 1000;
 
 QString ValueText(ElementKind element, double value, const riaa::NumberLocale& locale) {
     if (riaa::IsCapacitor(element)) return QString::fromStdString(riaa::FormatCapacitance(value, locale));
@@ -131,12 +127,6 @@ bool CurveHasTreblePole(const riaa::CurveChoice& curve) {
     }
 }
 
-// The same circuit with the same values: the session adds only its curve and source to what it was handed.
-bool SameCircuit(const riaa::BuiltNetwork& a, const riaa::BuiltNetwork& b) {
-    return a.kind == b.kind && a.form == b.form && a.highFrequencyZero == b.highFrequencyZero && a.opAmp == b.opAmp &&
-           a.values == b.values && a.inCircuit == b.inCircuit;
-}
-
 }  // namespace
 
 ActiveStagePage::ActiveStagePage(DesignSession& session, QWidget* parent) : SessionPage(session, parent) {
@@ -154,7 +144,6 @@ ActiveStagePage::ActiveStagePage(DesignSession& session, QWidget* parent) : Sess
     buildFiguresFrame();
 
     resize(kDesignWidth, kDesignHeight);
-    renderResults();
     renderNow();
 }
 
@@ -445,23 +434,32 @@ void ActiveStagePage::InputChange() {
         return;
     }
     try {
-        riaa::BuiltNetwork design = riaa::DesignActiveStage(*reading.request);
-        // The stage's own figures, from an ideal source; parts too far out of scale for them are refused here.
-        Figures figures;
-        figures.stage = riaa::ActiveStageFigures(design);
-        const double level = std::abs(riaa::Evaluate(riaa::ActiveStageTransfer(design), kMidbandHz));
-        if (!std::isfinite(level) || !(level > 0)) throw riaa::EngineError("The stage's gain at 1 kHz cannot be worked out");
-        figures.gain1kHzDb = 20 * std::log10(level);
-        design_ = design;
-        figures_ = figures;
+        session_.setActiveRequest(*reading.request);
     } catch (const riaa::EngineError& error) {
         LabelStageMessage->setText(QString::fromUtf8(error.what()));
         return;
     }
     LabelStageMessage->clear();
-    session_.setActiveDesign(*design_);
-    renderResults();
-    renderState();
+}
+
+void ActiveStagePage::showInputs(const ActiveInputs& in) {
+    stageGroup_->button(static_cast<int>(in.stage))->setChecked(true);
+    stageId_ = static_cast<int>(in.stage);
+    formGroup_->button(static_cast<int>(in.form))->setChecked(true);
+    formId_ = static_cast<int>(in.form);
+    scaleIndex_ = in.scaleByC1 ? 1 : 0;
+    CmbBxScale->setCurrentIndex(scaleIndex_);
+    ChckBxStageC0->setChecked(in.useC0);
+    for (std::size_t i = 0; i < kExtraZeroChoices.size(); ++i) {
+        if (kExtraZeroChoices[i] == in.highFrequencyZero) extraZeroIndex_ = static_cast<int>(i);
+    }
+    CmbBxExtraZero->setCurrentIndex(extraZeroIndex_);
+    ChckBxStageRL->setChecked(in.useRL);
+    ChckBxIdealOpAmp->setChecked(in.idealOpAmp);
+    for (std::size_t i = 0; i < kActiveFieldCount; ++i) fields_[i].edit->setText(in.texts[i]);
+    scaleTexts_[static_cast<std::size_t>(scaleIndex_)] = in.texts[Index(ActiveField::Scale)];
+    markFields({});
+    LabelStageMessage->clear();
 }
 
 void ActiveStagePage::updateControls() {
@@ -494,24 +492,26 @@ void ActiveStagePage::markFields(const std::array<bool, kActiveFieldCount>& bad)
 
 void ActiveStagePage::renderResults() {
     const riaa::NumberLocale& locale = session_.locale();
+    const std::optional<ActiveStage>& stage = session_.activeStage();
     for (const ResultPlace& place : kResultPlaces) {
         const ResultRow& row = results_[riaa::Index(place.element)];
-        const bool shown = design_ && design_->has(place.element);
+        const bool shown = stage && stage->network.has(place.element);
         row.caption->setVisible(shown);
         row.field->setVisible(shown);
-        row.field->setText(shown ? ValueText(place.element, design_->value(place.element), locale) : QString());
+        row.field->setText(shown ? ValueText(place.element, stage->network.value(place.element), locale) : QString());
     }
-    if (!design_) {
+    if (!stage) {
         for (QLabel* figure : {LblStageGain1kHz, LblStageGainDc, LblStageExtraZero}) figure->clear();
         return;
     }
-    const riaa::BuiltNetwork& design = *design_;
-    LblStageGain1kHz->setText(DecibelText(figures_.gain1kHzDb, locale));
+    const riaa::BuiltNetwork& design = stage->network;
+    const riaa::StageFigures& figures = stage->figures;
+    LblStageGain1kHz->setText(DecibelText(figures.gain1kHzDb, locale));
     const bool blocked = design.has(ElementKind::C0) || design.has(ElementKind::Cout);
     LabelStageGainDc->setText(blocked ? QStringLiteral("at 20 Hz") : QStringLiteral("at DC"));
     placeGainDcCaption();
-    LblStageGainDc->setText(DecibelText(figures_.stage.gainDcDb, locale));
-    if (!figures_.stage.extraZeroHz) {
+    LblStageGainDc->setText(DecibelText(figures.gainDcDb, locale));
+    if (!figures.extraZeroHz) {
         LblStageExtraZero->setText(QStringLiteral("none"));
         return;
     }
@@ -521,24 +521,33 @@ void ActiveStagePage::renderResults() {
     } else if (design.kind == DesignKind::NonInverting && design.highFrequencyZero == HighFrequencyZero::At3_18us) {
         fate = QStringLiteral(", as the target has it");
     }
-    LblStageExtraZero->setText(FrequencyText(*figures_.stage.extraZeroHz, locale) + fate);
+    LblStageExtraZero->setText(FrequencyText(*figures.extraZeroHz, locale) + fate);
 }
 
 void ActiveStagePage::renderState() {
-    const std::optional<SessionDesign>& held = session_.design();
+    const std::optional<ActiveStage>& stage = session_.activeStage();
     QString state = QStringLiteral("Edit a value to design the stage and use it.");
-    if (design_ && held && SameCircuit(held->calculated, *design_)) {
+    if (stage && session_.designInUse() == DesignInUse::Active) {
         // The session evaluates the parts against its curve of now, which may not be the one they were made for.
-        state = design_->curve == session_.curve() ? QStringLiteral("The Accuracy and Parts pages show this stage.")
-                                                   : QStringLiteral("The curve has changed; edit to design for it.");
-    } else if (design_) {
+        state = stage->network.curve == session_.curve() ? QStringLiteral("The Accuracy and Parts pages show this stage.")
+                                                         : QStringLiteral("The curve has changed; edit to design for it.");
+    } else if (stage) {
         state = QStringLiteral("Another design is in use; edit to use this one.");
     }
     LabelDesignState->setText(state);
 }
 
 void ActiveStagePage::render() {
-    // The curve decides which fields count; the design itself waits for the user's next edit.
-    updateControls();
-    renderState();
+    const DesignSession::Changes what = changes();
+    const std::optional<ActiveStage>& stage = session_.activeStage();
+    if (what.testFlag(DesignSession::InputsReplaced) && stage && session_.designInUse() == DesignInUse::Active) {
+        showInputs(InputsOf(stage->request, session_.locale()));
+    }
+    // The curve decides which fields count; the design itself waits for the user's next edit. Edits of
+    // the parts as built and tolerance runs change nothing here.
+    if (what & (DesignSession::TargetChanged | DesignSession::InputsReplaced)) updateControls();
+    if (what & (DesignSession::DesignChanged | DesignSession::TargetChanged)) {
+        renderResults();
+        renderState();
+    }
 }

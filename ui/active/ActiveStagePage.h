@@ -4,9 +4,7 @@
 #include <QColor>
 #include <QString>
 #include <array>
-#include <optional>
 
-#include "engine/ActiveStage.h"
 #include "engine/BuiltNetwork.h"
 #include "active/ActiveStageInputs.h"
 #include "session/SessionPage.h"
@@ -30,13 +28,11 @@ public:
     explicit ActiveStagePage(DesignSession& session, QWidget* parent = nullptr);
     ~ActiveStagePage() override;
 
-    // Every edit by the user: reads all the inputs, designs the stage and hands it to the session.
+    // Every edit by the user: reads all the inputs and hands the request to the session, which designs the stage.
     void InputChange();
 
     // What the controls hold now.
     ActiveInputs inputs() const;
-    // The stage as the page last designed it; empty before the first edit.
-    const std::optional<riaa::BuiltNetwork>& design() const { return design_; }
     // The result field of an element; null for Rs, which no active stage has.
     QLabel* resultField(riaa::ElementKind element) const;
     QLineEdit* field(ActiveField field) const;
@@ -85,12 +81,6 @@ private:
         QLabel* caption = nullptr;
         QLabel* field = nullptr;
     };
-    // The stage's own figures beside its parts.
-    struct Figures {
-        double gain1kHzDb = 0;
-        riaa::StageFigures stage;
-    };
-
     void buildStageFrame();
     void buildDesignFrame();
     void buildPartsFrame();
@@ -105,6 +95,8 @@ private:
     void ScaleChoiceChange(int index);
     // Controls that take part for the stage and the session's curve, and the drawing of the network.
     void updateControls();
+    // The controls set to these inputs, as the user would have set them.
+    void showInputs(const ActiveInputs& in);
     void markFields(const std::array<bool, kActiveFieldCount>& bad);
     void renderResults();
     void placeGainDcCaption();
@@ -122,6 +114,4 @@ private:
     int extraZeroIndex_ = 0;
     // The scale field's text for each choice, R0 (or Rin) and C1.
     std::array<QString, 2> scaleTexts_{};
-    std::optional<riaa::BuiltNetwork> design_;
-    Figures figures_;
 };

@@ -99,12 +99,10 @@ QLabel* MakeResultField(QWidget* page, const char* name, const QString& element,
 
 }  // namespace
 
-CircuitPage::CircuitPage(riaa::NetworkState& state, const riaa::ValueList& resistors,
-                         const riaa::ValueList& capacitors, ValueListModel* resistorModel,
-                         ValueListModel* capacitorModel, const riaa::NumberLocale& locale, int typingPauseMs,
-                         DesignSession& session, QWidget* parent)
+CircuitPage::CircuitPage(const riaa::ValueList& resistors, const riaa::ValueList& capacitors,
+                         ValueListModel* resistorModel, ValueListModel* capacitorModel,
+                         const riaa::NumberLocale& locale, int typingPauseMs, DesignSession& session, QWidget* parent)
     : QWidget(parent),
-      state_(state),
       resistorList_(resistors),
       capacitorList_(capacitors),
       resistorModel_(resistorModel),
@@ -115,6 +113,9 @@ CircuitPage::CircuitPage(riaa::NetworkState& state, const riaa::ValueList& resis
     setObjectName(QStringLiteral("CircuitPage"));
     setAutoFillBackground(true);
     buildControls(resistorModel, capacitorModel);
+    connect(&session_, &DesignSession::changed, this, [this](DesignSession::Changes what) {
+        if (what.testFlag(DesignSession::InputsReplaced)) showInputs();
+    });
 }
 
 void CircuitPage::buildControls(ValueListModel* resistorModel, ValueListModel* capacitorModel) {
@@ -233,11 +234,14 @@ void CircuitPage::colourResultFields(const QColor& colour) {
     }
 }
 
-void CircuitPage::CalculateP() {
-    const riaa::CalculationOptions options{ChckBxRL->isChecked(), ChckBxRs->isChecked(), ChkBxStdR->isChecked()};
+void CircuitPage::CalculateP() { calculate(session_.passiveInputs().state); }
+
+void CircuitPage::calculate(const riaa::NetworkState& state) {
+    PassiveInputs inputs{state, currentCircuit(),
+                         riaa::CalculationOptions{ChckBxRL->isChecked(), ChckBxRs->isChecked(), ChkBxStdR->isChecked()},
+                         currentElement()};
     // Calculated before anything is shown, so that a calculation that fails leaves the fields as they were.
-    const riaa::CalculationResult result =
-        riaa::CalculateNetwork(state_, currentCircuit(), options, resistorList_, locale_);
+    const riaa::CalculationResult result = session_.calculatePassive(inputs);
     colourResultFields(kNormalResult);
     if (result.warning != riaa::NetworkWarning::None) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), ToQString(riaa::WarningText(result.warning)),
@@ -245,15 +249,34 @@ void CircuitPage::CalculateP() {
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }
+    showResult(result);
+}
+
+void CircuitPage::showResult(const riaa::CalculationResult& result) {
     if (result.alert) colourResultFields(kAlertResult);
     const QList<QLabel*> fields = resultFields();
     for (int i = 0; i < fields.size(); ++i) fields[i]->setText(ToQString(result.texts[static_cast<std::size_t>(i)]));
     RdGrpElementClick();
-    session_.setPassiveCalculation(state_, currentCircuit(), options, result.alert);
+}
+
+void CircuitPage::showInputs() {
+    const PassiveInputs& inputs = session_.passiveInputs();
+    LMDRadioGroupCircuits->setItemIndex(static_cast<int>(inputs.circuit));
+    Notebook2->showCircuit(static_cast<int>(inputs.circuit));
+    RdGrpElement->setItemIndex(static_cast<int>(inputs.element));
+    ChckBxRL->setChecked(inputs.options.IncludeRL);
+    ChckBxRs->setChecked(inputs.options.IncludeRs);
+    ChkBxStdR->setChecked(inputs.options.UseStandardResistor);
+    Notebook2->setRsOverlaysVisible(inputs.options.IncludeRs);
+    Notebook2->setRLOverlaysVisible(inputs.options.IncludeRL);
+    colourResultFields(kNormalResult);
+    if (session_.passiveResult()) showResult(*session_.passiveResult());
 }
 
 void CircuitPage::RdGrpElementClick() {
     const riaa::ElementKind element = currentElement();
+    session_.setPassiveElement(element);
+    const riaa::NetworkState& state = session_.passiveInputs().state;
     LabelPre->setText(RdGrpElement->itemText(RdGrpElement->itemIndex()));
     LabelPre->adjustSize();
     const bool capacitor = riaa::IsCapacitor(element);
@@ -275,10 +298,10 @@ void CircuitPage::RdGrpElementClick() {
     using riaa::ElementKind;
     using namespace riaa::patterns;
     switch (element) {
-        case ElementKind::C1: CmbBxC->setEditText(ToQString(riaa::RenderNumber(state_.C1, UpToTen, locale_))); break;
-        case ElementKind::C2: CmbBxC->setEditText(ToQString(riaa::RenderNumber(state_.C2, UpToTen, locale_))); break;
+        case ElementKind::C1: CmbBxC->setEditText(ToQString(riaa::RenderNumber(state.C1, UpToTen, locale_))); break;
+        case ElementKind::C2: CmbBxC->setEditText(ToQString(riaa::RenderNumber(state.C2, UpToTen, locale_))); break;
         default: {
-            const double values[] = {state_.R1, state_.R2, state_.RL, state_.Rs};
+            const double values[] = {state.R1, state.R2, state.RL, state.Rs};
             double ohms = values[static_cast<int>(element) - static_cast<int>(ElementKind::R1)];
             if (ChkBxStdR->isChecked() && (element == ElementKind::R1 || element == ElementKind::R2)) {
                 ohms = riaa::ClosestStandardResistor(ohms, resistorList_, locale_);
@@ -300,11 +323,10 @@ void CircuitPage::CmbBxCChange() {
     const riaa::ElementKind element =
         currentElement() == riaa::ElementKind::C1 ? riaa::ElementKind::C1 : riaa::ElementKind::C2;
     // A value the circuit cannot take is refused before it joins the list.
-    riaa::NetworkState entered = state_;
+    riaa::NetworkState entered = session_.passiveInputs().state;
     riaa::ApplyElementValue(entered, currentCircuit(), element, microfarads);
     capacitorModel_->insertTypedValue(text, locale_);
-    state_ = entered;
-    CalculateP();
+    calculate(entered);
 }
 
 void CircuitPage::CmbBxRChange() {
@@ -317,13 +339,12 @@ void CircuitPage::CmbBxRChange() {
     CmbBxR->setEditText(ToQString(text));
     const double ohms = riaa::ParseNumber(text, locale_);
     const riaa::ElementKind element = currentElement();
-    riaa::NetworkState entered = state_;
+    riaa::NetworkState entered = session_.passiveInputs().state;
     if (element != riaa::ElementKind::C1 && element != riaa::ElementKind::C2) {
         riaa::ApplyElementValue(entered, currentCircuit(), element, ohms);
     }
     resistorModel_->insertTypedValue(text, locale_);
-    state_ = entered;
-    CalculateP();
+    calculate(entered);
 }
 
 void CircuitPage::ChckBxRLClick() {

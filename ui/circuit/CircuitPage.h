@@ -18,9 +18,9 @@ class ValueListModel;
 class CircuitPage : public QWidget {
     Q_OBJECT
 public:
-    // The state and the lists are the main window's; the page edits them through its handlers and
-    // hands every calculation to the session.
-    CircuitPage(riaa::NetworkState& state, const riaa::ValueList& resistors, const riaa::ValueList& capacitors,
+    // The lists are the main window's; the network's inputs are the session's, which every handler
+    // hands its calculation to.
+    CircuitPage(const riaa::ValueList& resistors, const riaa::ValueList& capacitors,
                 ValueListModel* resistorModel, ValueListModel* capacitorModel, const riaa::NumberLocale& locale,
                 int typingPauseMs, DesignSession& session, QWidget* parent = nullptr);
 
@@ -76,11 +76,16 @@ private:
     riaa::ElementKind currentElement() const;
     QList<QLabel*> resultFields() const;
     void colourResultFields(const QColor& colour);
+    // Calculates the network from the session's inputs with this state and the controls' choices.
+    void calculate(const riaa::NetworkState& state);
+    // The texts into the fields, red in the alert state; the fields are in their normal colour before.
+    void showResult(const riaa::CalculationResult& result);
+    // The session's inputs in the controls, after they were set at once.
+    void showInputs();
 
     // One process-wide flag: true only while a typed value settles, so no second wait starts.
     static inline bool pauseInProgress_ = false;
 
-    riaa::NetworkState& state_;
     const riaa::ValueList& resistorList_;
     const riaa::ValueList& capacitorList_;
     ValueListModel* resistorModel_;

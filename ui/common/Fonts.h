@@ -4,6 +4,9 @@
 #include <QFont>
 #include <QString>
 
+// The family of every page's text, mapped to Liberation Sans.
+inline const QString kArial = QStringLiteral("Arial");
+
 // Maps "MS Sans Serif" and "Arial" to Liberation Sans and "Times New Roman" to Liberation Serif.
 void InstallFontSubstitutions();
 

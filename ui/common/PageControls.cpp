@@ -14,7 +14,6 @@
 #include "common/Fonts.h"
 
 namespace {
-const QString kArial = QStringLiteral("Arial");
 const QColor kResultText(0, 255, 255);
 }  // namespace
 

@@ -21,7 +21,6 @@
 
 namespace {
 
-const QString kArial = QStringLiteral("Arial");
 
 // The fixed choice of frequencies in hertz: whole numbers, so no locale conversion applies.
 const char* const kFrequencies[] = {
@@ -73,6 +72,15 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     setFont(PageFont());
 
     // Created back to front: each caption lies over its frame, the graph over its box.
+    buildFrequencyReadout();
+    buildCurves();
+    placeControls();
+    resize(kDesignWidth, kDesignHeight);
+    applyAnchors();
+    FormResize();
+}
+
+void GraphPage::buildFrequencyReadout() {
     Bevel4 = Named(new QFrame(this), "Bevel4");
     Bevel4->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Bevel5 = Named(new QFrame(this), "Bevel5");
@@ -116,6 +124,13 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     MakeAccessibleReadout(LMDLabelAtten, QStringLiteral("Attenuation at frequency"),
                           QStringLiteral("Level of the preamp's inverse RIAA curve at the frequency entered"));
 
+    // Typing and picking only: the program's own changes of the text raise no readout.
+    connect(CmbBxRiaa->lineEdit(), &QLineEdit::textEdited, this, [this] { CmbBxRiaaChange(); });
+    connect(CmbBxRiaa, &QComboBox::activated, this, [this] { CmbBxRiaaChange(); });
+
+}
+
+void GraphPage::buildCurves() {
     Label19 = MakeGroupCaption(this, "Label19", QStringLiteral("Draw Equilazation  Curves"));
 
     SpdBtnInvRIAAEq = MakeCurveButton(this, "SpdBtnInvRIAAEq", QStringLiteral("Preamp's Inv. RIAA Eq"),
@@ -148,10 +163,9 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     Label15 = MakeLevelLabel(this, "Label15", QStringLiteral("-10"));
     Label13 = MakeLevelLabel(this, "Label13", QStringLiteral("-20"));
 
-    // Typing and picking only: the program's own changes of the text raise no readout.
-    connect(CmbBxRiaa->lineEdit(), &QLineEdit::textEdited, this, [this] { CmbBxRiaaChange(); });
-    connect(CmbBxRiaa, &QComboBox::activated, this, [this] { CmbBxRiaaChange(); });
+}
 
+void GraphPage::placeControls() {
     place(Bevel4, {10, 16, 223, 49}, Left | Top);
     place(Bevel5, {240, 16, 371, 49}, Left | Top);
     place(Bevel1, {10, 75, 602, 275}, Left | Top);
@@ -179,9 +193,6 @@ GraphPage::GraphPage(const riaa::NumberLocale& locale, QWidget* parent) : QWidge
     setTabOrder(SpdBtnInvRIAAEq, SpdBtnPlayBack);
     setTabOrder(SpdBtnPlayBack, SpdBtnRIAAEq);
 
-    resize(kDesignWidth, kDesignHeight);
-    applyAnchors();
-    FormResize();
 }
 
 GraphPage::~GraphPage() {

@@ -71,6 +71,11 @@ private:
         int anchors;
     };
 
+    // The frames and the frequency box with its readout; the curve buttons, the graph and its scales;
+    // where each control sits at the design size.
+    void buildFrequencyReadout();
+    void buildCurves();
+    void placeControls();
     void place(QWidget* control, QRect design, int anchors);
     void applyAnchors();
 

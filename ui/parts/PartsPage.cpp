@@ -24,7 +24,6 @@ namespace {
 using riaa::ElementKind;
 using riaa::SeriesKind;
 
-const QString kArial = QStringLiteral("Arial");
 const QColor kMessageText(176, 0, 0);
 
 constexpr int kTableRowHeight = 21;

@@ -71,8 +71,27 @@ void DesignSession::tell(Changes what) { emit changed(what); }
 
 // --- Designs -------------------------------------------------------------------------------------
 
+riaa::CalculationResult DesignSession::calculatePassive(const PassiveInputs& inputs) {
+    passive_ = inputs;
+    riaa::NetworkState calculated = inputs.state;
+    const riaa::CalculationResult result =
+        riaa::CalculateNetwork(calculated, inputs.circuit, inputs.options, resistors_, locale_);
+    passiveResult_ = result;
+    setPassiveCalculation(calculated, inputs.circuit, inputs.options, result.alert);
+    return result;
+}
+
 void DesignSession::setPassiveCalculation(const riaa::NetworkState& state, riaa::CircuitKind circuit,
                                           const riaa::CalculationOptions& options, bool alert) {
+    passive_.state = state;
+    passive_.circuit = circuit;
+    passive_.options = options;
+    useDesign(passiveDesign(state, circuit, options, alert), DesignInUse::Passive);
+    tell(DesignChanged | AsBuiltChanged | ToleranceChanged);
+}
+
+SessionDesign DesignSession::passiveDesign(const riaa::NetworkState& state, riaa::CircuitKind circuit,
+                                           const riaa::CalculationOptions& options, bool alert) const {
     SessionDesign design;
     design.calculated = riaa::MakeBuiltNetwork(state, circuit, options);
     design.calculated.curve = curve_;
@@ -103,21 +122,100 @@ void DesignSession::setPassiveCalculation(const riaa::NetworkState& state, riaa:
     design.calculated.values[Index(ElementKind::Rs)] = state.Rs;
     design.calculated.values[Index(ElementKind::RL)] = state.RL;
     design.buildable = !alert;
-    design_ = design;
-    fillFromDesign();
+    return design;
+}
+
+void DesignSession::setActiveRequest(const riaa::ActiveStageRequest& request) {
+    active_ = designStage(request);
+    useDesign(activeDesign(active_->network), DesignInUse::Active);
     tell(DesignChanged | AsBuiltChanged | ToleranceChanged);
 }
 
-void DesignSession::setActiveDesign(const riaa::BuiltNetwork& network) {
+ActiveStage DesignSession::designStage(const riaa::ActiveStageRequest& request) {
+    ActiveStage stage{request, riaa::DesignActiveStage(request), {}};
+    // The stage's own figures, from an ideal source; parts too far out of scale for them are refused here.
+    stage.figures = riaa::ActiveStageFigures(stage.network);
+    return stage;
+}
+
+SessionDesign DesignSession::activeDesign(const riaa::BuiltNetwork& network) const {
     SessionDesign design;
     design.calculated = network;
     design.calculated.curve = curve_;
     design.calculated.source = source_;
     design.aimedAt = design.calculated;
     design.fields = network.inCircuit;
+    return design;
+}
+
+void DesignSession::useDesign(const SessionDesign& design, DesignInUse inUse) {
     design_ = design;
+    inUse_ = inUse;
     fillFromDesign();
-    tell(DesignChanged | AsBuiltChanged | ToleranceChanged);
+}
+
+// --- The whole design at once --------------------------------------------------------------------
+
+DesignState DesignSession::designState() const {
+    DesignState state;
+    if (inUse_ == DesignInUse::Active) {
+        state.design = active_->request;
+    } else {
+        state.design = passive_;
+    }
+    state.curve = curve_;
+    state.source = source_;
+    state.asBuiltTexts = texts_;
+    state.inCircuit = inCircuit_;
+    state.toleranceTexts = toleranceTexts_;
+    state.distribution = distribution_;
+    return state;
+}
+
+void DesignSession::setDesignState(const DesignState& state) {
+    // Everything that can be refused is worked out before anything changes.
+    const auto* passive = std::get_if<PassiveInputs>(&state.design);
+    std::optional<riaa::CalculationResult> result;
+    riaa::NetworkState calculated;
+    std::optional<ActiveStage> stage;
+    if (passive != nullptr) {
+        calculated = passive->state;
+        result = riaa::CalculateNetwork(calculated, passive->circuit, passive->options, resistors_, locale_);
+    } else {
+        stage = designStage(std::get<riaa::ActiveStageRequest>(state.design));
+    }
+    curve_ = state.curve;
+    source_ = state.source;
+    cartridgeProblems_.fill(QString());
+    if (passive != nullptr) {
+        passive_ = *passive;
+        passive_.state = calculated;
+        passiveResult_ = result;
+        useDesign(passiveDesign(calculated, passive->circuit, passive->options, result->alert), DesignInUse::Passive);
+    } else {
+        active_ = stage;
+        useDesign(activeDesign(stage->network), DesignInUse::Active);
+    }
+    typeOverDesign(state.asBuiltTexts, state.inCircuit);
+    toleranceTexts_ = state.toleranceTexts;
+    distribution_ = state.distribution;
+    readToleranceTexts();
+    parseFields();
+    tell(DesignChanged | AsBuiltChanged | ToleranceChanged | TargetChanged | InputsReplaced);
+}
+
+void DesignSession::typeOverDesign(const std::array<QString, riaa::kPartCount>& texts,
+                                   const std::array<bool, riaa::kPartCount>& inCircuit) {
+    const std::array<QString, riaa::kPartCount> filled = texts_;
+    const std::array<bool, riaa::kPartCount> filledInCircuit = inCircuit_;
+    for (const ElementKind e : riaa::kAllElements) {
+        const std::size_t i = Index(e);
+        // An empty text keeps the design's own value; a field the design lacks takes nothing.
+        if (!design_->fields[i]) continue;
+        if (!texts[i].isEmpty()) texts_[i] = texts[i];
+        if (design_->optional[i]) inCircuit_[i] = inCircuit[i];
+    }
+    edited_ = texts_ != filled || inCircuit_ != filledInCircuit;
 }
 
 void DesignSession::fillFromDesign() {
@@ -320,6 +418,12 @@ void DesignSession::setToleranceTexts(const QString& resistors, const QString& c
                                       const QString& loadCapacitance, riaa::ToleranceDistribution distribution) {
     toleranceTexts_ = {resistors, capacitors, loadCapacitance};
     distribution_ = distribution;
+    readToleranceTexts();
+    updateToleranceRun();
+    tell(ToleranceChanged);
+}
+
+void DesignSession::readToleranceTexts() {
     settingsProblem_.clear();
     std::array<std::optional<double>, 3> percents;
     for (std::size_t i = 0; i < percents.size(); ++i) {
@@ -332,11 +436,9 @@ void DesignSession::setToleranceTexts(const QString& resistors, const QString& c
         settings.resistorPercent = *percents[0];
         settings.capacitorPercent = *percents[1];
         settings.loadCapacitancePercent = *percents[2];
-        settings.distribution = distribution;
+        settings.distribution = distribution_;
         settings_ = settings;
     }
-    updateToleranceRun();
-    tell(ToleranceChanged);
 }
 
 void DesignSession::cancelTolerance() {

@@ -1,4 +1,4 @@
-// The one design every page observes: what a design page calculated, its parts as built, its target and its tolerance runs.
+// The one design every page observes: the design pages' inputs and what they make, its parts as built, its target and its tolerance runs.
 #pragma once
 
 #include <QFlags>
@@ -7,8 +7,10 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <variant>
 #include <vector>
 
+#include "engine/ActiveStage.h"
 #include "engine/BuiltNetwork.h"
 #include "engine/Formats.h"
 #include "engine/Network.h"
@@ -28,6 +30,37 @@ struct SessionDesign {
     // Elements whose field may be left out of the circuit (Rs and RL of a passive network).
     std::array<bool, riaa::kPartCount> optional{};
     bool buildable = true;  // false: the circuit page's alert state, whose R1 cannot be built
+};
+
+// The passive network as the circuit page edits it.
+struct PassiveInputs {
+    riaa::NetworkState state;  // C1 of each circuit, Rs and RL; C2, R1 and R2 as the last calculation left them
+    riaa::CircuitKind circuit = riaa::CircuitKind::LowPass50Hz;
+    riaa::CalculationOptions options;
+    riaa::ElementKind element = riaa::ElementKind::C1;  // the element the value box edits
+};
+
+// The active stage as its page asked for it, what the engine made of it and the stage's own figures.
+struct ActiveStage {
+    riaa::ActiveStageRequest request;
+    riaa::BuiltNetwork network;  // every element in circuit, aimed at the request's curve
+    riaa::StageFigures figures;
+};
+
+// Which design page's design the other pages show.
+enum class DesignInUse { None, Passive, Active };
+
+// Everything a designer sets, as if typed: what a design file holds and gives back.
+struct DesignState {
+    std::variant<PassiveInputs, riaa::ActiveStageRequest> design;
+    riaa::CurveChoice curve;
+    std::optional<riaa::Cartridge> source;
+    // The as-built fields, in element order; an empty text is a field the design does not offer.
+    std::array<QString, riaa::kPartCount> asBuiltTexts{};
+    std::array<bool, riaa::kPartCount> inCircuit{};
+    // In percent: resistors, capacitors, load capacitance.
+    std::array<QString, 3> toleranceTexts{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")};
+    riaa::ToleranceDistribution distribution = riaa::ToleranceDistribution::Uniform;
 };
 
 // One as-built field as the pages show it.
@@ -61,6 +94,8 @@ public:
         AsBuiltChanged = 2,    // a field, an in-circuit choice, or what the report says
         ToleranceChanged = 4,  // the tolerance settings, a run starting or finishing (with any of the others)
         TargetChanged = 8,     // the curve or the source
+        // The whole design was set at once (a file opened): the design pages show its inputs in their controls.
+        InputsReplaced = 16,
     };
     Q_DECLARE_FLAGS(Changes, Change)
 
@@ -68,11 +103,27 @@ public:
     ~DesignSession() override;
 
     // --- From the design pages -------------------------------------------------------------------
+    // Calculates the passive network from these inputs, as the circuit page's handlers do, and makes it
+    // the design in use. The inputs are kept even when the calculation throws (an EngineError), as
+    // typed; the design in use then stays as it was.
+    riaa::CalculationResult calculatePassive(const PassiveInputs& inputs);
+    // The element the circuit page's value box edits: part of the inputs, no change to the design.
+    void setPassiveElement(riaa::ElementKind element) { passive_.element = element; }
     // What a calculation of the circuit page left; `alert` is its red state.
     void setPassiveCalculation(const riaa::NetworkState& state, riaa::CircuitKind circuit,
                                const riaa::CalculationOptions& options, bool alert);
-    // An active stage as its page designed it (every element in circuit).
-    void setActiveDesign(const riaa::BuiltNetwork& design);
+    // Designs the stage the Active stage page asks for, with its figures, and makes it the design in
+    // use. A request the engine refuses throws its EngineError and changes nothing.
+    void setActiveRequest(const riaa::ActiveStageRequest& request);
+
+    // --- The whole design at once ----------------------------------------------------------------
+    // The inputs of the design in use (the passive ones before any design), the target, the as-built
+    // texts and the tolerance texts.
+    DesignState designState() const;
+    // Sets all of it as if typed: the design is made again from its inputs, then the as-built texts
+    // and the tolerance texts are typed over it. A design the engine refuses throws its EngineError
+    // and leaves the session as it was.
+    void setDesignState(const DesignState& state);
 
     // --- Edits of the network as built -----------------------------------------------------------
     void setAsBuiltText(riaa::ElementKind element, const QString& text);
@@ -104,6 +155,12 @@ public:
     // --- What the pages read ---------------------------------------------------------------------
     const riaa::NumberLocale& locale() const { return locale_; }
     const std::optional<SessionDesign>& design() const { return design_; }
+    DesignInUse designInUse() const { return inUse_; }
+    const PassiveInputs& passiveInputs() const { return passive_; }
+    // The circuit page's last calculation that went through; empty before the first.
+    const std::optional<riaa::CalculationResult>& passiveResult() const { return passiveResult_; }
+    // The stage the Active stage page designed last, in use or not; empty before the first.
+    const std::optional<ActiveStage>& activeStage() const { return active_; }
     const riaa::CurveChoice& curve() const { return curve_; }
     const std::optional<riaa::Cartridge>& source() const { return source_; }
     AsBuiltField field(riaa::ElementKind element) const;
@@ -133,6 +190,16 @@ private:
         bool operator==(const RunKey&) const = default;
     };
 
+    SessionDesign passiveDesign(const riaa::NetworkState& state, riaa::CircuitKind circuit,
+                                const riaa::CalculationOptions& options, bool alert) const;
+    // Throws the engine's EngineError for a request it refuses.
+    static ActiveStage designStage(const riaa::ActiveStageRequest& request);
+    SessionDesign activeDesign(const riaa::BuiltNetwork& network) const;
+    void useDesign(const SessionDesign& design, DesignInUse inUse);
+    // The texts and in-circuit choices of a design state, over the fields the design filled.
+    void typeOverDesign(const std::array<QString, riaa::kPartCount>& texts,
+                        const std::array<bool, riaa::kPartCount>& inCircuit);
+    void readToleranceTexts();
     void fillFromDesign();
     void parseFields();
     void evaluate();
@@ -143,6 +210,10 @@ private:
 
     riaa::NumberLocale locale_;
     const riaa::ValueList& resistors_;
+    PassiveInputs passive_;
+    std::optional<riaa::CalculationResult> passiveResult_;
+    std::optional<ActiveStage> active_;
+    DesignInUse inUse_ = DesignInUse::None;
     std::optional<SessionDesign> design_;
     riaa::CurveChoice curve_;
     std::optional<riaa::Cartridge> source_;

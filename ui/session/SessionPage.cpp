@@ -2,25 +2,23 @@
 
 #include <QEvent>
 
-#include "session/DesignSession.h"
-
 SessionPage::SessionPage(DesignSession& session, QWidget* parent) : QWidget(parent), session_(session) {
-    connect(&session_, &DesignSession::changed, this, [this] { sessionChanged(); });
+    connect(&session_, &DesignSession::changed, this, [this](DesignSession::Changes what) { sessionChanged(what); });
 }
 
 bool SessionPage::event(QEvent* event) {
     // Shown again, in a window on screen or not: what changed meanwhile is drawn now.
-    if (event->type() == QEvent::ShowToParent && stale_) renderNow();
+    if (event->type() == QEvent::ShowToParent && changes_) renderNow();
     return QWidget::event(event);
 }
 
 void SessionPage::renderNow() {
-    stale_ = false;
     render();
+    changes_ = {};
 }
 
-void SessionPage::sessionChanged() {
-    stale_ = true;
+void SessionPage::sessionChanged(DesignSession::Changes what) {
+    changes_ |= what;
     // A hidden page waits: what it needs is worked out when it is shown.
     if (isVisibleTo(window())) renderNow();
 }

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-class DesignSession;
+#include "session/DesignSession.h"
 
 class SessionPage : public QWidget {
     Q_OBJECT
@@ -12,15 +12,19 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    // Draws everything the page shows from what the session holds now.
+    // Draws what the session holds now; changes() says what changed since the last drawing.
     virtual void render() = 0;
     // Pages call this once their controls exist, at the end of their constructors.
     void renderNow();
+    // What changed since the page was last drawn, so that it redoes only that; everything at first.
+    DesignSession::Changes changes() const { return changes_; }
 
     DesignSession& session_;
 
 private:
-    void sessionChanged();
+    void sessionChanged(DesignSession::Changes what);
 
-    bool stale_ = true;
+    DesignSession::Changes changes_ = DesignSession::DesignChanged | DesignSession::AsBuiltChanged |
+                                      DesignSession::ToleranceChanged | DesignSession::TargetChanged |
+                                      DesignSession::InputsReplaced;
 };

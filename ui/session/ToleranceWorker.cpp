@@ -39,11 +39,6 @@ void ToleranceWorker::cancel() {
     restart_ = true;
 }
 
-bool ToleranceWorker::busy() const {
-    QMutexLocker lock(&mutex_);
-    return pending_ || running_;
-}
-
 void ToleranceWorker::run() {
     for (;;) {
         riaa::BuiltNetwork network;

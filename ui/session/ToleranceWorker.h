@@ -24,9 +24,6 @@ public:
     // GUI thread is dropped there: nothing arrives after this call.
     void cancel();
 
-    // A request is waiting or running.
-    bool busy() const;
-
 signals:
     // The newest request's result, on the owner's thread.
     void finished(const riaa::ToleranceResult& result);
@@ -37,6 +34,9 @@ protected:
     void run() override;
 
 private:
+    // The tests' look at whether a request is waiting or running.
+    friend struct ToleranceWorkerProbe;
+
     // Hands a run's outcome to the owner's thread, where it counts only if no newer request or
     // cancellation came in between.
     void post(std::uint64_t generation, std::optional<riaa::ToleranceResult> result, const QString& error);
