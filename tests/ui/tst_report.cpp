@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "active/StageSchematicView.h"
 #include "active/StageSchematics.h"
 #include "common/Fonts.h"
 #include "engine/ActiveStage.h"
@@ -187,6 +188,57 @@ private slots:
         for (const SchematicPrimitive& p : drawn.drawing) {
             if (const auto* t = std::get_if<TextPrimitive>(&p)) QVERIFY2(room.contains(t->topLeft), qPrintable(t->text));
         }
+    }
+
+    // The circuit page's drawing writes each part's value beside it, and Rs and RL only where in circuit.
+    void passiveDrawingNamesEveryPartWithItsValue_data() {
+        QTest::addColumn<int>("circuit");
+        QTest::addColumn<bool>("outerParts");
+        for (int circuit = 0; circuit < riaa::kCircuitCount; ++circuit) {
+            QTest::addRow("circuit %d with Rs and RL", circuit) << circuit << true;
+            QTest::addRow("circuit %d alone", circuit) << circuit << false;
+        }
+    }
+    void passiveDrawingNamesEveryPartWithItsValue() {
+        QFETCH(int, circuit);
+        QFETCH(bool, outerParts);
+        BuiltNetwork network = Passive();
+        network.circuit = static_cast<riaa::CircuitKind>(circuit);
+        if (circuit < 4) network.remove(ElementKind::C2);
+        if (circuit < 2) network.remove(ElementKind::R2);
+        if (!outerParts) {
+            network.remove(ElementKind::Rs);
+            network.remove(ElementKind::RL);
+        }
+        const DesignSchematic drawn = DesignSchematicOf(network, {});
+        const QStringList texts = Texts(drawn.drawing);
+        for (const ElementKind e : riaa::kAllElements) {
+            if (network.has(e)) QVERIFY(texts.contains(PartValueText(e, network.value(e), {})));
+        }
+        QCOMPARE(texts.contains(QStringLiteral("S")), outerParts);
+        QCOMPARE(texts.contains(QStringLiteral("L")), outerParts);
+        for (const SchematicPrimitive& p : drawn.drawing) {
+            if (const auto* t = std::get_if<TextPrimitive>(&p)) QVERIFY2(drawn.bounds.contains(t->topLeft), qPrintable(t->text));
+        }
+    }
+
+    // The page's view of the stage, once: it paints the stage, and nothing for a passive network.
+    void stageViewPaintsTheStage() {
+        StageSchematicView view(QSize(320, 150));
+        const auto inked = [&] {
+            const QImage picture = view.grab().toImage();
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x) {
+                    if (picture.pixelColor(x, y) != schematic_colours::kBackground) return true;
+                }
+            }
+            return false;
+        };
+        view.showStage(Passive(), {});
+        QVERIFY(!inked());
+        view.showStage(Stage(DesignKind::TwoStage, riaa::NetworkForm::A, false), {});
+        QVERIFY(inked());
+        QVERIFY(view.accessibleDescription().startsWith(QStringLiteral("Zf = ")));
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 
 #include <algorithm>
+#include <variant>
 #include <type_traits>
 
 #include "active/FormSchematics.h"
@@ -39,6 +40,7 @@ constexpr double kSectionPitch = 100;
 constexpr double kShuntLead = 205;  // where a shunt part's wire meets its ground symbol
 constexpr double kGroundBar = 215;
 constexpr double kOutputTerminalRun = 45;
+constexpr double kMargin = 8;
 
 double Advance(const QString& text, int pixels) {
     return QFontMetricsF(PixelFont(QStringLiteral("Arial"), pixels)).horizontalAdvance(text);
@@ -89,6 +91,32 @@ struct Labels {
         add(element, {rightEdge - width, top});
     }
 };
+
+// The rows the drawing takes, its text cells included.
+QRectF Extent(const SchematicDrawing& drawing) {
+    double top = 1e9;
+    double bottom = -1e9;
+    for (const SchematicPrimitive& primitive : drawing) {
+        std::visit(
+            [&](const auto& p) {
+                using T = std::decay_t<decltype(p)>;
+                if constexpr (std::is_same_v<T, TextPrimitive>) {
+                    top = std::min(top, p.topLeft.y());
+                    bottom = std::max(bottom, p.topLeft.y() + p.pixelSize * 1.15);
+                } else if constexpr (std::is_same_v<T, CirclePrimitive>) {
+                    top = std::min(top, p.centre.y() - p.diameter / 2);
+                    bottom = std::max(bottom, p.centre.y() + p.diameter / 2);
+                } else {
+                    for (const QPointF& point : p.points) {
+                        top = std::min(top, point.y());
+                        bottom = std::max(bottom, point.y());
+                    }
+                }
+            },
+            primitive);
+    }
+    return {QPointF(0, top), QPointF(1, bottom)};
+}
 
 void OpAmp(SchematicBuilder& b, bool minusOnTop) {
     const double top = kOutputRow - 40;
@@ -244,8 +272,10 @@ StageSchematic StageSchematicOf(const riaa::BuiltNetwork& stage, const riaa::Num
     const SchematicDrawing own = b.build();
     drawing.insert(drawing.end(), own.begin(), own.end());
     drawing.insert(drawing.end(), labels.texts.begin(), labels.texts.end());
-    const double width = std::max(outputTerminal + 20, labels.right + 10);
-    const double height = inverting ? 200 : 300;
     const FormSchematic& form = FormSchematicOf(DrawingFor(stage.kind, stage.form, stage.has(ElementKind::C2)));
-    return {std::move(drawing), QSizeF(width, height), form.formula};
+    // Moved up to a margin's distance from the top: the stage's rows leave room above for the
+    // inverting stage's network, which the other stages draw below.
+    const QRectF extent = Extent(drawing);
+    const double width = std::max(outputTerminal + 20, labels.right + 10);
+    return {Translated(drawing, {0, kMargin - extent.top()}), QSizeF(width, extent.height() + 2 * kMargin), form.formula};
 }
