@@ -90,6 +90,8 @@ private slots:
         source.report = riaa::EvaluateAccuracy(*source.built);
         source.billOfMaterialsCsv = kBom;
         source.fileName = QStringLiteral("bench.mirelund");
+        source.designInputs = {{QStringLiteral("Rounding"), QStringLiteral("E96 resistors")}};
+        source.noise = {{QStringLiteral("Headroom at 1 kHz"), QStringLiteral("24.1 dB")}};
         const ReportContent content = MakeReportContent(source);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("report.pdf"));
@@ -109,6 +111,9 @@ private slots:
             QVERIFY2(text.contains(cell), qPrintable(cell));
         QVERIFY(text.contains(QStringLiteral(".print ac vdb(out)")));
         QVERIFY(text.contains(QStringLiteral("bench.mirelund")));
+        for (const ReportLine& line : {source.designInputs.front(), source.noise.front()}) {
+            QVERIFY2(text.contains(line.name) && text.contains(line.value), qPrintable(line.name));
+        }
     }
 
     void failedWriteLeavesNoFile() {

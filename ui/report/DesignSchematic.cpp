@@ -59,7 +59,8 @@ std::optional<ElementKind> ElementOf(const SchematicDrawing& drawing, std::size_
     const auto* text = std::get_if<TextPrimitive>(&drawing[i]);
     if (!text) return std::nullopt;
     for (const ElementKind e : {ElementKind::R1, ElementKind::R2, ElementKind::C1, ElementKind::C2}) {
-        if (text->text == QString::fromLatin1(riaa::ElementName(e).data())) return e;
+        const std::string_view name = riaa::ElementName(e);
+        if (text->text == QLatin1String(name.data(), static_cast<qsizetype>(name.size()))) return e;
     }
     const auto* subscript = i + 1 < drawing.size() ? std::get_if<TextPrimitive>(&drawing[i + 1]) : nullptr;
     if (text->text == QLatin1String("R") && subscript) {

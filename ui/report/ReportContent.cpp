@@ -76,6 +76,7 @@ std::vector<ReportLine> DesignLines(const ReportSource& s, const QString& formul
     const riaa::BuiltNetwork& measured = s.built ? *s.built : design;
     lines.push_back({QStringLiteral("Curve"), CurveText(measured.curve)});
     lines.push_back({QStringLiteral("Source"), SourceText(measured.source, s.locale)});
+    lines.insert(lines.end(), s.designInputs.begin(), s.designInputs.end());
     return lines;
 }
 

@@ -56,6 +56,9 @@ struct ReportSource {
     QString title;                                       // empty: "Phono equalisation"
     QString fileName;
     QDateTime when;
+    // What the design was asked for beyond its parts, as its page or file says it ("Gain asked",
+    // "35 dB"; "Rounding", "E96"; the file's notes): printed after the design's own lines.
+    std::vector<ReportLine> designInputs;
     QString billOfMaterialsCsv;                          // RFC 4180, header row first
     std::vector<ReportLine> noise;
     riaa::NumberLocale locale;

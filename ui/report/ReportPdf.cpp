@@ -335,6 +335,9 @@ void WriteReportPdf(const ReportContent& content, const QString& path, const QPa
         document.documentLayout()->setPaintDevice(&writer);
         document.setPageSize(body.size());
         KeepHeadingsWithTheirText(document, headings, body.height());
+        // Qt 6.4 lays out again only from a moved heading up to some point and leaves the rest, the
+        // netlist, unlaid; the whole text laid out afresh has every line.
+        document.markContentsDirty(0, document.characterCount());
 
         QPainter painter;
         if (!painter.begin(&writer)) Fail(path, QStringLiteral("the PDF could not be started"));
