@@ -2,6 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
 #include "engine/BillOfMaterials.h"
 #include "engine/DesignBuild.h"
 #include "engine/Formats.h"
@@ -167,6 +172,10 @@ void PassiveOfRun(const DesignRequest& request, riaa::DesignDocument& document) 
 
 void AsBuiltOfRun(const DesignRequest& request, riaa::AsBuiltInputs& asBuilt) {
     std::array<std::optional<riaa::AsBuiltPart>, riaa::kPartCount> parts{};
+    // Rs and RL as built are the window's fields alone (the command line sets them with --rs and --rl): kept.
+    for (const riaa::ElementKind e : {riaa::ElementKind::Rs, riaa::ElementKind::RL}) {
+        parts[riaa::Index(e)] = asBuilt.parts[riaa::Index(e)];
+    }
     if (request.c2) parts[riaa::Index(riaa::ElementKind::C2)] = riaa::AsBuiltPart{request.c2Text, true, {}};
     for (const PartOverride& part : request.parts) parts[riaa::Index(part.element)] = riaa::AsBuiltPart{part.text, true, {}};
     asBuilt.edited = request.c2 || !request.parts.empty();
