@@ -2,9 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "AtomicFile.h"
-#include "DesignFileOptions.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -13,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "AtomicFile.h"
+#include "DesignFileOptions.h"
 #include "engine/Circuits.h"
 #include "engine/PartSums.h"
 #include "engine/ReplayCurves.h"
