@@ -73,6 +73,7 @@ DesignOutcome DesignPassive(const DesignRequest& request) {
 
     DesignOutcome outcome;
     outcome.texts = result.texts;
+    outcome.designed = riaa::MakeBuiltNetwork(state, request.circuit, options);
     if (request.rounding.series) {
         // Over the resistor range that the parts tables use.
         const riaa::PartSeries series = riaa::MakePartSeries(*request.rounding.series, riaa::kResistorRange);
@@ -117,6 +118,7 @@ DesignOutcome DesignStage(const DesignRequest& request) {
         throw UsageError(StageOptionToBlame(stage, error.what()), error.what());
     }
     riaa::BuiltNetwork& network = outcome.network;
+    outcome.designed = network;
     if (stage.r3Given && !network.has(riaa::ElementKind::R3)) {
         throw UsageError("--r3", "this design has no R3: the low-pass is for --hf pole and two stages");
     }
@@ -145,6 +147,7 @@ DesignOutcome RunDesign(const DesignRequest& request) {
     riaa::BuiltNetwork& network = outcome.network;
     for (const PartOverride& part : request.parts) {
         const std::string name(riaa::ElementName(part.element));
+        if (!network.has(part.element) && part.fromFile) continue;
         if (!network.has(part.element)) throw UsageError("--part", "this design has no " + name);
         network.set(part.element, part.value);
         if (riaa::Index(part.element) < outcome.texts.size() && !request.stage) {
