@@ -246,7 +246,9 @@ TEST(Tolerance, CancelledWhileGatheringGivesNothingOrTheWholeRun) {
     });
     for (int run = 0; run < 40; ++run) {
         const auto result = RunTolerance(RoundedRiaa(), settings, cancel);
-        if (result) EXPECT_EQ(Figures(*result), whole);
+        if (result) {
+            EXPECT_EQ(Figures(*result), whole);
+        }
     }
     done = true;
     flicker.join();
