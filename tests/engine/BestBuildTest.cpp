@@ -51,10 +51,10 @@ std::vector<ReducedSpace> ReducedSpaces() {
     twoStage.r3 = 3300;
     return {
         {"passive", DrivenRiaa(), request({2.2e-3, 22e-3}, {10e3, 1e6})},
-        {"non-inverting", DesignActiveStage(plain), request({3.3e-3, 6.8e-3}, {1e3, 100e3})},
-        {"non-inverting, gain off", DesignActiveStage(plain), request({3.3e-3, 6.8e-3}, {1e3, 100e3}, 21.0)},
-        {"inverting", DesignActiveStage(inverting), request({2.2e-3, 4.7e-3}, {1e3, 100e3})},
-        {"two stages", DesignActiveStage(twoStage), request({0.047, 0.068}, {1e3, 10e3})},
+        {"non-inverting", DesignActiveStage(plain), request({3.3e-3, 4.7e-3}, {1e3, 100e3})},
+        {"non-inverting, gain off", DesignActiveStage(plain), request({3.3e-3, 4.7e-3}, {1e3, 100e3}, 20.4)},
+        {"inverting", DesignActiveStage(inverting), request({3.3e-3, 4.7e-3}, {1e3, 100e3})},
+        {"two stages", DesignActiveStage(twoStage), request({0.047, 0.05}, {1e3, 10e3})},
     };
 }
 
