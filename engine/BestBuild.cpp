@@ -35,7 +35,7 @@ constexpr std::size_t kBoxesAtOnce = Lanes::kCount / 2;
 // The two evaluations of a level round differently; a bound is lowered by this much to stay one.
 constexpr double kRoundingMarginDb = 1e-6;
 // Every this many points of the accuracy grid is a frequency of the bound.
-constexpr std::size_t kBoundStride = 16;
+constexpr std::size_t kBoundStride = 8;
 // The search is cut into at least this many boxes, shared by the threads.
 constexpr std::size_t kWorkItems = 64;
 constexpr int kLargestCount = 1000;
