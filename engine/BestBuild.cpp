@@ -30,8 +30,9 @@ namespace riaa {
 
 namespace {
 
-// Four boxes are bounded at once, each by its two corners, on the eight lanes.
-constexpr std::size_t kBoxesAtOnce = Lanes::kCount / 2;
+// Four boxes are bounded at once, each by its two corners on two lanes; lanes beyond hold the design.
+constexpr std::size_t kBoxesAtOnce = 4;
+static_assert(2 * kBoxesAtOnce <= Lanes::kCount, "two lanes a box");
 // The two evaluations of a level round differently; a bound is lowered by this much to stay one.
 constexpr double kRoundingMarginDb = 1e-6;
 // Every this many points of the accuracy grid is a frequency of the bound.
