@@ -44,7 +44,8 @@ struct BestBuild {
     double gain1kHzDb = 0;             // 20·log10 |H(1 kHz)|
 };
 
-// How far a search has come: done out of total pieces of work; either may be read at any time.
+// How far a search has come: done out of total pieces of work; either may be read at any time. With
+// pairs the total grows once, when the pair search starts after the single parts.
 struct BestBuildProgress {
     std::atomic<std::uint64_t> done{0};
     std::atomic<std::uint64_t> total{0};
