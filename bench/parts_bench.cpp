@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/ActiveStage.h"
+#include "engine/BestBuild.h"
 #include "BenchStage.h"
 #include "engine/PairSearch.h"
 #include "engine/PartSeries.h"
@@ -48,6 +49,43 @@ BENCHMARK(BM_MonteCarloNonInverting)
     ->UseRealTime()
     ->Repetitions(5)
     ->ReportAggregatesOnly();
+
+// The best-build search over E12 capacitors from 1 nF to 100 nF with E24 or E96 resistors (range(1)),
+// single parts or pairs (range(2)), on two threads: circuit 4 at its start values with Rs 1 kΩ and RL
+// 1 MΩ (range(0) 0), or the benchmarks' stage, non-inverting, inverting or two-stage (1 to 3).
+riaa::BuiltNetwork BestBuildDesign(std::int64_t which) {
+    if (which == 0) {
+        riaa::NetworkState state;
+        const riaa::CalculationOptions options{true, true};
+        CalculateNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, options, riaa::MakeResistorList(),
+                         riaa::NumberLocale{});
+        return riaa::MakeBuiltNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, options);
+    }
+    const riaa::DesignKind kinds[] = {riaa::DesignKind::NonInverting, riaa::DesignKind::Inverting,
+                                      riaa::DesignKind::TwoStage};
+    return riaa::DesignActiveStage(BenchStageRequest(kinds[which - 1]));
+}
+
+void BM_BestBuild(benchmark::State& bench) {
+    const riaa::BuiltNetwork network = BestBuildDesign(bench.range(0));
+    riaa::BestBuildRequest request;
+    request.capacitorRange = {1e-3, 0.1};
+    request.resistorSeries = bench.range(1) == 24 ? riaa::SeriesKind::E24 : riaa::SeriesKind::E96;
+    request.pairs = bench.range(2) != 0;
+    const std::atomic<bool> cancel{false};
+    double best = 0;
+    for (auto _ : bench) {
+        const auto builds = riaa::FindBestBuilds(network, request, cancel);
+        best = builds && !builds->empty() ? builds->front().largestErrorDb : 0;
+    }
+    bench.counters["bestErrorDb"] = best;
+}
+BENCHMARK(BM_BestBuild)
+    ->ArgsProduct({{0, 1, 2, 3}, {24, 96}, {0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_BestBuild)->ArgsProduct({{0, 1, 2, 3}, {24, 96}, {1}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

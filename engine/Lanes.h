@@ -9,7 +9,7 @@ namespace riaa {
 // Each operation is the same IEEE operation on every lane, so a batch gives each build exactly what
 // the build alone would; the loops over the lanes are what the vectoriser takes.
 struct Lanes {
-    static constexpr std::size_t kCount = 8;
+    static constexpr std::size_t kCount = 16;
     std::array<double, kCount> v{};
 
     Lanes() = default;

@@ -7,11 +7,11 @@
 #include <limits>
 #include <numbers>
 #include <random>
-#include <thread>
 #include <utility>
 
 #include "engine/Response.h"
 #include "engine/TransferPolynomials.h"
+#include "engine/Workers.h"
 
 namespace riaa {
 
@@ -163,22 +163,40 @@ struct Run {
     void buildChunk(int chunk) {
         const int first = chunk * kChunkBuilds;
         const auto count = static_cast<std::size_t>(std::min(kChunkBuilds, builds - first));
+        std::array<Parts, kChunkBuilds> drawn;
+        drawParts(chunk, drawn, count);
+        // The chunk's transfer functions coefficient by coefficient (structure of arrays), so that
+        // the loop over the builds below is plain arithmetic on rows, which the compiler vectorises.
+        Coefficients num{};
+        Coefficients den{};
+        const int degree = transferFunctions(drawn, count, num, den);
+        std::array<double, kChunkBuilds> referenceInverse{};
+        for (std::size_t b = 0; b < count; ++b) referenceInverse[b] = 1 / (referenceRatio(num, den, b) * referenceTargetInverse);
+        padChunk(count, num, den, referenceInverse);
+        // Frequency outside, builds inside: each frequency's row of the table is written in one run.
+        std::array<double, kChunkBuilds> highest{};
+        std::array<double, kChunkBuilds> lowest{};
+        lowest.fill(std::numeric_limits<double>::infinity());
+        std::array<double, kChunkBuilds> powers{};
+        for (std::size_t f = 0; f < frequencies.size(); ++f) {
+            // The table of every error only where the band is asked for; the extremes always.
+            float* row = errors.empty() ? nullptr
+                                        : errors.data() + f * static_cast<std::size_t>(builds) + static_cast<std::size_t>(first);
+            ChunkLevels(degree, num, den, frequencies[f].w2, targetInverse[f], referenceInverse, highest, lowest, powers,
+                        row, count);
+        }
+        for (std::size_t b = 0; b < count; ++b) {
+            largest[static_cast<std::size_t>(first) + b] = std::max(Decibels(highest[b]), -Decibels(lowest[b]));
+        }
+    }
+
+    // The parts of the chunk's builds, each drawn within its tolerance from the chunk's own generator.
+    void drawParts(int chunk, std::array<Parts, kChunkBuilds>& drawn, std::size_t count) const {
         PartDrawer drawer(MixSeed(settings.seed ^ MixSeed(static_cast<std::uint64_t>(chunk))), settings.distribution);
         const double rTolerance = settings.resistorPercent / 100;
         const double cTolerance = settings.capacitorPercent / 100;
         const double loadTolerance = settings.loadCapacitancePercent / 100;
         const auto tolerance = [&](ElementKind e) { return IsCapacitor(e) ? cTolerance : rTolerance; };
-
-        // The chunk's transfer functions coefficient by coefficient (structure of arrays), so that
-        // the loop over the builds below is plain arithmetic on rows, which the compiler vectorises.
-        constexpr std::size_t kTerms = kPolynomialCoefficients;
-        Coefficients num{};
-        Coefficients den{};
-        int degree = 0;
-        std::array<double, kChunkBuilds> referenceInverse{};
-        std::array<double, kChunkBuilds> highest{};
-        std::array<double, kChunkBuilds> lowest{};
-        std::array<Parts, kChunkBuilds> drawn;
         for (std::size_t b = 0; b < count; ++b) {
             Parts& parts = drawn[b];
             parts = nominal;
@@ -192,10 +210,15 @@ struct Run {
             }
             if (network.source && loadTolerance > 0) parts.loadCapacitancePf *= drawer.factor(loadTolerance);
         }
-        // The transfer functions of Lanes::kCount builds at a time; a short last group repeats the
-        // chunk's first build, as the rest of a short chunk does below.
+    }
+
+    // The transfer functions of Lanes::kCount builds at a time, laid out build by build in num and
+    // den; a short last group repeats the chunk's first build. Gives the largest degree.
+    int transferFunctions(const std::array<Parts, kChunkBuilds>& drawn, std::size_t count, Coefficients& num,
+                          Coefficients& den) const {
         constexpr std::size_t kWidth = Lanes::kCount;
         static_assert(kChunkBuilds % kWidth == 0, "a chunk holds whole groups");
+        int degree = 0;
         const std::size_t groups = (count + kWidth - 1) / kWidth;
         for (std::size_t g = 0; g < groups; ++g) {
             PartValues<Lanes> lanes;
@@ -206,44 +229,37 @@ struct Run {
             }
             const BasicRatio<Lanes> h = TransferFunction(network, lanes);
             degree = std::max({degree, h.num.Degree(), h.den.Degree()});
-            for (std::size_t k = 0; k < kTerms; ++k) {
+            for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
                 for (std::size_t i = 0; i < kWidth; ++i) {
                     num[k][g * kWidth + i] = h.num.c[k].v[i];
                     den[k][g * kWidth + i] = h.den.c[k].v[i];
                 }
             }
         }
-        for (std::size_t b = 0; b < count; ++b) {
-            Ratio h;
-            h.num.bound = h.den.bound = kTerms - 1;
-            for (std::size_t k = 0; k < kTerms; ++k) {
-                h.num.c[k] = num[k][b];
-                h.den.c[k] = den[k][b];
-            }
-            referenceInverse[b] = 1 / (PowerRatio(h, reference) * referenceTargetInverse);
-            highest[b] = 0;
-            lowest[b] = std::numeric_limits<double>::infinity();
+        return degree;
+    }
+
+    // Build b's power ratio at 1 kHz, through the one evaluation every design's level goes through.
+    double referenceRatio(const Coefficients& num, const Coefficients& den, std::size_t b) const {
+        Ratio h;
+        h.num.bound = h.den.bound = kPolynomialCoefficients - 1;
+        for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
+            h.num.c[k] = num[k][b];
+            h.den.c[k] = den[k][b];
         }
-        // A short last chunk repeats its first build, so the loop below always runs the whole
-        // chunk: a fixed count of a few vectors' widths, with no remainder to handle.
-        for (std::size_t b = groups * kWidth; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
-            for (std::size_t k = 0; k < kTerms; ++k) {
+        return PowerRatio(h, reference);
+    }
+
+    // A short last chunk repeats its first build, so the loop over the frequencies always runs the
+    // whole chunk: a fixed count of a few vectors' widths, with no remainder to handle.
+    static void padChunk(std::size_t count, Coefficients& num, Coefficients& den,
+                         std::array<double, kChunkBuilds>& referenceInverse) {
+        for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
+            for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
                 num[k][b] = num[k][0];
                 den[k][b] = den[k][0];
             }
-        }
-        for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) referenceInverse[b] = referenceInverse[0];
-        // Frequency outside, builds inside: each frequency's row of the table is written in one run.
-        std::array<double, kChunkBuilds> powers{};
-        for (std::size_t f = 0; f < frequencies.size(); ++f) {
-            // The table of every error only where the band is asked for; the extremes always.
-            float* row = errors.empty() ? nullptr
-                                        : errors.data() + f * static_cast<std::size_t>(builds) + static_cast<std::size_t>(first);
-            ChunkLevels(degree, num, den, frequencies[f].w2, targetInverse[f], referenceInverse, highest, lowest, powers,
-                        row, count);
-        }
-        for (std::size_t b = 0; b < count; ++b) {
-            largest[static_cast<std::size_t>(first) + b] = std::max(Decibels(highest[b]), -Decibels(lowest[b]));
+            referenceInverse[b] = referenceInverse[0];
         }
     }
 };
@@ -318,21 +334,6 @@ void CheckSettings(const ToleranceSettings& s) {
     }
 }
 
-// Runs work(i) for i in [0, count) on up to threads workers, taking the next index as each
-// finishes; stops handing out work once cancel is set.
-template <typename Work>
-void RunShared(int count, unsigned threads, const std::atomic<bool>& cancel, Work work) {
-    std::atomic<int> next{0};
-    const auto worker = [&] {
-        for (int i = next++; i < count && !cancel.load(std::memory_order_relaxed); i = next++) work(i);
-    };
-    std::vector<std::thread> helpers;
-    const unsigned total = std::clamp<unsigned>(threads, 1, static_cast<unsigned>(std::max(count, 1)));
-    for (unsigned t = 1; t < total; ++t) helpers.emplace_back(worker);
-    worker();
-    for (std::thread& helper : helpers) helper.join();
-}
-
 }  // namespace
 
 std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const ToleranceSettings& settings,
@@ -356,10 +357,9 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     if (settings.band) run.errors.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(run.builds));
     run.largest.resize(static_cast<std::size_t>(run.builds));
 
-    const unsigned threads = settings.threads != 0 ? settings.threads : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = ThreadsToUse(settings.threads);
     const int chunks = (run.builds + kChunkBuilds - 1) / kChunkBuilds;
-    RunShared(chunks, threads, cancel, [&run](int chunk) { run.buildChunk(chunk); });
-    if (cancel.load()) return std::nullopt;
+    const bool built = RunShared(chunks, threads, cancel, [&run](int chunk) { run.buildChunk(chunk); });
 
     ToleranceResult result;
     const Ratio nominal = TransferFunction(network, run.nominal);
@@ -369,8 +369,9 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
         result.nominalLargestErrorDb = std::max(result.nominalLargestErrorDb, std::fabs(nominalDb));
         if (settings.band) result.band.push_back({run.frequencies[f].hz, nominalDb, 0, 0});
     }
-    if (settings.band) {
-        RunShared(n, threads, cancel, [&](int f) {
+    bool gathered = built;
+    if (settings.band && built) {
+        gathered = RunShared(n, threads, cancel, [&](int f) {
             const auto n = static_cast<std::size_t>(run.builds);
             const float* row = run.errors.data() + static_cast<std::size_t>(f) * n;
             ToleranceBandPoint& point = result.band[static_cast<std::size_t>(f)];
@@ -379,7 +380,8 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
             point.upperDb = Decibels(upper);
         });
     }
-    if (cancel.load()) return std::nullopt;
+    // Only a whole run has figures: a band partly gathered would show its missing points at 0 dB.
+    if (!gathered) return std::nullopt;
 
     result.p50Db = Percentile(run.largest, 0.50);
     result.p95Db = Percentile(run.largest, 0.95);

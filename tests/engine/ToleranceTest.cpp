@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
@@ -224,6 +225,69 @@ TEST(Tolerance, CancellationStopsTheRun) {
     });
     EXPECT_FALSE(RunTolerance(RoundedRiaa(), settings, cancel).has_value());
     stopper.join();
+}
+
+// A flag set and cleared again while a run gathers its band must not leave the band half made: each
+// run gives nothing or exactly what an undisturbed run gives.
+TEST(Tolerance, CancelledWhileGatheringGivesNothingOrTheWholeRun) {
+    ToleranceSettings settings;
+    settings.builds = 2000;
+    settings.frequencies = kMaxToleranceFrequencies;
+    const std::vector<double> whole = Figures(RunFinished(RoundedRiaa(), settings));
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};
+    std::thread flicker([&] {
+        while (!done) {
+            cancel = true;
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+            cancel = false;
+            std::this_thread::sleep_for(std::chrono::microseconds(150));
+        }
+    });
+    for (int run = 0; run < 40; ++run) {
+        const auto result = RunTolerance(RoundedRiaa(), settings, cancel);
+        if (result) {
+            EXPECT_EQ(Figures(*result), whole);
+        }
+    }
+    done = true;
+    flicker.join();
+}
+
+// The band's edges of a first-order low-pass whose R1 alone is drawn, uniformly within ±t: its error
+// is monotonic in R1, so the edges are the errors of R1 × (1 ∓ 0.95 t), worked out here in closed form.
+TEST(Tolerance, BandEdgesOfALowPassFollowTheClosedForm) {
+    struct Case {
+        CircuitKind circuit;
+        double targetUs;
+        double percent;
+        std::size_t point;
+    };
+    for (const Case& c : {Case{CircuitKind::LowPass50Hz, 3180, 5, 0}, Case{CircuitKind::LowPass50Hz, 3180, 5, 199},
+                          Case{CircuitKind::LowPass2122Hz, 75, 2, 0}, Case{CircuitKind::LowPass2122Hz, 75, 2, 199},
+                          Case{CircuitKind::LowPass2122Hz, 75, 10, 150}}) {
+        NetworkState state;
+        CalculateNetwork(state, c.circuit, {}, MakeResistorList(), NumberLocale{});
+        const BuiltNetwork network = MakeBuiltNetwork(state, c.circuit, {});
+        ToleranceSettings settings;
+        settings.resistorPercent = c.percent;
+        settings.capacitorPercent = 0;
+        const ToleranceResult result = RunFinished(network, settings);
+        const ToleranceBandPoint& point = result.band[c.point];
+        const double tau = network.value(ElementKind::R1) * network.value(ElementKind::C1);
+        const auto errorDb = [&](double factor) {
+            const auto level = [&](double hz) {
+                const double w = 2 * std::numbers::pi * hz * 1e-6;
+                return std::log10((1 + w * w * c.targetUs * c.targetUs) / (1 + w * w * factor * factor * tau * tau));
+            };
+            return 10 * (level(point.hz) - level(1000));
+        };
+        const double a = errorDb(1 - 0.95 * c.percent / 100);
+        const double b = errorDb(1 + 0.95 * c.percent / 100);
+        SCOPED_TRACE(point.hz);
+        EXPECT_NEAR(point.lowerDb / std::min(a, b), 1, 0.01);
+        EXPECT_NEAR(point.upperDb / std::max(a, b), 1, 0.01);
+    }
 }
 
 TEST(Tolerance, RefusesWhatCannotBeRun) {

@@ -1,0 +1,448 @@
+#include "engine/BestBuild.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include "engine/Formats.h"
+#include "engine/Response.h"
+#include "engine/TransferPolynomials.h"
+#include "engine/Workers.h"
+
+namespace riaa {
+
+// How the search is exact. A box gives each chosen element a run of consecutive candidates. The
+// rational function of every design is built from its parts by sums and products only, of positive
+// parts and positive constants (an inverting stage's sign aside, which is the same on every
+// coefficient): each coefficient is a polynomial with positive terms in the part values, so its
+// magnitude over a box lies between its values at the box's lowest and its highest corner. From
+// those two corners |H(jω)|² at any frequency lies within an interval (each even and odd sum
+// bounded term by term), and so does the error normalised at 1 kHz. The error at a few frequencies
+// of the accuracy grid is never more than the largest error over the whole grid, which
+// EvaluateAccuracy reports (its refinement between samples only adds): the least |error| the
+// intervals allow at those frequencies is a lower bound for every build in the box. A box whose
+// bound exceeds the count-th best build found so far holds none of the best, nor does one whose
+// gain interval misses the gain window. Every build not pruned so is evaluated by EvaluateAccuracy.
+
+namespace {
+
+// Four boxes are bounded at once, each by its two corners on two lanes; lanes beyond hold the design.
+constexpr std::size_t kBoxesAtOnce = 4;
+static_assert(2 * kBoxesAtOnce <= Lanes::kCount, "two lanes a box");
+// The two evaluations of a level round differently; a bound is lowered by this much to stay one.
+constexpr double kRoundingMarginDb = 1e-6;
+// Every this many points of the accuracy grid is a frequency of the bound.
+constexpr std::size_t kBoundStride = 8;
+// The search is cut into at least this many boxes, shared by the threads.
+constexpr std::size_t kWorkItems = 64;
+constexpr int kLargestCount = 1000;
+
+double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
+
+// The values one element may take, ascending, with the standard parts each is made of.
+struct Candidates {
+    ElementKind element = ElementKind::C1;
+    std::vector<double> values;
+    std::vector<std::array<double, 2>> parts;  // the second 0 for a single part
+};
+
+using Pick = std::array<std::uint32_t, kPartCount>;
+
+// A run of candidates per element: lo[d] to hi[d], both included.
+struct Box {
+    Pick lo{};
+    Pick hi{};
+};
+
+struct Found {
+    double key = 0;  // |largest error|
+    Pick index{};
+    BestBuild build;
+};
+
+bool Before(const Found& a, const Found& b) { return a.key != b.key ? a.key < b.key : a.index < b.index; }
+
+struct Span {
+    double lo = 0;
+    double hi = 0;
+};
+
+double SquareLow(double lo, double hi) { return lo <= 0 && hi >= 0 ? 0 : std::min(lo * lo, hi * hi); }
+double SquareHigh(double lo, double hi) { return std::max(lo * lo, hi * hi); }
+
+// |p(jω)|² of every polynomial whose coefficients' magnitudes lie between lo and hi: the even part
+// Σ c₂ₘ(−ω²)ᵐ and the odd part Σ c₂ₘ₊₁(−ω²)ᵐ, each term at the end that makes the sum least or most.
+Span MagnitudeSquaredSpan(const std::array<double, kPolynomialCoefficients>& lo,
+                          const std::array<double, kPolynomialCoefficients>& hi, std::size_t top, double w2) {
+    std::array<double, 2> low{};
+    std::array<double, 2> high{};
+    double power = 1;
+    for (std::size_t k = 0; k <= top; ++k) {
+        const std::size_t part = k % 2;
+        if ((k / 2) % 2 == 0) {
+            low[part] += lo[k] * power;
+            high[part] += hi[k] * power;
+        } else {
+            low[part] -= hi[k] * power;
+            high[part] -= lo[k] * power;
+        }
+        if (part == 1) power *= w2;
+    }
+    return {SquareLow(low[0], high[0]) + w2 * SquareLow(low[1], high[1]),
+            SquareHigh(low[0], high[0]) + w2 * SquareHigh(low[1], high[1])};
+}
+
+class Search {
+public:
+    Search(const BuiltNetwork& network, std::vector<Candidates> candidates, int count, std::optional<double> gain,
+           const std::atomic<bool>& cancel)
+        : network_(network), candidates_(std::move(candidates)), count_(static_cast<std::size_t>(count)), gain_(gain),
+          cancel_(cancel) {
+        const PartValues<double> designed = DesignedValues(network);
+        for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
+        base_.loadCapacitancePf = Lanes(designed.loadCapacitancePf);
+        const Ratio target = TargetFunction(network);
+        const std::vector<double> grid = ErrorBandFrequencies(kErrorCurvePoints);
+        // The band's ends first: the errors of a build off its values grow away from 1 kHz, so a box
+        // is most often proved out there, and the rest of the frequencies are then not looked at.
+        addFrequency(target, grid.front());
+        addFrequency(target, grid.back());
+        for (std::size_t i = kBoundStride; i < grid.size(); i += kBoundStride) addFrequency(target, grid[i]);
+        reference_ = MakeFrequency(1000);
+        referenceTargetInverse_ = 1 / PowerRatio(target, reference_);
+    }
+
+    // A build known before the search: it gives the bound something to beat from the start.
+    void seed(const Pick& index) { evaluate(index); }
+
+    // The whole space cut into boxes for the threads.
+    std::vector<Box> workItems() const {
+        Box whole;
+        for (std::size_t d = 0; d < candidates_.size(); ++d) whole.hi[d] = static_cast<std::uint32_t>(candidates_[d].values.size() - 1);
+        std::vector<Box> items{whole};
+        for (std::size_t i = 0; i < items.size() && items.size() < kWorkItems;) {
+            std::vector<Box> parts = split(items[i]);
+            if (parts.size() <= 1) {
+                ++i;
+                continue;
+            }
+            items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
+            items.insert(items.end(), parts.begin(), parts.end());
+        }
+        return items;
+    }
+
+    void explore(const Box& box) {
+        const std::array<double, kBoxesAtOnce> b = bounds(&box, 1);
+        explore(box, b[0]);
+    }
+
+    std::vector<Found> results() const { return found_; }
+    bool cut() const { return cut_.load(); }
+
+private:
+    struct BoundFrequency {
+        Frequency f;
+        double targetInverse = 0;
+    };
+
+    void addFrequency(const Ratio& target, double hz) {
+        const Frequency f = MakeFrequency(hz);
+        frequencies_.push_back({f, 1 / PowerRatio(target, f)});
+    }
+
+    double threshold() const { return threshold_.load(std::memory_order_relaxed); }
+
+    bool isPoint(const Box& box) const {
+        for (std::size_t d = 0; d < candidates_.size(); ++d) {
+            if (box.lo[d] != box.hi[d]) return false;
+        }
+        return true;
+    }
+
+    // The box cut along the element whose run spans the largest ratio, into up to four runs.
+    std::vector<Box> split(const Box& box) const {
+        std::size_t widest = 0;
+        double ratio = 1;
+        for (std::size_t d = 0; d < candidates_.size(); ++d) {
+            const double r = candidates_[d].values[box.hi[d]] / candidates_[d].values[box.lo[d]];
+            if (r > ratio) {
+                ratio = r;
+                widest = d;
+            }
+        }
+        if (box.lo[widest] == box.hi[widest]) return {box};
+        const std::uint32_t first = box.lo[widest];
+        const std::uint32_t length = box.hi[widest] - first + 1;
+        const std::uint32_t pieces = std::min<std::uint32_t>(static_cast<std::uint32_t>(kBoxesAtOnce), length);
+        std::vector<Box> parts(pieces, box);
+        for (std::uint32_t p = 0; p < pieces; ++p) {
+            parts[p].lo[widest] = first + length * p / pieces;
+            parts[p].hi[widest] = first + length * (p + 1) / pieces - 1;
+        }
+        return parts;
+    }
+
+    void explore(const Box& box, double bound) {
+        if (cancel_.load(std::memory_order_relaxed)) {
+            cut_ = true;  // what this box held is unknown now, even should the flag be cleared again
+            return;
+        }
+        if (bound > threshold()) return;
+        if (isPoint(box)) {
+            evaluate(box.lo);
+            return;
+        }
+        const std::vector<Box> parts = split(box);
+        const std::array<double, kBoxesAtOnce> b = bounds(parts.data(), parts.size());
+        // The most promising first, so that good builds come early and tighten the bound for the rest.
+        std::array<std::size_t, kBoxesAtOnce> order{0, 1, 2, 3};
+        for (std::size_t i = 1; i < parts.size(); ++i) {
+            for (std::size_t k = i; k > 0 && b[order[k]] < b[order[k - 1]]; --k) std::swap(order[k], order[k - 1]);
+        }
+        for (std::size_t i = 0; i < parts.size(); ++i) explore(parts[order[i]], b[order[i]]);
+    }
+
+    // Lower bounds of the largest |error| of up to four boxes; infinite for a box the gain rule excludes.
+    std::array<double, kBoxesAtOnce> bounds(const Box* boxes, std::size_t n) const {
+        PartValues<Lanes> lanes = base_;
+        for (std::size_t j = 0; j < kBoxesAtOnce; ++j) {
+            const Box& box = boxes[j < n ? j : 0];
+            for (std::size_t d = 0; d < candidates_.size(); ++d) {
+                Lanes& lane = lanes.values[riaa::Index(candidates_[d].element)];
+                lane.v[2 * j] = candidates_[d].values[box.lo[d]];
+                lane.v[2 * j + 1] = candidates_[d].values[box.hi[d]];
+            }
+        }
+        const BasicRatio<Lanes> h = TransferFunction(network_, lanes);
+        std::array<double, kBoxesAtOnce> result{};
+        const double enough = threshold() + kRoundingMarginDb;
+        for (std::size_t j = 0; j < n; ++j) result[j] = boundOfLanes(h, 2 * j, enough);
+        return result;
+    }
+
+    // Stops once the bound passes `enough`: the box is then out whatever the other frequencies say.
+    double boundOfLanes(const BasicRatio<Lanes>& h, std::size_t lane, double enough) const {
+        std::array<std::array<double, kPolynomialCoefficients>, 4> c{};  // num lo, num hi, den lo, den hi
+        for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
+            for (std::size_t p = 0; p < 2; ++p) {
+                const Lanes& coefficient = p == 0 ? h.num.c[k] : h.den.c[k];
+                const double a = coefficient.v[lane];
+                const double b = coefficient.v[lane + 1];
+                // Where the corners disagree in sign or order the argument above fails: no bound then.
+                if ((a < 0) != (b < 0) && a != 0 && b != 0) return 0;
+                if (std::fabs(a) > std::fabs(b)) return 0;
+                c[2 * p][k] = std::fabs(a);
+                c[2 * p + 1][k] = std::fabs(b);
+            }
+        }
+        const auto power = [&](const Frequency& f) {
+            const Span num = MagnitudeSquaredSpan(c[0], c[1], h.num.bound, f.w2);
+            const Span den = MagnitudeSquaredSpan(c[2], c[3], h.den.bound, f.w2);
+            return Span{num.lo / den.hi, num.hi / den.lo};
+        };
+        const Span at1k = power(reference_);
+        if (gain_ && (Decibels(at1k.hi) < *gain_ - kBestBuildGainWindowDb || Decibels(at1k.lo) > *gain_ + kBestBuildGainWindowDb)) {
+            return std::numeric_limits<double>::infinity();
+        }
+        // Worked in power ratios, one logarithm at the end: the least ratio away from 1 each frequency allows.
+        const double referenceLow = at1k.lo * referenceTargetInverse_;
+        const double referenceHigh = at1k.hi * referenceTargetInverse_;
+        const double enoughRatio = std::pow(10.0, enough / 10);
+        double bound = 1;
+        for (const BoundFrequency& f : frequencies_) {
+            const Span p = power(f.f);
+            const double low = p.lo * f.targetInverse / referenceHigh;
+            const double high = p.hi * f.targetInverse / referenceLow;
+            const double least = low > 1 ? low : (high < 1 ? 1 / high : 1);
+            // NaN (a 0/0 of a bound too wide to say anything) leaves the bound as it is.
+            bound = least > bound ? least : bound;
+            if (bound > enoughRatio) break;
+        }
+        return Decibels(bound) - kRoundingMarginDb;
+    }
+
+    void evaluate(const Pick& index) {
+        BestBuild build;
+        BuiltNetwork net = network_;
+        for (std::size_t d = 0; d < candidates_.size(); ++d) {
+            const Candidates& c = candidates_[d];
+            const std::array<double, 2>& parts = c.parts[index[d]];
+            net.set(c.element, c.values[index[d]]);
+            BestBuildPart part{c.element, c.values[index[d]], {parts[0]}};
+            if (parts[1] > 0) part.parts.push_back(parts[1]);
+            build.parts.push_back(std::move(part));
+        }
+        try {
+            const AccuracyReport report = EvaluateAccuracy(net);
+            build.largestErrorDb = report.largestErrorDb;
+            build.gain1kHzDb = report.lossAt1kHzDb;
+        } catch (const EngineError&) {
+            return;  // parts that cannot be built are no build
+        }
+        if (gain_ && !(std::fabs(build.gain1kHzDb - *gain_) <= kBestBuildGainWindowDb)) return;
+        insert({std::fabs(build.largestErrorDb), index, std::move(build)});
+    }
+
+    void insert(Found found) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (found_.size() == count_ && !Before(found, found_.back())) return;
+        const auto at = std::lower_bound(found_.begin(), found_.end(), found, Before);
+        if (at != found_.end() && at->index == found.index) return;  // a seed met again
+        found_.insert(at, std::move(found));
+        if (found_.size() > count_) found_.pop_back();
+        if (found_.size() == count_) threshold_.store(found_.back().key, std::memory_order_relaxed);
+    }
+
+    const BuiltNetwork& network_;
+    std::vector<Candidates> candidates_;
+    std::size_t count_;
+    std::optional<double> gain_;
+    const std::atomic<bool>& cancel_;
+    PartValues<Lanes> base_;
+    std::vector<BoundFrequency> frequencies_;
+    Frequency reference_;
+    double referenceTargetInverse_ = 0;
+    std::atomic<double> threshold_{std::numeric_limits<double>::infinity()};
+    std::atomic<bool> cut_{false};
+    std::mutex mutex_;
+    std::vector<Found> found_;
+};
+
+void CheckRequest(const BestBuildRequest& r) {
+    if (r.capacitorSeries != SeriesKind::E6 && r.capacitorSeries != SeriesKind::E12 && r.capacitorSeries != SeriesKind::E24) {
+        throw EngineError("The capacitors' series must be E6, E12 or E24");
+    }
+    if (r.resistorSeries == SeriesKind::E6) throw EngineError("The resistors' series must be one of E12 to E192");
+    const auto checkRange = [](const PartRange& range, const char* message) {
+        if (!(range.lowest > 0 && range.lowest < range.highest && std::isfinite(range.highest))) throw EngineError(message);
+    };
+    checkRange(r.capacitorRange, "The capacitor range's low end must be above zero and below its high end");
+    checkRange(r.resistorRange, "The resistor range's low end must be above zero and below its high end");
+    if (r.count < 1 || r.count > kLargestCount) {
+        throw EngineError("The number of builds must be between 1 and " + std::to_string(kLargestCount));
+    }
+}
+
+Candidates SingleParts(ElementKind element, const std::vector<double>& series) {
+    Candidates c{element, series, {}};
+    for (const double v : series) c.parts.push_back({v, 0});
+    return c;
+}
+
+// One part or two of the series whose sum lies within kBestBuildPairSteps steps of the series'
+// value at `at`; of equal sums the one with the larger first part.
+Candidates PairParts(ElementKind element, const std::vector<double>& series, std::size_t at) {
+    const std::size_t steps = kBestBuildPairSteps;
+    const double low = series[at >= steps ? at - steps : 0];
+    const double high = series[std::min(at + steps, series.size() - 1)];
+    std::vector<std::pair<double, std::array<double, 2>>> sums;
+    for (std::size_t i = series.size(); i-- > 0;) {
+        const double a = series[i];
+        if (a >= low && a <= high) sums.push_back({a, {a, 0}});
+        for (std::size_t j = 0; j <= i; ++j) {
+            const double b = series[j];
+            const double sum = a + b;
+            if (b >= a * kBestBuildPairSmallestShare && sum >= low && sum <= high) sums.push_back({sum, {a, b}});
+        }
+    }
+    // Stable: of equal sums the first kept is a single part, else the one with the larger first part.
+    std::stable_sort(sums.begin(), sums.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    Candidates c{element, {}, {}};
+    for (const auto& [sum, parts] : sums) {
+        if (!c.values.empty() && c.values.back() == sum) continue;
+        c.values.push_back(sum);
+        c.parts.push_back(parts);
+    }
+    return c;
+}
+
+// The candidate nearest to x on a log scale.
+std::uint32_t Nearest(const std::vector<double>& values, double x) {
+    const auto above = std::lower_bound(values.begin(), values.end(), x);
+    std::size_t i = static_cast<std::size_t>(above - values.begin());
+    if (i == values.size()) return static_cast<std::uint32_t>(i - 1);
+    if (i > 0 && x * x < values[i] * values[i - 1]) --i;
+    return static_cast<std::uint32_t>(i);
+}
+
+std::optional<std::vector<Found>> RunSearch(Search& search, const std::vector<Pick>& seeds, unsigned threads,
+                                            const std::atomic<bool>& cancel, BestBuildProgress* progress) {
+    for (const Pick& s : seeds) search.seed(s);
+    const std::vector<Box> items = search.workItems();
+    if (progress) progress->total += items.size();
+    const bool whole = RunShared(static_cast<int>(items.size()), threads, cancel, [&](int i) {
+        search.explore(items[static_cast<std::size_t>(i)]);
+        if (progress) ++progress->done;
+    });
+    if (!whole || search.cut()) return std::nullopt;
+    return search.results();
+}
+
+}  // namespace
+
+std::vector<ElementKind> BestBuildElements(const BuiltNetwork& network) {
+    std::vector<ElementKind> elements;
+    for (const ElementKind e : kAllElements) {
+        const bool fixed = e == ElementKind::Rs || e == ElementKind::RL || e == ElementKind::C0;
+        if (network.has(e) && !fixed) elements.push_back(e);
+    }
+    return elements;
+}
+
+std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network, const BestBuildRequest& request,
+                                                     const std::atomic<bool>& cancel, BestBuildProgress* progress) {
+    CheckRequest(request);
+    const AccuracyReport designed = EvaluateAccuracy(network);
+    std::optional<double> gain;
+    if (network.kind != DesignKind::Passive) gain = request.gain1kHzDb.value_or(designed.lossAt1kHzDb);
+
+    const std::vector<double> capacitors = MakePartSeries(request.capacitorSeries, request.capacitorRange).values();
+    const std::vector<double> resistors = MakePartSeries(request.resistorSeries, request.resistorRange).values();
+    if (capacitors.empty()) throw EngineError("No capacitor of the series lies within the range");
+    if (resistors.empty()) throw EngineError("No resistor of the series lies within the range");
+    const auto seriesOf = [&](ElementKind e) -> const std::vector<double>& { return IsCapacitor(e) ? capacitors : resistors; };
+
+    const std::vector<ElementKind> elements = BestBuildElements(network);
+    std::vector<Candidates> singles;
+    Pick rounded{};
+    for (std::size_t d = 0; d < elements.size(); ++d) {
+        singles.push_back(SingleParts(elements[d], seriesOf(elements[d])));
+        rounded[d] = Nearest(singles[d].values, network.value(elements[d]));
+    }
+    const unsigned threads = ThreadsToUse(request.threads);
+    Search single(network, singles, request.count, gain, cancel);
+    std::optional<std::vector<Found>> found = RunSearch(single, {rounded}, threads, cancel, progress);
+    if (!found) return std::nullopt;
+
+    if (request.pairs && !found->empty()) {
+        std::vector<Candidates> pairs;
+        for (std::size_t d = 0; d < elements.size(); ++d) {
+            pairs.push_back(PairParts(elements[d], seriesOf(elements[d]), found->front().index[d]));
+        }
+        // Every single-part build found lies in the pair space: the pair search starts from them.
+        std::vector<Pick> seeds;
+        for (const Found& f : *found) {
+            Pick index{};
+            for (std::size_t d = 0; d < elements.size(); ++d) index[d] = Nearest(pairs[d].values, f.build.parts[d].value);
+            seeds.push_back(index);
+        }
+        Search paired(network, pairs, request.count, gain, cancel);
+        found = RunSearch(paired, seeds, threads, cancel, progress);
+        if (!found) return std::nullopt;
+    }
+    std::vector<BestBuild> builds;
+    for (Found& f : *found) builds.push_back(std::move(f.build));
+    return builds;
+}
+
+BuiltNetwork WithBuild(BuiltNetwork network, const BestBuild& build) {
+    for (const BestBuildPart& part : build.parts) network.set(part.element, part.value);
+    return network;
+}
+
+}  // namespace riaa
