@@ -504,11 +504,11 @@ riaa::OpAmp ParseOpAmp(const Typed& typed) {
     opAmp.ideal = !typed.a0 && !typed.gbw;
     if (const auto& a0 = typed.a0) {
         opAmp.openLoopGainDb = ParsePositive("--a0", *a0, WithoutUnit(*a0, {"db"}), false, "a gain in dB, e.g. 100dB");
-        if (opAmp.openLoopGainDb > 300) throw UsageError("--a0", "'" + *a0 + "' must lie between 0 dB and 300 dB");
+        if (opAmp.openLoopGainDb > riaa::kLargestOpenLoopGainDb) throw UsageError("--a0", "'" + *a0 + "' must lie between 0 dB and 300 dB");
     }
     if (const auto& gbw = typed.gbw) {
         opAmp.gainBandwidthHz = ParsePositive("--gbw", *gbw, WithoutUnit(*gbw, {"hz"}), true, "a frequency in Hz, e.g. 10M");
-        if (!(opAmp.gainBandwidthHz >= 1 && opAmp.gainBandwidthHz <= 1e12)) {
+        if (!(opAmp.gainBandwidthHz >= riaa::kSmallestGainBandwidthHz && opAmp.gainBandwidthHz <= riaa::kLargestGainBandwidthHz)) {
             throw UsageError("--gbw", "'" + *gbw + "' must lie between 1 Hz and 1 THz");
         }
     }
@@ -577,8 +577,7 @@ void ParsePassive(const Typed& typed, DesignRequest& request) {
     if (!typed.circuit) throw UsageError("", "--circuit is required, or --stage for an active stage");
     if (!typed.c1) throw UsageError("", "--c1 is required");
     request.circuit = ParseCircuit(*typed.circuit);
-    const bool complete = request.circuit == riaa::CircuitKind::CompleteRiaaVersion1 ||
-                          request.circuit == riaa::CircuitKind::CompleteRiaaVersion2;
+    const bool complete = riaa::Row(request.circuit).aimsAtCurve;
     if ((request.curveAsked || typed.against) && !complete) {
         std::string curveOptions;
         for (const auto& [name, given] : {std::pair{"--curve", typed.curve.has_value()}, std::pair{"--iec", typed.iec},

@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 
+#include "engine/ReplayCurves.h"
 #include "engine/Response.h"
 #include "engine/TransferPolynomials.h"
 #include "engine/Workers.h"
@@ -351,7 +352,7 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
         run.frequencies.push_back(MakeFrequency(hz));
         run.targetInverse.push_back(1 / PowerRatio(target, run.frequencies.back()));
     }
-    run.reference = MakeFrequency(1000);
+    run.reference = MakeFrequency(kReferenceHz);
     run.referenceTargetInverse = 1 / PowerRatio(target, run.reference);
     run.builds = settings.builds;
     if (settings.band) run.errors.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(run.builds));

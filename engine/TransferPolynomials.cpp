@@ -39,12 +39,6 @@ BasicRatio<T> PassiveTransfer(const BuiltNetwork& network, const PartValues<T>& 
     return h;
 }
 
-// The complete networks and the active stages aim at the curve; the sections at their own circuit.
-bool AimsAtCurve(const BuiltNetwork& network) {
-    return network.kind != DesignKind::Passive || network.circuit == CircuitKind::CompleteRiaaVersion1 ||
-           network.circuit == CircuitKind::CompleteRiaaVersion2;
-}
-
 }  // namespace
 
 template <typename T>
@@ -57,7 +51,7 @@ template BasicRatio<Lanes> TransferFunction(const BuiltNetwork&, const PartValue
 Ratio TransferFunction(const BuiltNetwork& network) { return TransferFunction(network, DesignedValues(network)); }
 
 Ratio TargetFunction(const BuiltNetwork& network) {
-    if (!AimsAtCurve(network)) {
+    if (!AimsAtReplayCurve(network)) {
         const CircuitRow& row = Row(network.circuit);
         const auto times = [](const TimeConstants& tcs) {
             return std::vector<double>(tcs.us.begin(), tcs.us.begin() + static_cast<std::ptrdiff_t>(tcs.count));

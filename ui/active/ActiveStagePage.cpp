@@ -14,6 +14,7 @@
 #include "common/Controls.h"
 #include "common/Fonts.h"
 #include "common/PageControls.h"
+#include "common/UnitSigns.h"
 #include "session/DesignSession.h"
 
 namespace {
@@ -23,8 +24,6 @@ using riaa::ElementKind;
 using riaa::HighFrequencyZero;
 using riaa::NetworkForm;
 
-const QString kOhms = QStringLiteral("\u03A9");
-const QString kMicrofarads = QStringLiteral("\u00B5F");
 const QColor kMessageText(176, 0, 0);
 
 // ---- Where everything sits, at the page's design size ---------------------------------------------------------
@@ -101,10 +100,7 @@ constexpr std::array<HighFrequencyZero, 3> kExtraZeroChoices{HighFrequencyZero::
                                                              HighFrequencyZero::At3_18us};
 
 QString ValueText(ElementKind element, double value, const riaa::NumberLocale& locale) {
-    if (riaa::IsCapacitor(element)) return QString::fromStdString(riaa::FormatCapacitance(value, locale));
-    // "4.7 k" takes the unit straight after its prefix, "470" after a blank, as the as-built totals do.
-    QString text = QString::fromStdString(riaa::FormatResistance(value, locale));
-    return text + (!text.isEmpty() && text.back().isLetter() ? kOhms : QStringLiteral(" ") + kOhms);
+    return QString::fromStdString(riaa::FormatPartValueWithUnit(element, value, locale));
 }
 
 QString FrequencyText(double hz, const riaa::NumberLocale& locale) {

@@ -13,7 +13,6 @@ namespace {
 using riaa::ElementKind;
 using riaa::Index;
 
-const QString kOhms = QStringLiteral("\u03A9");
 
 // The shortest text that reads back as the same double, in the locale's decimal separator and
 // without grouping, which the parser would not take.
@@ -293,7 +292,7 @@ void DesignSession::parseFields() {
             parsed_[i] = riaa::IsCapacitor(e) ? riaa::ParseCapacitorSum(text, locale_)
                                               : riaa::ParseResistorSum(text, locale_);
             // A slip of the exponent is no part: refused here, naming the field, before it reaches a report.
-            riaa::CheckPartValue(riaa::IsCapacitor(e), parsed_[i], riaa::ElementName(e));
+            riaa::CheckPartValue(e, parsed_[i], riaa::ZeroOhmsFor(network, e));
             network.set(e, parsed_[i]);
         } catch (const riaa::EngineError& error) {
             problems_[i] = QString::fromUtf8(error.what());
@@ -329,11 +328,7 @@ AsBuiltField DesignSession::field(ElementKind element) const {
     field.problem = problems_[i];
     if (field.offered && field.inCircuit && field.problem.isEmpty() && (design_->buildable || edited_) &&
         !IsPlainNumber(texts_[i].toStdString(), locale_)) {
-        const bool capacitor = riaa::IsCapacitor(element);
-        const std::string total = capacitor ? riaa::FormatCapacitance(parsed_[i], locale_)
-                                            : riaa::FormatResistance(parsed_[i], locale_);
-        field.total = QStringLiteral("= ") + QString::fromStdString(total);
-        if (!capacitor) field.total += field.total.back().isLetter() ? kOhms : QStringLiteral(" ") + kOhms;
+        field.total = QStringLiteral("= ") + QString::fromStdString(riaa::FormatPartValueWithUnit(element, parsed_[i], locale_));
     }
     return field;
 }

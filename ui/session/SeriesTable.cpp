@@ -20,7 +20,7 @@ const std::array<riaa::PartSeries, std::size(kTableResistorSeries)>& ResistorSer
 void RoundParts(riaa::BuiltNetwork& network, const riaa::BuiltNetwork& from, bool capacitors,
                 const riaa::PartSeries& series) {
     for (const riaa::ElementKind e : riaa::kAllElements) {
-        if (riaa::IsCapacitor(e) != capacitors || e == riaa::ElementKind::Rs || e == riaa::ElementKind::RL) continue;
+        if (riaa::IsCapacitor(e) != capacitors || !riaa::IsBoughtPart(e)) continue;
         if (from.has(e) && from.value(e) > 0) network.set(e, series.round(from.value(e)));
     }
 }
