@@ -24,8 +24,15 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev libjpeg
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang lld libclang-rt-14-dev xvfb xauth x11-utils desktop-file-utils appstream dpkg-dev file ngspice poppler-utils)
 
 # configure_and_build DIR [cmake options...]: configures once, then builds incrementally.
+# Where ccache is installed it serves every build folder and every clone alike: paths are hashed
+# relative to the checkout.
 configure_and_build() {
   local dir="$1"; shift
-  cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  local launcher=()
+  if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=true
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$JOBS"
 }
