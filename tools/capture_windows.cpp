@@ -5,6 +5,7 @@
 // Usage: capture_windows OUTPUT_FOLDER   (runs under the offscreen platform unless a display is set)
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QRadioButton>
 #include <QDir>
@@ -78,6 +79,12 @@ int main(int argc, char* argv[]) {
     window.ActiveStagePage1->ChckBxStageC0->click();
     QApplication::processEvents();
     saved = window.grab().save(path("active-page.png")) && saved;
+    window.ActiveStagePage1->BtnWholeStage->click();
+    QApplication::processEvents();
+    if (auto* whole = window.ActiveStagePage1->findChild<QDialog*>(QStringLiteral("WholeStage"))) {
+        saved = whole->grab().save(path("whole-stage.png")) && saved;
+        whole->close();
+    }
     window.Accuracy1Click();
     window.AccuracyPage1->ChckBxCartridge->click();
     settling.restart();

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include "active/ActiveStageInputs.h"
 #include "active/ActiveStagePage.h"
 #include "active/FormSchematics.h"
+#include "active/StageSchematicView.h"
 #include "common/AppStyle.h"
 #include "common/Fonts.h"
 #include "session/DesignSession.h"
@@ -117,6 +119,19 @@ private slots:
         QCOMPARE(page.LblStageGain1kHz->text(), QStringLiteral("42.0 dB"));
         QVERIFY(page.resultField(ElementKind::R3)->isVisible());
         const riaa::BuiltNetwork designed = session.design()->calculated;
+        // The whole stage opens in its own window and follows the design.
+        page.BtnWholeStage->click();
+        auto* whole = page.findChild<StageSchematicView*>(QStringLiteral("ImageWholeStage"));
+        QVERIFY(whole && whole->window()->isVisible());
+        QVERIFY(whole->schematic().formula.startsWith(QStringLiteral("Zf")));
+        const QString r1 = PartValueText(ElementKind::R1, designed.value(ElementKind::R1), riaa::NumberLocale{});
+        const auto named = [&](const QString& text) {
+            return std::any_of(whole->schematic().drawing.begin(), whole->schematic().drawing.end(), [&](const auto& p) {
+                const auto* t = std::get_if<TextPrimitive>(&p);
+                return t && t->text.contains(text);
+            });
+        };
+        QVERIFY(named(r1));
 
         QTest::keyClicks(gain, QStringLiteral("x"));
         QVERIFY(IsRed(gain));

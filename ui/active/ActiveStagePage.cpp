@@ -3,6 +3,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -10,6 +12,7 @@
 #include "engine/ReplayCurves.h"
 #include "active/FormSchematicView.h"
 #include "active/FormSchematics.h"
+#include "active/StageSchematicView.h"
 #include "common/Bevel.h"
 #include "common/Controls.h"
 #include "common/Fonts.h"
@@ -39,6 +42,9 @@ constexpr int kFormButtonPitch = 38;
 constexpr int kFormButtonTop = 50;
 const QSize kFormButtonSize(36, 19);
 const QRect kSchematicBox(20, 72, 282, 122);
+const QRect kWholeStageButton(222, 75, 77, 19);
+// The whole stage at its own scale: its widest drawing, the two-stage one, fits.
+const QSize kWholeStageSize(720, 300);
 
 const QRect kPartsFrame(11, 212, 300, 154);
 const QPoint kPartsTitle(17, 206);
@@ -212,6 +218,11 @@ void ActiveStagePage::buildStageFrame() {
     SetHint(ImageForm, QStringLiteral("Feedback network| The network Zf of the stage, between the op-amp's output "
                                       "and its \u2212 input."));
     SetShowHint(ImageForm, true);
+    BtnWholeStage = MakeButton(this, "BtnWholeStage", QStringLiteral("Whole stage"), kWholeStageButton,
+                               QStringLiteral("Whole stage| The op-amp with every part of the stage and its value, in a window of its own"));
+    BtnWholeStage->setFont(PixelFont(kArial, 11));
+    SetShowHint(BtnWholeStage, true);
+    connect(BtnWholeStage, &QPushButton::clicked, this, [this] { WholeStageClick(); });
 }
 
 ActiveStagePage::FieldRow ActiveStagePage::makeField(ActiveField which, const char* name, const QString& text,
@@ -533,6 +544,31 @@ void ActiveStagePage::renderState() {
     LabelDesignState->setText(state);
 }
 
+void ActiveStagePage::WholeStageClick() {
+    if (wholeStage_ == nullptr) {
+        wholeStage_ = new QDialog(this);
+        wholeStage_->setObjectName(QStringLiteral("WholeStage"));
+        wholeStage_->setWindowTitle(QStringLiteral("Mirelund - Whole stage"));
+        wholeStageView_ = new StageSchematicView(kWholeStageSize, wholeStage_);
+        wholeStageView_->setObjectName(QStringLiteral("ImageWholeStage"));
+        wholeStage_->setFixedSize(kWholeStageSize);
+    }
+    renderWholeStage();
+    wholeStage_->show();
+    wholeStage_->raise();
+    wholeStage_->activateWindow();
+}
+
+void ActiveStagePage::renderWholeStage() {
+    if (wholeStageView_ == nullptr) return;
+    const std::optional<ActiveStage>& stage = session_.activeStage();
+    if (stage) {
+        wholeStageView_->showStage(stage->network, session_.locale());
+    } else {
+        wholeStageView_->showStage(riaa::BuiltNetwork{}, session_.locale());
+    }
+}
+
 void ActiveStagePage::render() {
     const DesignSession::Changes what = changes();
     const std::optional<ActiveStage>& stage = session_.activeStage();
@@ -545,5 +581,6 @@ void ActiveStagePage::render() {
     if (what & (DesignSession::DesignChanged | DesignSession::TargetChanged)) {
         renderResults();
         renderState();
+        renderWholeStage();
     }
 }

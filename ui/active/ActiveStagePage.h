@@ -13,6 +13,9 @@ class Bevel;
 class DesignSession;
 class FormSchematicView;
 class QButtonGroup;
+class QDialog;
+class QPushButton;
+class StageSchematicView;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -46,6 +49,7 @@ public:
     std::array<QRadioButton*, 4> RdBtnForms{};  // A, B, C, D
     Bevel* BevelSchematic = nullptr;
     FormSchematicView* ImageForm = nullptr;
+    QPushButton* BtnWholeStage = nullptr;  // opens the whole stage with its values, in a window of its own
 
     Bevel* BevelStageDesign = nullptr;
     QLabel* LabelStageDesign = nullptr;
@@ -82,6 +86,8 @@ private:
         QLabel* field = nullptr;
     };
     void buildStageFrame();
+    void WholeStageClick();
+    void renderWholeStage();
     void buildDesignFrame();
     void buildPartsFrame();
     void buildFiguresFrame();
@@ -114,4 +120,6 @@ private:
     int extraZeroIndex_ = 0;
     // The scale field's text for each choice, R0 (or Rin) and C1.
     std::array<QString, 2> scaleTexts_{};
+    QDialog* wholeStage_ = nullptr;  // made when first asked for
+    StageSchematicView* wholeStageView_ = nullptr;
 };
