@@ -19,6 +19,7 @@
 #include "common/Fonts.h"
 #include "common/HintRouter.h"
 #include "common/Hints.h"
+#include "file/DesignFiles.h"
 #include "graph/GraphPage.h"
 #include "parts/PartsPage.h"
 #include "session/DesignSession.h"
@@ -71,11 +72,13 @@ TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
     buildPages();
     Notebook1->setCurrentIndex(0);
     FormCreate();
+    startDesignFiles();
 }
 
 TRiaaForm::~TRiaaForm() {
     // The pages read the value lists through their models to the last, and the session through its
     // signals; they must go before the lists, which as members would otherwise be destroyed first.
+    delete designFiles_;
     delete Notebook1;
     delete session_;
     delete resistorModel_;
@@ -101,6 +104,7 @@ void TRiaaForm::buildFrame() {
         QString hint;  // empty: the bar shows none
         void (TRiaaForm::*click)();
     };
+    buildFileMenu();
     const MenuCommand commands[] = {
         {&TRiaaForm::Calculations1, "Calculations1", QStringLiteral("Calculations"), QString(),
          &TRiaaForm::Calculations1Click},
