@@ -124,7 +124,7 @@ void DesignFiles::newDesign() {
     emit stateChanged();
 }
 
-void DesignFiles::exportBillOfMaterials(const QString& path) const {
+void DesignFiles::exportBillOfMaterials(const QString& path) {
     const riaa::DesignDocument design = document();
     std::string csv;
     try {
@@ -135,7 +135,7 @@ void DesignFiles::exportBillOfMaterials(const QString& path) const {
         Refuse(path, QStringLiteral("Cannot export"), QString::fromUtf8(error.what()));
     }
     WriteWholeFile(path, csv);
-    QSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
+    settings_.setValue(kFolderKey, QFileInfo(path).absolutePath());
 }
 
 void DesignFiles::useFile(const QString& path, const riaa::DesignDocument& saved) {
@@ -147,23 +147,22 @@ void DesignFiles::useFile(const QString& path, const riaa::DesignDocument& saved
 }
 
 void DesignFiles::rememberFile(const QString& path) {
-    QSettings settings;
-    QStringList recent = settings.value(kRecentKey).toStringList();
+    QStringList recent = settings_.value(kRecentKey).toStringList();
     recent.removeAll(path);
     recent.prepend(path);
     while (recent.size() > kRecentCount) recent.removeLast();
-    settings.setValue(kRecentKey, recent);
-    settings.setValue(kFolderKey, QFileInfo(path).absolutePath());
+    settings_.setValue(kRecentKey, recent);
+    settings_.setValue(kFolderKey, QFileInfo(path).absolutePath());
 }
 
 QStringList DesignFiles::recentFiles() const {
-    QStringList recent = QSettings().value(kRecentKey).toStringList();
+    QStringList recent = settings_.value(kRecentKey).toStringList();
     while (recent.size() > kRecentCount) recent.removeLast();
     return recent;
 }
 
 QString DesignFiles::lastFolder() const {
-    const QString folder = QSettings().value(kFolderKey).toString();
+    const QString folder = settings_.value(kFolderKey).toString();
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }

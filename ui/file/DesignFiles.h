@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 
@@ -37,7 +38,7 @@ public:
     // The design every start begins with, in no file.
     void newDesign();
     // The bill of materials of the design as built, CSV, atomically; throws EngineError naming the file.
-    void exportBillOfMaterials(const QString& path) const;
+    void exportBillOfMaterials(const QString& path);
 
     // The session's design as its file would hold it.
     riaa::DesignDocument document() const;
@@ -57,6 +58,8 @@ private:
     ValueListModel& resistors_;
     ValueListModel& capacitors_;
     QString path_;
+    // One object for the window's life: it writes the recent files out after the command, not within it.
+    QSettings settings_;
     riaa::DesignDocument saved_;  // what the file holds: its title, notes and unknown keys ride along
     bool modified_ = false;
 };
