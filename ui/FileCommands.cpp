@@ -73,6 +73,10 @@ void TRiaaForm::buildFileMenu() {
         this->*command.action = action;
         action->setObjectName(QString::fromLatin1(command.name));
         if (command.shortcut != QKeySequence::UnknownKey) action->setShortcuts(command.shortcut);
+        // Not every platform theme has a Save As binding; the common one then.
+        if (command.shortcut == QKeySequence::SaveAs && action->shortcuts().isEmpty()) {
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        }
         connect(action, &QAction::triggered, this, [this, click = command.click] { (this->*click)(); });
     }
     setAcceptDrops(true);

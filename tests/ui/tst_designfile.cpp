@@ -110,6 +110,12 @@ private slots:
         const QString again = dir_.filePath(QStringLiteral("again.mirelund"));
         window.designFiles()->save(again);
         QCOMPARE(ReadBytes(again), ReadBytes(path));
+
+        // The sum in R1 is bought as two parts.
+        const QString bom = dir_.filePath(QStringLiteral("parts.csv"));
+        window.designFiles()->exportBillOfMaterials(bom);
+        QVERIFY(ReadBytes(bom).startsWith("Designator,Value,Exact,Series,Tolerance,Type,Quantity,Note\r\n"));
+        QVERIFY(ReadBytes(bom).contains("\r\nR1b,"));
     }
 
     void badFileRefusedNamingIt_data() {

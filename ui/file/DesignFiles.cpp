@@ -106,7 +106,9 @@ void DesignFiles::open(const QString& path) {
         if (problem.startsWith(QStringLiteral("Cannot open"))) throw;
         Refuse(path, QStringLiteral("Cannot open"), problem);
     }
-    useFile(path, document);
+    // A file another writer made counts as unchanged in the form this program writes it back.
+    saved_ = document;
+    useFile(path, this->document());
 }
 
 void DesignFiles::save(const QString& path) {
