@@ -96,7 +96,8 @@ void TRiaaForm::buildFrame() {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     MainMenu1->setFont(QApplication::font());
-    // Commands in the bar itself: no drop-down menus, no accelerators. A new page is a row here.
+    // The File menu first; then the page commands in the bar itself, no drop-down menus, no accelerators.
+    // A new page is a row here.
     struct MenuCommand {
         QAction* TRiaaForm::*action;
         const char* name;
