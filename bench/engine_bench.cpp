@@ -5,6 +5,7 @@
 #include "engine/ActiveStage.h"
 #include "BenchStage.h"
 #include "engine/Network.h"
+#include "engine/Noise.h"
 #include "engine/PartSeries.h"
 #include "engine/ReplayCurves.h"
 #include "engine/Response.h"
@@ -103,6 +104,39 @@ void BM_EvaluateActiveStageWithCartridge(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_EvaluateActiveStageWithCartridge)->Unit(benchmark::kMicrosecond);
+
+// The noise and headroom figures of each stage (1 non-inverting, 2 inverting, 3 two stages, 0 the
+// passive network of BM_EvaluateAccuracyWithCartridge) behind the cartridge, a finite op-amp with both
+// 1/f corners: the budget is 100 µs.
+void BM_EvaluateNoiseWithCartridge(benchmark::State& bench) {
+    const auto kind = static_cast<riaa::DesignKind>(bench.range(0));
+    riaa::BuiltNetwork network;
+    if (kind == riaa::DesignKind::Passive) {
+        riaa::NetworkState state;
+        const riaa::CalculationOptions options{true, true, false};
+        riaa::CalculateNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, options, riaa::MakeResistorList(),
+                               riaa::NumberLocale{});
+        network = riaa::MakeBuiltNetwork(state, riaa::CircuitKind::CompleteRiaaVersion1, options);
+    } else {
+        riaa::ActiveStageRequest request = BenchStageRequest(kind);
+        if (kind == riaa::DesignKind::TwoStage) request.rl = 47'000;
+        network = riaa::DesignActiveStage(request);
+    }
+    network.source = kCartridge;
+    riaa::NoiseSettings settings;
+    settings.fceHz = 50;
+    settings.fciHz = 300;
+    for (auto _ : bench) {
+        riaa::NoiseFigures figures = riaa::EvaluateNoise(network, settings);
+        benchmark::DoNotOptimize(figures);
+    }
+}
+BENCHMARK(BM_EvaluateNoiseWithCartridge)
+    ->Arg(static_cast<int>(riaa::DesignKind::Passive))
+    ->Arg(static_cast<int>(riaa::DesignKind::NonInverting))
+    ->Arg(static_cast<int>(riaa::DesignKind::Inverting))
+    ->Arg(static_cast<int>(riaa::DesignKind::TwoStage))
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -73,6 +73,7 @@ DesignOutcome DesignPassive(const DesignRequest& request) {
 
     DesignOutcome outcome;
     outcome.texts = result.texts;
+    outcome.designed = riaa::MakeBuiltNetwork(state, request.circuit, options);
     if (request.rounding.series) {
         // Over the resistor range that the parts tables use.
         const riaa::PartSeries series = riaa::MakePartSeries(*request.rounding.series, riaa::kResistorRange);
@@ -117,6 +118,7 @@ DesignOutcome DesignStage(const DesignRequest& request) {
         throw UsageError(StageOptionToBlame(stage, error.what()), error.what());
     }
     riaa::BuiltNetwork& network = outcome.network;
+    outcome.designed = network;
     if (stage.r3Given && !network.has(riaa::ElementKind::R3)) {
         throw UsageError("--r3", "this design has no R3: the low-pass is for --hf pole and two stages");
     }
@@ -130,9 +132,7 @@ DesignOutcome DesignStage(const DesignRequest& request) {
                                     : std::nullopt;
         // Rs and RL belong to the stages around, as they do for the passive networks.
         for (const riaa::ElementKind e : riaa::kAllElements) {
-            if (!network.has(e) || riaa::IsCapacitor(e) || e == riaa::ElementKind::Rs || e == riaa::ElementKind::RL) {
-                continue;
-            }
+            if (!network.has(e) || riaa::IsCapacitor(e) || !riaa::IsBoughtPart(e)) continue;
             const double value = network.value(e);
             network.set(e, series ? series->round(value) : riaa::ClosestStandardResistor(value, list, kPointLocale));
         }
@@ -147,12 +147,11 @@ DesignOutcome RunDesign(const DesignRequest& request) {
     riaa::BuiltNetwork& network = outcome.network;
     for (const PartOverride& part : request.parts) {
         const std::string name(riaa::ElementName(part.element));
+        if (!network.has(part.element) && part.fromFile) continue;
         if (!network.has(part.element)) throw UsageError("--part", "this design has no " + name);
         network.set(part.element, part.value);
         if (riaa::Index(part.element) < outcome.texts.size() && !request.stage) {
-            outcome.texts[riaa::Index(part.element)] = riaa::IsCapacitor(part.element)
-                                                           ? riaa::FormatCapacitance(part.value, kPointLocale)
-                                                           : riaa::FormatResistance(part.value, kPointLocale);
+            outcome.texts[riaa::Index(part.element)] = riaa::FormatPartValue(part.element, part.value, kPointLocale);
         }
     }
     // The design was made for its own curve; what it is measured against may be another.
@@ -220,12 +219,6 @@ std::string CurveText(const riaa::CurveChoice& curve) {
     return text;
 }
 
-// Whether the design is measured against the replay curve rather than a section's own target.
-bool AimsAtCurve(const DesignRequest& request) {
-    return request.stage || request.circuit == riaa::CircuitKind::CompleteRiaaVersion1 ||
-           request.circuit == riaa::CircuitKind::CompleteRiaaVersion2;
-}
-
 void LargestErrorLine(std::ostream& out, const riaa::AccuracyReport& report) {
     out << "Largest error    " << riaa::FixedSignedDecibels(report.largestErrorDb, 4) << " at "
         << Printf("%.0f Hz", report.largestErrorHz) << " (20 Hz to 20 kHz, 0 dB at 1 kHz)\n";
@@ -260,11 +253,7 @@ std::string RenderTable(const DesignRequest& request, const DesignOutcome& outco
         out << "Network          " << FormName(network.form) << "\n";
         for (const riaa::ElementKind e : kStageElements) {
             if (!network.has(e)) continue;
-            const double value = network.value(e);
-            out << Label(riaa::ElementName(e))
-                << (riaa::IsCapacitor(e) ? riaa::FormatCapacitance(value, kPointLocale)
-                                         : riaa::FormatResistance(value, kPointLocale))
-                << "\n";
+            out << Label(riaa::ElementName(e)) << riaa::FormatPartValue(e, network.value(e), kPointLocale) << "\n";
         }
         LargestErrorLine(out, report);
         out << "Gain at 1 kHz    " << riaa::FixedDecibels(report.lossAt1kHzDb, 2) << "\n";
@@ -340,8 +329,9 @@ std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcom
     json["realisedZerosUs"] = report.realisedZerosUs;
     json["targetPolesUs"] = report.targetPolesUs;
     json["targetZerosUs"] = report.targetZerosUs;
-    json["curve"] = AimsAtCurve(request) ? nlohmann::ordered_json(std::string(riaa::CurveRow(request.curve).name))
-                                         : nlohmann::ordered_json(nullptr);
+    json["curve"] = riaa::AimsAtReplayCurve(network)
+                        ? nlohmann::ordered_json(std::string(riaa::CurveRow(request.curve).name))
+                        : nlohmann::ordered_json(nullptr);
     json["iecAmendment"] = request.curve.iecAmendment;
     json["zero3_18us"] = request.curve.zero3_18us;
     if (request.against) json["against"] = CurveChoiceName(*request.against);

@@ -13,6 +13,7 @@ namespace design {
 
 struct DesignOutcome {
     riaa::BuiltNetwork network;
+    riaa::BuiltNetwork designed;  // before the parts as built: the values the bill of materials aims at
     std::array<std::string, riaa::kElementCount> texts;  // a passive network's, as the window's result fields show them
     riaa::AccuracyReport report;
     std::optional<riaa::ToleranceResult> tolerance;

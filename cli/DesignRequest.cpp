@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "AtomicFile.h"
+#include "DesignFileOptions.h"
 #include "engine/Circuits.h"
 #include "engine/PartSums.h"
 #include "engine/ReplayCurves.h"
@@ -224,25 +226,27 @@ std::optional<riaa::ElementKind> ElementNamed(const std::string& name) {
     return std::nullopt;
 }
 
-std::vector<PartOverride> ParseParts(const std::vector<std::string>& texts) {
+// option names the parts in messages: "--part", or the design file's key for its as-built fields.
+std::vector<PartOverride> ParseParts(const std::vector<std::string>& texts, const std::string& option = "--part") {
     std::vector<PartOverride> parts;
     for (const std::string& text : texts) {
         const std::size_t equals = text.find('=');
-        if (equals == std::string::npos) throw UsageError("--part", "'" + text + "' must be NAME=VALUE, e.g. R1=27k+820");
+        if (equals == std::string::npos) throw UsageError(option, "'" + text + "' must be NAME=VALUE, e.g. R1=27k+820");
         const std::string name = text.substr(0, equals);
         const std::optional<riaa::ElementKind> element = ElementNamed(name);
         if (!element) {
             std::string names;
             for (const riaa::ElementKind e : riaa::kAllElements) names += (names.empty() ? "" : ", ") + std::string(riaa::ElementName(e));
-            throw UsageError("--part", "'" + name + "' is no element: give one of " + names);
+            throw UsageError(option, "'" + name + "' is no element: give one of " + names);
         }
         for (const PartOverride& earlier : parts) {
-            if (earlier.element == *element) throw UsageError("--part", name + " is given twice");
+            if (earlier.element == *element) throw UsageError(option, name + " is given twice");
         }
         const bool capacitor = riaa::IsCapacitor(*element);
         const std::string value = text.substr(equals + 1);
-        parts.push_back({*element, capacitor ? ParsePart("--part", value, riaa::ParseCapacitorSum, true, name)
-                                             : ParsePart("--part", value, riaa::ParseResistorSum, false, name)});
+        parts.push_back({*element, capacitor ? ParsePart(option, value, riaa::ParseCapacitorSum, true, name)
+                                             : ParsePart(option, value, riaa::ParseResistorSum, false, name),
+                         value, option != "--part"});
     }
     return parts;
 }
@@ -251,7 +255,9 @@ std::vector<PartOverride> ParseParts(const std::vector<std::string>& texts) {
 struct Typed {
     std::optional<std::string> circuit, c1, rs, rl, round, c2, stage, network, gain, r0, rin, c0, hf, r3, a0, gbw,
         shelf, curve, against, cartridge, load, tolerance, toleranceCl, distribution;
+    std::optional<std::string> design, save, bom;
     std::vector<std::string> parts;
+    std::vector<std::string> fileParts;  // the design file's as-built fields, under the typed --part
     int builds = ToleranceRequest{}.builds;
     bool iec = false, zero3_18us = false, curves = false, netlist = false, json = false;
 };
@@ -376,6 +382,20 @@ void AddRunOptions(OptionTable& table) {
     });
 }
 
+void AddFileOptions(OptionTable& table) {
+    table.insert(table.end(), {
+        {"--design", &Typed::design,
+         "Read a design file (saved by the window or --save); the options beside it change\n"
+         "it as if typed after. Example: --design phono.mirelund --rl 100k"},
+        {"--save", &Typed::save,
+         "Write the design as run to a design file that the window and --design open.\n"
+         "Example: --save phono.mirelund"},
+        {"--bom", &Typed::bom,
+         "Write the design's bill of materials as CSV, from the series of --round and the\n"
+         "tolerances of --tolerance (or the file's). Example: --bom phono.csv"},
+    });
+}
+
 // Every option, in the order --help lists them.
 OptionTable Options() {
     OptionTable table;
@@ -383,6 +403,7 @@ OptionTable Options() {
     AddStageOptions(table);
     AddCurveAndSourceOptions(table);
     AddRunOptions(table);
+    AddFileOptions(table);
     return table;
 }
 
@@ -537,7 +558,7 @@ StageRequest ParseStage(const Typed& typed, riaa::DesignKind kind, const riaa::C
         d.r3 = ParsePart("--r3", *typed.r3, riaa::ParseResistorSum, false, "R3");
         stage.r3Given = true;
     }
-    if (typed.rl) d.rl = ParsePart("--rl", *typed.rl, riaa::ParseResistorSum, false, "RL");
+    if (typed.rl && !typed.rl->empty()) d.rl = ParsePart("--rl", *typed.rl, riaa::ParseResistorSum, false, "RL");
     if (d.curve.iecAmendment && !d.rl) {
         throw UsageError("--iec", "the coupling capacitor needs the next stage's input: give --rl, e.g. --rl 47k");
     }
@@ -569,21 +590,29 @@ void ParsePassive(const Typed& typed, DesignRequest& request) {
     }
     request.c1 = ParsePart("--c1", *typed.c1, riaa::ParseCapacitorSum, true, "C1");
     if (typed.rs && !typed.rs->empty()) request.rs = ParsePart("--rs", *typed.rs, riaa::ParseResistorSum, false, "Rs");
-    if (typed.rl) request.rl = ParsePart("--rl", *typed.rl, riaa::ParseResistorSum, false, "RL");
+    if (typed.rl && !typed.rl->empty()) request.rl = ParsePart("--rl", *typed.rl, riaa::ParseResistorSum, false, "RL");
     if (typed.c2 && !typed.c2->empty()) {
         if (!riaa::HasElement(riaa::Row(request.circuit), riaa::ElementKind::C2)) throw UsageError("--c2", "this circuit has no C2");
         request.c2 = ParsePart("--c2", *typed.c2, riaa::ParseCapacitorSum, true, "C2");
+        request.c2Text = *typed.c2;
     }
 }
 
 // What every design takes: its parts as built, its source, the rounding, the tolerance run and the output.
 void ParseRunOptions(const Typed& typed, DesignRequest& request) {
     request.parts = ParseParts(typed.parts);
+    // The file's parts yield to the typed ones, and its C2 to --c2.
+    for (const PartOverride& part : ParseParts(typed.fileParts, request.designPath.value_or("") + ": asBuilt")) {
+        const bool typedToo = std::any_of(request.parts.begin(), request.parts.end(),
+                                          [&](const PartOverride& p) { return p.element == part.element; });
+        if (!typedToo && !(part.element == riaa::ElementKind::C2 && typed.c2)) request.parts.push_back(part);
+    }
     if (typed.cartridge.has_value() != typed.load.has_value()) {
         throw UsageError(typed.cartridge ? "--cartridge" : "--load",
                          "give --cartridge and --load together, e.g. --cartridge 500mH,1k --load 47k,200p");
     }
-    if (typed.cartridge) request.cartridge = ParseCartridge(*typed.cartridge, *typed.load);
+    // An empty --cartridge takes a design file's cartridge away.
+    if (typed.cartridge && !typed.cartridge->empty()) request.cartridge = ParseCartridge(*typed.cartridge, *typed.load);
     if (typed.round && !typed.round->empty()) request.rounding = ParseRounding(*typed.round);
     if (typed.tolerance && !typed.tolerance->empty()) {
         request.tolerance = ParseTolerance(*typed.tolerance, typed.distribution.value_or("uniform"), typed.builds);
@@ -598,7 +627,89 @@ void ParseRunOptions(const Typed& typed, DesignRequest& request) {
     if (request.netlist && request.json) throw UsageError("--netlist", "cannot be combined with --json");
 }
 
+riaa::DesignKind StageKind(const std::string& text) {
+    using riaa::DesignKind;
+    return Named<DesignKind>("--stage", text, "stage",
+                             {{"non-inverting", DesignKind::NonInverting},
+                              {"inverting", DesignKind::Inverting},
+                              {"two-stage", DesignKind::TwoStage}});
+}
+
+// The design the options, typed and taken from a file, describe.
+void ReadDesign(const CLI::App& app, const OptionTable& table, const Typed& typed, DesignRequest& request) {
+    request.curve = ParseCurve(typed);
+    request.curveAsked = typed.curve || typed.iec || typed.zero3_18us;
+    if (typed.stage) {
+        RefuseOptionsNotFor(app, table, riaa::kActiveStages);
+        const riaa::DesignKind kind = StageKind(*typed.stage);
+        RefuseOptionsNotFor(app, table, riaa::DesignKinds{kind});
+        request.stage = ParseStage(typed, kind, request.curve);
+    } else {
+        RefuseOptionsNotFor(app, table, riaa::kPassiveDesigns);
+        ParsePassive(typed, request);
+    }
+    if (typed.against && !typed.against->empty()) request.against = ParseAgainst(*typed.against);
+    ParseRunOptions(typed, request);
+}
+
+// Options that replace each other as a whole: a typed curve replaces the file's with its options, a
+// typed scale of a stage the file's scale, whichever element that was.
+struct TypedGroups {
+    bool curve = false;
+    bool scale = false;
+    bool replaces(const std::string& option) const {
+        return (curve && (option == "--curve" || option == "--iec" || option == "--zero-3.18us")) ||
+               (scale && (option == "--c1" || option == "--r0" || option == "--rin"));
+    }
+};
+
+// --design: every option the command line did not give is taken from the file, for the page the
+// command line chose (--circuit, --stage) or else the file's; the file's keys are blamed for them.
+void TakeDesignFile(const CLI::App& app, const OptionTable& table, Typed& typed, DesignRequest& request) {
+    const std::string& path = *typed.design;
+    request.designPath = path;
+    const std::string text = ReadWholeFile(path);
+    riaa::DesignDocument asChanged;
+    FileOptions options;
+    TypedGroups groups{typed.curve || typed.iec || typed.zero3_18us, false};
+    try {
+        request.document = riaa::ReadDesignFile(text);
+        asChanged = request.document;
+        if (typed.stage) {
+            asChanged.activeStage = true;
+            asChanged.stage.stage = StageKind(*typed.stage);
+        } else if (typed.circuit) {
+            asChanged.activeStage = false;
+        }
+        if (groups.curve) asChanged.curve.choice = ParseCurve(typed);
+        groups.scale = asChanged.activeStage && (typed.c1 || typed.r0 || typed.rin);
+        options = OptionsOfDocument(asChanged);
+    } catch (const riaa::EngineError& error) {
+        throw UsageError("", path + ": " + error.what());
+    }
+    for (const OptionRow& row : table) {
+        const auto found = options.texts.find(row.name);
+        if (found == options.texts.end() || app.get_option(row.name)->count() > 0 || groups.replaces(row.name)) {
+            continue;
+        }
+        std::visit(Overloaded{
+                       [&](std::optional<std::string> Typed::*target) { typed.*target = found->second; },
+                       [&](int Typed::*number) { typed.*number = std::stoi(found->second); },
+                       [&](bool Typed::*flag) { typed.*flag = true; },
+                       [&](std::vector<std::string> Typed::*) {},
+                   },
+                   row.target);
+        request.fileKeys[row.name] = path + ": " + options.keys.at(row.name);
+    }
+    typed.fileParts = options.parts;
+}
+
 }  // namespace
+
+UsageError BlamedOnFile(const UsageError& error, const DesignRequest& request) {
+    const auto found = request.fileKeys.find(error.option());
+    return found == request.fileKeys.end() ? error : UsageError(found->second, error.reason());
+}
 
 std::string CurveChoiceName(const riaa::CurveChoice& choice) {
     return std::string(riaa::CurveRow(choice).name) + (choice.iecAmendment ? "+IEC" : "") +
@@ -612,7 +723,8 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
         "Examples:\n"
         "  mirelund-design --circuit 4 --c1 10n --rs 1k --rl 47k --round E96 --tolerance 1%,2%\n"
         "  mirelund-design --stage non-inverting --network A --gain 35dB --r0 390 --c0 100u --cartridge 500mH,1k\n"
-        "                  --load 47k,200p --tolerance 1%,2% --tolerance-cl 10%\n",
+        "                  --load 47k,200p --tolerance 1%,2% --tolerance-cl 10%\n"
+        "  mirelund-design --design phono.mirelund --rl 100k --save phono-100k.mirelund --bom phono-100k.csv\n",
         "mirelund-design"};
     app.get_formatter()->column_width(34);
     const OptionTable table = Options();
@@ -630,24 +742,14 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     }
     request.listCurves = typed.curves;
     if (request.listCurves) return request;
-
-    request.curve = ParseCurve(typed);
-    request.curveAsked = typed.curve || typed.iec || typed.zero3_18us;
-    if (typed.stage) {
-        RefuseOptionsNotFor(app, table, riaa::kActiveStages);
-        using riaa::DesignKind;
-        const DesignKind kind = Named<DesignKind>("--stage", *typed.stage, "stage",
-                                                  {{"non-inverting", DesignKind::NonInverting},
-                                                   {"inverting", DesignKind::Inverting},
-                                                   {"two-stage", DesignKind::TwoStage}});
-        RefuseOptionsNotFor(app, table, riaa::DesignKinds{kind});
-        request.stage = ParseStage(typed, kind, request.curve);
-    } else {
-        RefuseOptionsNotFor(app, table, riaa::kPassiveDesigns);
-        ParsePassive(typed, request);
+    if (typed.design) TakeDesignFile(app, table, typed, request);
+    request.savePath = typed.save;
+    request.bomPath = typed.bom;
+    try {
+        ReadDesign(app, table, typed, request);
+    } catch (const UsageError& error) {
+        throw BlamedOnFile(error, request);
     }
-    if (typed.against) request.against = ParseAgainst(*typed.against);
-    ParseRunOptions(typed, request);
     return request;
 }
 

@@ -1,12 +1,14 @@
 // What one run of mirelund-design is asked: read from the command line, checked, in the engine's units.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "engine/ActiveStage.h"
+#include "engine/DesignFile.h"
 #include "engine/Network.h"
 #include "engine/PartSeries.h"
 #include "engine/Tolerance.h"
@@ -39,6 +41,8 @@ struct StageRequest {
 struct PartOverride {
     riaa::ElementKind element = riaa::ElementKind::C1;
     double value = 0;  // Ω or µF
+    std::string text;       // as typed: a sum stays a sum in the design file and the bill of materials
+    bool fromFile = false;  // a design file's part, passed over where the design as changed has no such element
 };
 
 struct DesignRequest {
@@ -47,6 +51,7 @@ struct DesignRequest {
     std::optional<double> rs;           // Ω, in circuit when given
     std::optional<double> rl;           // Ω, in circuit when given
     std::optional<double> c2;           // µF, overrides the calculated C2
+    std::string c2Text;                 // --c2 as typed
     std::optional<StageRequest> stage;  // empty: the passive network of circuit
     std::vector<PartOverride> parts;
     riaa::CurveChoice curve;
@@ -60,14 +65,28 @@ struct DesignRequest {
     bool help = false;
     std::string helpText;
     bool listCurves = false;
+    // --design, --save, --bom: the design read (or a new one) that the run changes, and where to write.
+    std::optional<std::string> designPath, savePath, bomPath;
+    riaa::DesignDocument document;
+    // Each option the design file gave, with the file and key to blame instead of the option.
+    std::map<std::string, std::string> fileKeys;
 };
 
 // A mistake on the command line: the option it concerns and the reason, for one line on stderr.
 class UsageError : public std::runtime_error {
 public:
     UsageError(const std::string& option, const std::string& reason)
-        : std::runtime_error(option.empty() ? reason : option + ": " + reason) {}
+        : std::runtime_error(option.empty() ? reason : option + ": " + reason), option_(option), reason_(reason) {}
+    const std::string& option() const { return option_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string option_;
+    std::string reason_;
 };
+
+// The error as the design file's key says it, where the option it blames came from the file.
+UsageError BlamedOnFile(const UsageError& error, const DesignRequest& request);
 
 // Throws UsageError for anything it cannot take; --help fills help and helpText and --curves sets
 // listCurves, and neither checks anything else.

@@ -3,9 +3,35 @@
 #include <exception>
 #include <string>
 
+#include "AtomicFile.h"
+#include "DesignFileOptions.h"
 #include "DesignReport.h"
 #include "engine/Netlist.h"
 #include "DesignRequest.h"
+
+namespace {
+
+int Run(const design::DesignRequest& request) {
+    design::DesignOutcome outcome;
+    try {
+        outcome = design::RunDesign(request);
+    } catch (const design::UsageError& error) {
+        throw design::BlamedOnFile(error, request);
+    }
+    const std::string output = request.netlist ? riaa::SpiceNetlist(outcome.network)
+                               : request.json  ? design::RenderJson(request, outcome)
+                                               : design::RenderTable(request, outcome);
+    // Written before anything is printed: a file that cannot be written leaves stdout empty.
+    if (request.savePath) {
+        design::WriteFileAtomically(*request.savePath,
+                                    riaa::WriteDesignFile(design::DocumentOfRun(request, request.document)));
+    }
+    if (request.bomPath) design::WriteFileAtomically(*request.bomPath, design::BomOfRun(request, outcome));
+    std::fputs(output.c_str(), stdout);
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     try {
@@ -18,12 +44,7 @@ int main(int argc, char** argv) {
             std::fputs(design::RenderCurves().c_str(), stdout);
             return 0;
         }
-        const design::DesignOutcome outcome = design::RunDesign(request);
-        const std::string output = request.netlist ? riaa::SpiceNetlist(outcome.network)
-                                   : request.json  ? design::RenderJson(request, outcome)
-                                                   : design::RenderTable(request, outcome);
-        std::fputs(output.c_str(), stdout);
-        return 0;
+        return Run(request);
     } catch (const std::exception& error) {
         // One line, so that scripts can show it as it is.
         std::string line = error.what();

@@ -1,64 +1,26 @@
 #include "engine/ActiveStage.h"
 
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 #include "engine/Formats.h"
+#include "engine/SpiceLine.h"
 
 namespace riaa {
 
 namespace {
 
-constexpr double kSmallestCapacitorUf = 1e-6;  // 1 pF
-constexpr double kLargestCapacitorUf = 1e4;
-constexpr double kLargestResistorOhms = 1e12;
-constexpr double kMidbandHz = 1000;
-
-std::string Text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
-}
-
-std::string DbText(double ratio) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f dB", 20 * std::log10(ratio));
-    return text;
-}
-
-// Refuses a value no part can have, naming the element and what it would be.
-void CheckPart(ElementKind element, double value) {
-    const std::string name(ElementName(element));
-    if (!std::isfinite(value)) throw EngineError(name + " would not be a finite value");
-    if (IsCapacitor(element)) {
-        const std::string would = name + " would be " + Text(value) + " \u00B5F";
-        if (value <= 0) throw EngineError(would + ": not above 0");
-        if (value < kSmallestCapacitorUf) throw EngineError(would + ": below 1 pF");
-        if (value > kLargestCapacitorUf) throw EngineError(would + ": above 10,000 \u00B5F");
-    } else {
-        const std::string would = name + " would be " + Text(value) + " \u03A9";
-        if (value <= 0) throw EngineError(would + ": not above 0");
-        if (value > kLargestResistorOhms) throw EngineError(would + ": above 1 T\u03A9");
-    }
-}
-
-double OpenLoopGain(const OpAmp& opAmp) { return std::pow(10.0, opAmp.openLoopGainDb / 20); }
-
-// The open-loop pole's time constant in µs: the gain falls to 1 at the gain-bandwidth product.
-double OpenLoopPoleUs(const OpAmp& opAmp, double openLoopGain) {
-    return openLoopGain / (2 * std::numbers::pi * opAmp.gainBandwidthHz) * 1e6;
-}
-double OpenLoopPoleUs(const OpAmp& opAmp) { return OpenLoopPoleUs(opAmp, OpenLoopGain(opAmp)); }
+// A ratio in dB for a message: two decimals with a point, whatever the C library's locale.
+std::string DbText(double ratio) { return FixedDecibels(20 * std::log10(ratio), 2); }
 
 // |H(0)| over |H(1 kHz)| for the curve's shape, with the coupling high-pass at 1 kHz where the
 // stage has one: the DC gain that gives the typed gain there.
 double LowToMidRatio(const CurveTimeConstants& tc, bool coupling) {
     const Ratio shape{Polynomial{1, tc.zeroUs}, Polynomial{1, tc.bassUs} * Polynomial{1, tc.trebleUs}};
-    double mid = PowerRatio(shape, MakeFrequency(kMidbandHz));
+    double mid = PowerRatio(shape, MakeFrequency(kReferenceHz));
     if (coupling) {
         mid *=
-            PowerRatio({Polynomial{0, kIecAmendmentUs}, Polynomial{1, kIecAmendmentUs}}, MakeFrequency(kMidbandHz));
+            PowerRatio({Polynomial{0, kIecAmendmentUs}, Polynomial{1, kIecAmendmentUs}}, MakeFrequency(kReferenceHz));
     }
     return std::sqrt(PowerRatio(shape, MakeFrequency(0)) / mid);
 }
@@ -66,21 +28,12 @@ double LowToMidRatio(const CurveTimeConstants& tc, bool coupling) {
 void CheckRequest(const ActiveStageRequest& r) {
     if (r.stage == DesignKind::Passive) throw EngineError("Choose a non-inverting, inverting or two-stage design");
     if (!std::isfinite(r.gain1kHzDb)) throw EngineError("The gain at 1 kHz must be a finite value");
-    if (!std::isfinite(r.scale) || !(r.scale > 0)) {
-        throw EngineError(r.scaleByC1 ? "C1 must be greater than zero"
-                                      : std::string(r.stage == DesignKind::Inverting ? "Rin" : "R0") +
-                                            " must be greater than zero");
-    }
-    if (!r.opAmp.ideal) {
-        if (!std::isfinite(r.opAmp.openLoopGainDb) || !(r.opAmp.openLoopGainDb > 0)) {
-            throw EngineError("The op-amp's open-loop gain must be above 0 dB");
-        }
-        if (!std::isfinite(r.opAmp.gainBandwidthHz) || !(r.opAmp.gainBandwidthHz > 0)) {
-            throw EngineError("The op-amp's gain-bandwidth product must be greater than zero");
-        }
-    }
-    if (r.c0) CheckPart(ElementKind::C0, *r.c0);
-    if (r.rl) CheckPart(ElementKind::RL, *r.rl);
+    const ElementKind scaled =
+        r.scaleByC1 ? ElementKind::C1 : r.stage == DesignKind::Inverting ? ElementKind::Rin : ElementKind::R0;
+    CheckPartValue(scaled, r.scale, ZeroOhms::Refused);
+    CheckOpAmp(r.opAmp);
+    if (r.c0) CheckDesignedPartValue(ElementKind::C0, *r.c0);
+    if (r.rl) CheckDesignedPartValue(ElementKind::RL, *r.rl);
     if (r.curve.iecAmendment && !r.rl) {
         throw EngineError("The IEC coupling capacitor needs the next stage's input resistance RL");
     }
@@ -119,7 +72,7 @@ struct LowPassLoad {
 // The low-pass's gain at midband, where C3 is open and Cout a short: RL's share against R3, which
 // with the coupling is RL·Cout/To.
 double LowPassShare(const ActiveStageRequest& r, const LowPassLoad& load, double tauUs) {
-    CheckPart(ElementKind::R3, r.r3);
+    CheckDesignedPartValue(ElementKind::R3, r.r3);
     if (!load.rl) return 1;
     if (load.coupling) return *load.rl * Coupled(r.r3, *load.rl, tauUs).cout / kIecAmendmentUs;
     return *load.rl / (r.r3 + *load.rl);
@@ -270,7 +223,7 @@ BasicRatio<T> OutputSection(const BuiltNetwork& net, const PartValues<T>& parts)
 template <typename T>
 BasicRatio<T> NonInvertingTransfer(const BuiltNetwork& net, const PartValues<T>& parts, const StageDrive<T>* drive) {
     using P = BasicPolynomial<T>;
-    const NetworkForm form = net.kind == DesignKind::TwoStage ? NetworkForm::A : net.form;
+    const NetworkForm form = FeedbackForm(net);
     const BasicRatio<T> zf = FeedbackImpedance(form, parts);
     // Z0 = z/zd: R0, or R0 + 1/(sC0) = (1 + sR0C0)/(sC0).
     P z{parts[ElementKind::R0]};
@@ -330,13 +283,8 @@ BasicRatio<T> InvertingTransfer(const BuiltNetwork& net, const PartValues<T>& pa
     return {a * num, a * q + (q + p) * P{T(1), T(OpenLoopPoleUs(net.opAmp, a))}};
 }
 
-std::string Line(std::string_view name, const std::string& a, const std::string& b, const std::string& value) {
-    return std::string(name) + " " + a + " " + b + " " + value + "\n";
-}
-
 std::string PartLine(const BuiltNetwork& net, ElementKind e, const std::string& a, const std::string& b) {
-    const double v = net.value(e);
-    return Line(ElementName(e), a, b, ShortestExactText(IsCapacitor(e) ? v / 1e6 : v));
+    return SpiceLine(e, a, b, net.value(e));
 }
 
 // A voltage-controlled source of the op-amp's gain from (plus − minus) to `out`.
@@ -346,18 +294,39 @@ std::string OpAmpNetlist(const OpAmp& opAmp, const std::string& plus, const std:
     // A0 into 1 Ω and a capacitor of τ seconds, buffered: A0/(1 + sτ) at the output.
     const double tauSeconds = OpenLoopPoleUs(opAmp) / 1e6;
     return "Eopa a_ol 0 " + plus + " " + minus + " " + ShortestExactText(OpenLoopGain(opAmp)) + "\n" +
-           Line("Ropa", "a_ol", "a_pole", "1") + Line("Copa", "a_pole", "0", ShortestExactText(tauSeconds)) + "Ebuf " +
+           SpiceLine("Ropa", "a_ol", "a_pole", 1) + SpiceLine("Copa", "a_pole", "0", tauSeconds) + "Ebuf " +
            out + " 0 a_pole 0 1\n";
 }
 
 }  // namespace
 
+double OpenLoopGain(const OpAmp& opAmp) { return std::pow(10.0, opAmp.openLoopGainDb / 20); }
+
+double OpenLoopPoleUs(const OpAmp& opAmp, double openLoopGain) {
+    return openLoopGain / (2 * std::numbers::pi * opAmp.gainBandwidthHz) * 1e6;
+}
+double OpenLoopPoleUs(const OpAmp& opAmp) { return OpenLoopPoleUs(opAmp, OpenLoopGain(opAmp)); }
+
+void CheckOpAmp(const OpAmp& opAmp) {
+    if (opAmp.ideal) return;
+    const NumberLocale point{};
+    if (!(opAmp.openLoopGainDb > 0 && opAmp.openLoopGainDb <= kLargestOpenLoopGainDb)) {
+        throw EngineError("The op-amp's open-loop gain must lie between 0 dB and " +
+                          RenderNumber(kLargestOpenLoopGainDb, patterns::Whole, point) + " dB");
+    }
+    if (!(opAmp.gainBandwidthHz >= kSmallestGainBandwidthHz && opAmp.gainBandwidthHz <= kLargestGainBandwidthHz)) {
+        throw EngineError("The op-amp's gain-bandwidth product must lie between " +
+                          RenderNumber(kSmallestGainBandwidthHz, patterns::Whole, point) + " Hz and " +
+                          RenderNumber(kLargestGainBandwidthHz / 1e12, patterns::Whole, point) + " THz");
+    }
+}
+
 BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTimeConstants& tc) {
     CheckRequest(request);
-    CheckCurveForForm(request.stage == DesignKind::TwoStage ? NetworkForm::A : request.form, tc);
+    CheckCurveForForm(FeedbackForm(request.stage, request.form), tc);
     BuiltNetwork net;
     net.kind = request.stage;
-    net.form = request.stage == DesignKind::TwoStage ? NetworkForm::A : request.form;
+    net.form = FeedbackForm(request.stage, request.form);
     net.highFrequencyZero = request.highFrequencyZero;
     net.opAmp = request.opAmp;
     net.curve = request.curve;
@@ -379,7 +348,7 @@ BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTim
         if (!net.has(ElementKind::Cout)) net.set(ElementKind::Cout, kIecAmendmentUs / *request.rl);
     }
     for (const ElementKind e : kAllElements) {
-        if (net.has(e)) CheckPart(e, net.value(e));
+        if (net.has(e)) CheckDesignedPartValue(e, net.value(e));
     }
     return net;
 }
@@ -408,17 +377,20 @@ StageFigures ActiveStageFigures(const BuiltNetwork& network) {
     const bool blocked = network.has(ElementKind::C0) || network.has(ElementKind::Cout);
     BuiltNetwork alone = network;
     alone.source.reset();
-    const Ratio transfer = ActiveStageTransfer(alone);
-    const double midband = std::abs(Evaluate(transfer, kMidbandHz));
-    if (!std::isfinite(midband) || !(midband > 0)) throw EngineError("The stage's gain at 1 kHz cannot be worked out");
-    figures.gain1kHzDb = 20 * std::log10(midband);
-    const double level = std::abs(Evaluate(transfer, blocked ? 20 : 0));
-    if (!std::isfinite(level) || !(level > 0)) throw EngineError("The stage's gain at DC cannot be worked out");
-    figures.gainDcDb = 20 * std::log10(level);
+    const Ratio h = ActiveStageTransfer(alone);
+    const auto gainDb = [&h](double hz, const char* where) {
+        const double level = std::abs(Evaluate(h, hz));
+        if (!std::isfinite(level) || !(level > 0)) {
+            throw EngineError(std::string("The stage's gain at ") + where + " cannot be worked out");
+        }
+        return 20 * std::log10(level);
+    };
+    figures.gainDcDb = gainDb(blocked ? 20 : 0, "DC");
+    figures.gain1kHzDb = gainDb(kReferenceHz, "1 kHz");
     if (network.kind == DesignKind::Inverting) return figures;
     // The zeros of 1 + Zf/R0, C0 a short: a network with as many poles as zeros (the two-stage's
     // (R1 ∥ C1) + R2) adds none, one with a pole more adds one, the smallest time constant.
-    const NetworkForm form = network.kind == DesignKind::TwoStage ? NetworkForm::A : network.form;
+    const NetworkForm form = FeedbackForm(network);
     const Ratio zf = FeedbackImpedance(form, network);
     const Polynomial zeros = network.value(ElementKind::R0) * zf.den + zf.num;
     if (zeros.Degree() > zf.num.Degree()) {
@@ -445,7 +417,7 @@ std::string ActiveStageNetlist(const BuiltNetwork& network) {
         lines += FeedbackNetlist(network.form, network, "a_minus", opamp, "a_zf");
         lines += OpAmpNetlist(network.opAmp, "0", "a_minus", opamp);
     } else {
-        const NetworkForm form = network.kind == DesignKind::TwoStage ? NetworkForm::A : network.form;
+        const NetworkForm form = FeedbackForm(network);
         lines += OpAmpNetlist(network.opAmp, "in", "a_minus", opamp);
         lines += FeedbackNetlist(form, network, opamp, "a_minus", "a_zf");
         std::string r0End = "0";

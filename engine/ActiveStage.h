@@ -36,9 +36,32 @@ inline CurveTimeConstants StageTimeConstants(const CurveChoice& curve, double re
     return {row.shelfUs > 0 ? row.shelfUs : realisedShelfUs, row.turnoverUs, row.trebleUs};
 }
 
+// The feedback network a stage is built with: two stages always take form A, whatever was asked.
+constexpr NetworkForm FeedbackForm(DesignKind stage, NetworkForm asked) {
+    return stage == DesignKind::TwoStage ? NetworkForm::A : asked;
+}
+inline NetworkForm FeedbackForm(const BuiltNetwork& network) { return FeedbackForm(network.kind, network.form); }
+
+// What an op-amp's figures may be: far beyond any op-amp, and still short of where a stage's
+// levels would overflow.
+inline constexpr double kLargestOpenLoopGainDb = 300;
+inline constexpr double kSmallestGainBandwidthHz = 1;
+inline constexpr double kLargestGainBandwidthHz = 1e12;  // 1 THz
+// Throws EngineError ("The op-amp's open-loop gain must lie between 0 dB and 300 dB", "The op-amp's
+// gain-bandwidth product must lie between 1 Hz and 1 THz") for a real op-amp outside them; an ideal
+// one passes whatever figures it keeps for when it is made real.
+void CheckOpAmp(const OpAmp& opAmp);
+
+// The single-pole op-amp's open-loop gain A0 as a ratio, and its pole's time constant in µs: the
+// gain A0/(1 + sτ) falls to 1 at the gain-bandwidth product.
+double OpenLoopGain(const OpAmp& opAmp);
+double OpenLoopPoleUs(const OpAmp& opAmp, double openLoopGain);
+double OpenLoopPoleUs(const OpAmp& opAmp);
+
 // Every element of the stage, in circuit, with the request's kind, form, op-amp and curve. Throws
 // EngineError with a message for the user for a gain, scale or combination that cannot be built.
 // The design itself needs only the curve's time constants; the request's curve picks them from the table.
+// Checks every typed value and every value it works out (CheckOpAmp, CheckDesignedPartValue).
 BuiltNetwork DesignActiveStage(const ActiveStageRequest& request, const CurveTimeConstants& tc);
 inline BuiltNetwork DesignActiveStage(const ActiveStageRequest& request) {
     return DesignActiveStage(request, StageTimeConstants(request.curve, request.realisedShelfUs));
@@ -55,8 +78,8 @@ Ratio ActiveStageTransfer(const BuiltNetwork& network);
 
 // The stage's figures beside the accuracy report, of the stage itself from an ideal source.
 struct StageFigures {
-    double gain1kHzDb = 0;              // the stage as designed, from an ideal source
-    double gainDcDb = 0;                // the stage as built at 0 Hz (20 Hz where C0 or Cout block DC)
+    double gain1kHzDb = 0;              // the stage as built at 1 kHz
+    double gainDcDb = 0;                // the same at 0 Hz (20 Hz where C0 or Cout block DC)
     std::optional<double> extraZeroHz;  // the non-inverting stage's second zero, where it has one
 };
 StageFigures ActiveStageFigures(const BuiltNetwork& network);

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "engine/Formats.h"
+#include "engine/SpiceLine.h"
 
 namespace riaa {
 
@@ -65,10 +66,10 @@ std::string CartridgeNetlist(const Cartridge& cartridge, const std::string& node
     const bool hasResistance = cartridge.resistance != 0;
     // The node between the coil's inductance and its resistance, named so that no caller's node can be it.
     const std::string inner = hasResistance ? node + "_coil" : node;
-    text += "Lcart emf " + inner + " " + ShortestExactText(cartridge.inductanceMh / 1e3) + "\n";
-    if (hasResistance) text += "Rcart " + inner + " " + node + " " + ShortestExactText(cartridge.resistance) + "\n";
-    text += "Rload " + node + " 0 " + ShortestExactText(cartridge.loadResistance) + "\n";
-    if (cartridge.loadCapacitancePf != 0) text += "Cload " + node + " 0 " + ShortestExactText(cartridge.loadCapacitancePf / 1e12) + "\n";
+    text += SpiceLine("Lcart", "emf", inner, cartridge.inductanceMh / 1e3);
+    if (hasResistance) text += SpiceLine("Rcart", inner, node, cartridge.resistance);
+    text += SpiceLine("Rload", node, "0", cartridge.loadResistance);
+    if (cartridge.loadCapacitancePf != 0) text += SpiceLine("Cload", node, "0", cartridge.loadCapacitancePf / 1e12);
     return text;
 }
 

@@ -1,7 +1,5 @@
 #include "engine/Circuits.h"
 
-#include "engine/Network.h"
-
 namespace riaa {
 
 namespace {
@@ -12,23 +10,23 @@ using S = BranchShape;
 const std::array<CircuitRow, kCircuitCount> kCircuits{{
     {"Low-Pass 50Hz", 0, 0, R1Relation::TimeConstant, 3180,
      {S::Single, {E::R1}}, {S::Single, {E::C1}},
-     {{3180}, 1}, {}},
+     {{3180}, 1}, {}, false},
     {"Low-Pass 2122Hz", 0, 0, R1Relation::TimeConstant, 75,
      {S::Single, {E::R1}}, {S::Single, {E::C1}},
-     {{75}, 1}, {}},
+     {{75}, 1}, {}, false},
     {"Shelving 50Hz to 500Hz", 0, 318, R1Relation::MultipleOfR2, 9,
      {S::Single, {E::R1}}, {S::Series, {E::R2, E::C1}},
-     {{3180}, 1}, {{318}, 1}},
+     {{3180}, 1}, {{318}, 1}, false},
     // R2/R1 = 3.244 puts the pole at 74.93 µs: the circuit's own small error, which the page shows.
     {"Shelving 500Hz to 2122Hz", 0, 318, R1Relation::FractionOfR2, 3.244,
      {S::Parallel, {E::R2, E::C1}}, {S::Single, {E::R1}},
-     {{75}, 1}, {{318}, 1}},
+     {{75}, 1}, {{318}, 1}, false},
     {"Complete RIAA Eq (version 1)", 2.916, 318, R1Relation::TimeConstant, 2187,
      {S::Single, {E::R1}}, {S::SeriesBesideThird, {E::R2, E::C1, E::C2}},
-     {{75, 3180}, 2}, {{318}, 1}},
+     {{75, 3180}, 2}, {{318}, 1}, true},
     {"Complete RIAA Eq (version 2)", 2.916, kVersion2ShelfTimeConstant, R1Relation::TimeConstant, 2937,
      {S::Single, {E::R1}}, {S::ParallelThenThird, {E::R2, E::C2, E::C1}},
-     {{75, 3180}, 2}, {{318}, 1}},
+     {{75, 3180}, 2}, {{318}, 1}, true},
 }};
 
 std::array<double, kElementCount> DeriveFromC1(CircuitKind circuit, double c1) {
@@ -62,6 +60,13 @@ double C1ForElement(CircuitKind circuit, ElementKind element, double value) {
         default: break;
     }
     return value;
+}
+
+ZeroOhms ZeroOhmsFor(const BuiltNetwork& network, ElementKind element) {
+    if (network.kind != DesignKind::Passive || IsCapacitor(element) || element == E::RL) return ZeroOhms::Refused;
+    const Branch& shunt = Row(network.circuit).shunt;
+    const bool wholeShunt = shunt.shape == S::Single && shunt.elements[0] == element;
+    return wholeShunt ? ZeroOhms::Refused : ZeroOhms::Wire;
 }
 
 std::string DesignCaption(const BuiltNetwork& network) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/BuiltNetwork.h"
+#include "engine/Formats.h"
 #include "engine/Kinds.h"
 
 namespace riaa {
@@ -42,6 +43,10 @@ struct TimeConstants {
     std::size_t count = 0;
 };
 
+// R2·C1 of the second complete network, in µs: with R1·C1 = 2937 µs and C1/C2 = 2.916 it puts the
+// network's zero at 318 µs and its poles at 3180 µs and 75 µs.
+inline constexpr double kVersion2ShelfTimeConstant = 318.0 - 3180.0 * 75.0 / 2937.0;
+
 struct CircuitRow {
     std::string_view caption;
     double c1PerC2;           // C2 = C1 / c1PerC2; 0 where the circuit has no C2
@@ -52,6 +57,7 @@ struct CircuitRow {
     Branch shunt;   // from the output node to ground
     TimeConstants targetPoles;
     TimeConstants targetZeros;
+    bool aimsAtCurve;  // measured against the replay curve, not against its own poles and zeros
 };
 
 extern const std::array<CircuitRow, kCircuitCount> kCircuits;
@@ -65,6 +71,17 @@ inline bool HasElement(const CircuitRow& row, ElementKind element) {
         default: return true;
     }
 }
+
+// Whether the design is measured against the replay curve: the active stages and the circuits whose
+// row says so; the other sections against their own poles and zeros.
+inline bool AimsAtReplayCurve(const BuiltNetwork& network) {
+    return network.kind != DesignKind::Passive || Row(network.circuit).aimsAtCurve;
+}
+
+// Whether the element may be 0 Ω, a wire: a resistor of a passive network other than RL, unless it
+// alone is the shunt and would short the output. Around an op-amp every element sets a gain or a
+// time constant, and a capacitor of 0 is none.
+ZeroOhms ZeroOhmsFor(const BuiltNetwork& network, ElementKind element);
 
 // C2, R1 and R2 of the circuit at this C1 (C2 and R2 are 0 where the circuit lacks them), indexed
 // by ElementKind; the C1 slot holds C1 and the RL and Rs slots stay 0. R1 is uncorrected.

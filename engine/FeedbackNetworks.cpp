@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/Formats.h"
+#include "engine/SpiceLine.h"
 
 namespace riaa {
 
@@ -65,10 +66,6 @@ FeedbackValues UnitDesign(NetworkForm form, const CurveTimeConstants& tc) {
 
 FeedbackValues Scaled(const FeedbackValues& unit, double k) {
     return {unit.R1 * k, unit.C1 / k, unit.R2 * k, unit.C2 / k};
-}
-
-std::string Line(ElementKind element, const std::string& a, const std::string& b, double value) {
-    return std::string(ElementName(element)) + " " + a + " " + b + " " + ShortestExactText(value) + "\n";
 }
 
 }  // namespace
@@ -138,37 +135,36 @@ std::string FeedbackNetlist(NetworkForm form, const BuiltNetwork& network, const
                             const std::string& to, const std::string& nodePrefix) {
     const double r1 = network.value(ElementKind::R1);
     const double r2 = network.value(ElementKind::R2);
-    // Divided, not multiplied by 1e-6: 100 µF then reads as 1e-04, not 9.999999999999999e-05.
-    const double c1 = network.value(ElementKind::C1) / 1e6;
-    const double c2 = network.value(ElementKind::C2) / 1e6;
+    const double c1 = network.value(ElementKind::C1);
+    const double c2 = network.value(ElementKind::C2);
     const bool hasC2 = network.has(ElementKind::C2);
     const std::string mid = nodePrefix + "1";
     std::string lines;
     // The pair R2 ∥ C2 sits between the same two nodes in every form but D's.
     const auto r2c2 = [&](const std::string& a, const std::string& b) {
-        lines += Line(ElementKind::R2, a, b, r2);
-        if (hasC2) lines += Line(ElementKind::C2, a, b, c2);
+        lines += SpiceLine(ElementKind::R2, a, b, r2);
+        if (hasC2) lines += SpiceLine(ElementKind::C2, a, b, c2);
     };
     switch (form) {
         case NetworkForm::A:
-            lines += Line(ElementKind::R1, from, mid, r1);
-            lines += Line(ElementKind::C1, from, mid, c1);
+            lines += SpiceLine(ElementKind::R1, from, mid, r1);
+            lines += SpiceLine(ElementKind::C1, from, mid, c1);
             r2c2(mid, to);
             break;
         case NetworkForm::B:
-            lines += Line(ElementKind::R1, from, to, r1);
-            lines += Line(ElementKind::C1, from, mid, c1);
+            lines += SpiceLine(ElementKind::R1, from, to, r1);
+            lines += SpiceLine(ElementKind::C1, from, mid, c1);
             r2c2(mid, to);
             break;
         case NetworkForm::C:
-            lines += Line(ElementKind::C1, from, to, c1);
-            lines += Line(ElementKind::R1, from, mid, r1);
+            lines += SpiceLine(ElementKind::C1, from, to, c1);
+            lines += SpiceLine(ElementKind::R1, from, mid, r1);
             r2c2(mid, to);
             break;
         case NetworkForm::D:
             r2c2(from, to);
-            lines += Line(ElementKind::R1, from, mid, r1);
-            lines += Line(ElementKind::C1, mid, to, c1);
+            lines += SpiceLine(ElementKind::R1, from, mid, r1);
+            lines += SpiceLine(ElementKind::C1, mid, to, c1);
             break;
     }
     return lines;

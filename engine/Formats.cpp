@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -132,6 +133,18 @@ std::string FormatCapacitance(double x, const NumberLocale& locale) {
     return RenderNumber(x * 1'000'000, UpToThree, locale) + " pF";
 }
 
+std::string FormatPartValue(ElementKind element, double value, const NumberLocale& locale) {
+    return IsCapacitor(element) ? FormatCapacitance(value, locale) : FormatResistance(value, locale);
+}
+
+std::string FormatPartValueWithUnit(ElementKind element, double value, const NumberLocale& locale) {
+    const std::string text = FormatPartValue(element, value, locale);
+    if (IsCapacitor(element)) return text;
+    // "47 k" takes the unit straight after its prefix, "470" after a blank.
+    const bool prefix = !text.empty() && std::isalpha(static_cast<unsigned char>(text.back()));
+    return text + (prefix ? "" : " ") + std::string(kOhmSign);
+}
+
 std::string FormatDecibels(double x, const NumberLocale& locale) {
     using namespace patterns;
     const double magnitude = std::fabs(x);
@@ -186,17 +199,62 @@ std::string ShortestExactFixedText(double value) {
     return std::string(buffer.data(), written.ptr);
 }
 
-void CheckPartValue(bool capacitor, double value, std::string_view name) {
-    const NumberLocale point{};
+namespace {
+
+const NumberLocale kPoint{};
+
+std::string CapacitorLimits() {
+    return RenderNumber(kSmallestCapacitorUf * 1e6, patterns::Whole, kPoint) + " pF and " +
+           RenderNumber(kLargestCapacitorUf, patterns::GroupedWhole, kPoint) + " \u00B5F";
+}
+
+std::string LargestResistor() {
+    return RenderNumber(kLargestResistorOhms / 1e12, patterns::UpToTwo, kPoint) + " T\u03A9";
+}
+
+void CheckLimits(bool capacitor, double value, std::string_view name, ZeroOhms zero) {
     if (capacitor) {
         if (value >= kSmallestCapacitorUf && value <= kLargestCapacitorUf) return;
-        throw EngineError(std::string(name) + " must lie between " +
-                          RenderNumber(kSmallestCapacitorUf * 1e6, patterns::Whole, point) + " pF and " +
-                          RenderNumber(kLargestCapacitorUf, patterns::GroupedWhole, point) + " \u00B5F");
+        throw EngineError(std::string(name) + " must lie between " + CapacitorLimits());
     }
+    if (zero == ZeroOhms::Refused && value <= 0) throw EngineError(std::string(name) + " must be greater than zero");
     if (value >= 0 && value <= kLargestResistorOhms) return;
-    throw EngineError(std::string(name) + " must lie between 0 \u03A9 and " +
-                      RenderNumber(kLargestResistorOhms / 1e12, patterns::UpToTwo, point) + " T\u03A9");
+    throw EngineError(std::string(name) + " must lie between 0 \u03A9 and " + LargestResistor());
+}
+
+// "%.4g" as printf writes it in the C locale, whatever locale the C library was given.
+std::string FourDigits(double value) {
+    std::array<char, 32> buffer{};
+    const auto written =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, 4);
+    return std::string(buffer.data(), written.ptr);
+}
+
+}  // namespace
+
+void CheckPartValue(ElementKind element, double value, ZeroOhms zero) {
+    CheckLimits(IsCapacitor(element), value, ElementName(element), zero);
+}
+
+void CheckPartValue(bool capacitor, double value, std::string_view name) {
+    CheckLimits(capacitor, value, name, ZeroOhms::Wire);
+}
+
+void CheckDesignedPartValue(ElementKind element, double value) {
+    const std::string name(ElementName(element));
+    if (!std::isfinite(value)) throw EngineError(name + " would not be a finite value");
+    const bool capacitor = IsCapacitor(element);
+    const std::string would = name + " would be " + FourDigits(value) + (capacitor ? " \u00B5F" : " \u03A9");
+    if (value <= 0) throw EngineError(would + ": not above 0");
+    if (capacitor && value < kSmallestCapacitorUf) {
+        throw EngineError(would + ": below " + RenderNumber(kSmallestCapacitorUf * 1e6, patterns::Whole, kPoint) +
+                          " pF");
+    }
+    if (capacitor && value > kLargestCapacitorUf) {
+        throw EngineError(would + ": above " + RenderNumber(kLargestCapacitorUf, patterns::GroupedWhole, kPoint) +
+                          " \u00B5F");
+    }
+    if (!capacitor && value > kLargestResistorOhms) throw EngineError(would + ": above " + LargestResistor());
 }
 
 double Power(double base, double exponent) { return std::exp(exponent * std::log(base)); }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/Kinds.h"
+
 namespace riaa {
 
 // The user's separators, read once by the window; UTF-8, so a separator may be several bytes.
@@ -65,6 +67,13 @@ std::string RenderNumber(double value, Pattern pattern, const NumberLocale& loca
 std::string FormatResistance(double ohms, const NumberLocale& locale);
 std::string FormatCapacitance(double microfarads, const NumberLocale& locale);
 std::string FormatDecibels(double decibels, const NumberLocale& locale);
+// The ohm sign, UTF-8: the unit every resistance is read in.
+inline constexpr std::string_view kOhmSign = "\u03A9";
+// A part's value as its field shows it: FormatCapacitance for a capacitor, else FormatResistance.
+std::string FormatPartValue(ElementKind element, double value, const NumberLocale& locale);
+// The same with the resistor's unit: "47 k\u03A9" straight after a prefix letter, "470 \u03A9" after a
+// blank; a capacitance carries its own ("10 nF").
+std::string FormatPartValueWithUnit(ElementKind element, double value, const NumberLocale& locale);
 
 // A plus sign before the text of a value above zero, unless the text shows no digit but zeros.
 std::string WithPlusSign(double value, std::string rendered);
@@ -86,15 +95,24 @@ std::string ShortestExactText(double value);
 std::string ShortestExactFixedText(double value);
 
 // What a part can be. Beyond this a value is a slip of the exponent, and the values derived from it
-// would be printed with hundreds of digits. Capacitances in µF, like every capacitance of ours; a
-// resistor may be a wire.
+// would be printed with hundreds of digits. Capacitances in µF, like every capacitance of ours.
 inline constexpr double kSmallestCapacitorUf = 1e-6;  // 1 pF
 inline constexpr double kLargestCapacitorUf = 1e4;    // 10,000 µF
 inline constexpr double kLargestResistorOhms = 1e12;  // 1 TΩ
 
-// Throws EngineError naming the part ("C1 must lie between 1 pF and 10,000 µF", "Rs must lie
-// between 0 Ω and 1 TΩ") for a value outside these limits or not finite.
+// Whether a resistor of 0 Ω is a part: a wire where the network lets one stand (a passive network's
+// Rs, or an R1 that is not its whole shunt), no part around an op-amp, where each sets a gain.
+enum class ZeroOhms { Refused, Wire };
+
+// A value typed for an element: throws EngineError naming it ("C1 must lie between 1 pF and
+// 10,000 µF", "Rs must lie between 0 Ω and 1 TΩ", "R0 must be greater than zero") for a value
+// outside these limits or not finite.
+void CheckPartValue(ElementKind element, double value, ZeroOhms zero);
+// The same for a part the caller names, 0 Ω a wire: for callers that do not name the element yet.
 void CheckPartValue(bool capacitor, double value, std::string_view name);
+// A value a design worked out, against the same limits: throws EngineError saying what the element
+// would be and why no part can be it ("R3 would be 2e+12 Ω: above 1 TΩ"); 0 is never a designed part.
+void CheckDesignedPartValue(ElementKind element, double value);
 
 // base raised to exponent as e^(exponent * ln base); base must be positive.
 double Power(double base, double exponent);

@@ -37,6 +37,10 @@ constexpr bool IsCapacitor(ElementKind element) {
            element == ElementKind::C3 || element == ElementKind::Cout;
 }
 
+// Whether the element is a part the designer buys: Rs is the source's and RL the next stage's input,
+// in circuit to be reckoned with, never on a parts list.
+constexpr bool IsBoughtPart(ElementKind element) { return element != ElementKind::Rs && element != ElementKind::RL; }
+
 // The element's name everywhere: on the pages, on the command line, in JSON and in netlists.
 constexpr std::string_view ElementName(ElementKind element) {
     constexpr std::array<std::string_view, kPartCount> kNames{"C1", "C2", "R1", "R2", "RL", "Rs",

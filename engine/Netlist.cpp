@@ -6,15 +6,11 @@
 #include "engine/Cartridge.h"
 #include "engine/Circuits.h"
 #include "engine/Formats.h"
+#include "engine/SpiceLine.h"
 
 namespace riaa {
 
 namespace {
-
-std::string SpiceValue(const BuiltNetwork& network, ElementKind element) {
-    const double value = network.value(element);
-    return ShortestExactText(IsCapacitor(element) ? value / 1e6 : value);
-}
 
 struct NetlistWriter {
     const BuiltNetwork& network;
@@ -22,7 +18,7 @@ struct NetlistWriter {
     int internalNodes = 0;
 
     void Element(ElementKind e, const std::string& from, const std::string& to) {
-        text += std::string(ElementName(e)) + " " + from + " " + to + " " + SpiceValue(network, e) + "\n";
+        text += SpiceLine(e, from, to, network.value(e));
     }
 
     void BranchLines(const Branch& branch, const std::string& from, const std::string& to) {
@@ -60,7 +56,7 @@ struct NetlistWriter {
 std::string ValuesComment(const BuiltNetwork& network) {
     std::string text;
     for (const ElementKind e : kAllElements) {
-        if (!network.has(e) || e == ElementKind::Rs || e == ElementKind::RL) continue;
+        if (!network.has(e) || !IsBoughtPart(e)) continue;
         text += text.empty() ? "* " : ", ";
         text += std::string(ElementName(e)) + " = " + ShortestExactText(network.value(e)) + (IsCapacitor(e) ? " uF" : " ohm");
     }

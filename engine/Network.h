@@ -38,10 +38,6 @@ struct CalculationResult {
     NetworkWarning warning = NetworkWarning::None;
 };
 
-// R2·C1 of the second complete network, in µs: with R1·C1 = 2937 µs and C1/C2 = 2.916 it puts the
-// network's zero at 318 µs and its poles at 3180 µs and 75 µs.
-inline constexpr double kVersion2ShelfTimeConstant = 318.0 - 3180.0 * 75.0 / 2937.0;
-
 // Derives C2, R1 and R2 from the circuit's remembered C1, corrects R1 for Rs and RL, tests the
 // result and rounds to standard resistors if asked. Throws DivisionByZeroError or OverflowError
 // (leaving the state as it was) when the values cannot be computed.

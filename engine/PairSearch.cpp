@@ -86,4 +86,8 @@ std::string CapacitorPairText(const PartPair& pair, const NumberLocale& locale) 
     return PairText(pair, [&locale](double microfarads) { return CapacitorText(microfarads, locale); });
 }
 
+std::string PartPairText(ElementKind element, const PartPair& pair, const NumberLocale& locale) {
+    return IsCapacitor(element) ? CapacitorPairText(pair, locale) : ResistorPairText(pair, locale);
+}
+
 }  // namespace riaa

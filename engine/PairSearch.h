@@ -26,5 +26,7 @@ std::optional<PartPair> FindBestPair(double target, const PartSeries& series);
 std::string ResistorPairText(const PartPair& pair, const NumberLocale& locale);
 // "3.3n+120p", "1.5+470n" (µF, n and p for nano and pico, a bare number in µF).
 std::string CapacitorPairText(const PartPair& pair, const NumberLocale& locale);
+// The one of the two that the element's field takes.
+std::string PartPairText(ElementKind element, const PartPair& pair, const NumberLocale& locale);
 
 }  // namespace riaa

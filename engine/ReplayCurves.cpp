@@ -61,7 +61,6 @@ void CancelCommonOrigin(Ratio& h) {
     }
 }
 
-constexpr double kMidHz = 1000;
 // Where a curve that keeps rising towards 0 Hz is read for its bass.
 constexpr double kLowHz = 20;
 
@@ -108,13 +107,13 @@ Ratio CurveFunction(const CurveChoice& choice) {
 
 double CurveLevelDb(const CurveChoice& choice, double hz) {
     const Ratio h = CurveFunction(choice);
-    return 10 * std::log10(PowerRatio(h, MakeFrequency(hz)) / PowerRatio(h, MakeFrequency(kMidHz)));
+    return 10 * std::log10(PowerRatio(h, MakeFrequency(hz)) / PowerRatio(h, MakeFrequency(kReferenceHz)));
 }
 
 double CurveLowToMidRatio(const CurveChoice& choice) {
     const bool flatAtZero = CurveRow(choice).shelfUs != 0 && !choice.iecAmendment;
     const Ratio h = CurveFunction(choice);
-    return std::sqrt(PowerRatio(h, MakeFrequency(flatAtZero ? 0 : kLowHz)) / PowerRatio(h, MakeFrequency(kMidHz)));
+    return std::sqrt(PowerRatio(h, MakeFrequency(flatAtZero ? 0 : kLowHz)) / PowerRatio(h, MakeFrequency(kReferenceHz)));
 }
 
 }  // namespace riaa

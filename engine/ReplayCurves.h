@@ -21,6 +21,8 @@ struct ReplayCurve {
     double trebleUs;                             // the treble pole; 0 where the curve has none
 };
 
+// Where every curve, gain and error is referred to: levels are read against 1 kHz.
+inline constexpr double kReferenceHz = 1000;
 inline constexpr double kIecAmendmentUs = 7950;
 inline constexpr double kZero3_18Us = 3.18;
 // Where an active stage puts the shelf of a curve that has none: 10 Hz.

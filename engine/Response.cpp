@@ -2,19 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "engine/ActiveStage.h"
 #include "engine/Cartridge.h"
 #include "engine/Circuits.h"
+#include "engine/ReplayCurves.h"
 #include "engine/TransferPolynomials.h"
 
 namespace riaa {
 
 namespace {
-
-// Ω·µF = µs, so angular frequencies are in radians per microsecond throughout.
-double RadiansPerMicrosecond(double hz) { return 2 * std::numbers::pi * hz * 1e-6; }
 
 // A pole and a zero that coincide cancel: the network then does not show either.
 void CancelCommonTimeConstants(std::vector<double>& poles, std::vector<double>& zeros) {
@@ -44,7 +41,7 @@ bool Finite(const Polynomial& p) {
 SourceFigures FiguresOf(const Cartridge& cartridge) {
     const Resonance resonance = CartridgeResonance(cartridge);
     const Ratio divider = CartridgeDivider(cartridge);
-    const double reference = LevelDb(divider, 1000);
+    const double reference = LevelDb(divider, kReferenceHz);
     return {resonance.hz, resonance.q, LevelDb(divider, 10'000) - reference, LevelDb(divider, 20'000) - reference};
 }
 
@@ -63,43 +60,6 @@ BuiltNetwork MakeBuiltNetwork(const NetworkState& state, CircuitKind circuit, co
     return network;
 }
 
-std::complex<double> NetworkTransfer(const BuiltNetwork& network, double hz) {
-    // Evaluated from the impedances directly rather than through the polynomials, so that the
-    // two ways of reading the network check each other in the tests.
-    const std::complex<double> s(0, RadiansPerMicrosecond(hz));
-    const auto z = [&](ElementKind e) -> std::complex<double> {
-        const double value = network.value(e);
-        return IsCapacitor(e) ? 1.0 / (s * value) : std::complex<double>(value);
-    };
-    const auto beside = [](std::complex<double> a, std::complex<double> b) { return a * b / (a + b); };
-    const auto branch = [&](const Branch& b) {
-        const auto& e = b.elements;
-        switch (b.shape) {
-            case BranchShape::Single: return z(e[0]);
-            case BranchShape::Series: return z(e[0]) + z(e[1]);
-            case BranchShape::Parallel: return beside(z(e[0]), z(e[1]));
-            case BranchShape::SeriesBesideThird: return beside(z(e[0]) + z(e[1]), z(e[2]));
-            case BranchShape::ParallelThenThird: return beside(z(e[0]), z(e[1])) + z(e[2]);
-        }
-        return z(e[0]);
-    };
-    const CircuitRow& row = Row(network.circuit);
-    std::complex<double> series = branch(row.series);
-    std::complex<double> shunt = branch(row.shunt);
-    if (network.has(ElementKind::Rs)) series += network.value(ElementKind::Rs);
-    if (network.has(ElementKind::RL)) shunt = beside(shunt, network.value(ElementKind::RL));
-    return shunt / (series + shunt);
-}
-
-std::complex<double> TargetTransfer(CircuitKind circuit, double hz) {
-    const CircuitRow& row = Row(circuit);
-    const std::complex<double> s(0, RadiansPerMicrosecond(hz));
-    std::complex<double> h = 1;
-    for (std::size_t i = 0; i < row.targetZeros.count; ++i) h *= 1.0 + s * row.targetZeros.us[i];
-    for (std::size_t i = 0; i < row.targetPoles.count; ++i) h /= 1.0 + s * row.targetPoles.us[i];
-    return h;
-}
-
 std::vector<double> ErrorBandFrequencies(int points) {
     const int n = std::max(points, 2);
     const double step = std::log(kErrorBandHighHz / kErrorBandLowHz) / (n - 1);
@@ -115,23 +75,17 @@ std::string NegativePartMessage(std::string_view element) {
 }
 
 void CheckBuildable(const BuiltNetwork& network) {
-    const bool passive = network.kind == DesignKind::Passive;
-    // Where a resistor alone is the shunt of a passive network, zero would short the output.
-    const auto isWholeShunt = [&](ElementKind e) {
-        const Branch& shunt = Row(network.circuit).shunt;
-        return passive && shunt.shape == BranchShape::Single && shunt.elements[0] == e;
-    };
     for (const ElementKind e : kAllElements) {
         if (!network.has(e)) continue;
         const double value = network.value(e);
         const std::string name(ElementName(e));
         if (!std::isfinite(value)) throw EngineError(name + " must be a finite value");
         if (value < 0) throw EngineError(NegativePartMessage(name));
-        // Around an op-amp every element sets a gain or a time constant: none may be a wire.
-        if (value == 0 && (!passive || IsCapacitor(e) || e == ElementKind::RL || isWholeShunt(e))) {
+        if (value == 0 && ZeroOhmsFor(network, e) == ZeroOhms::Refused) {
             throw EngineError(name + " must be greater than zero");
         }
     }
+    if (network.kind != DesignKind::Passive) CheckOpAmp(network.opAmp);
     if (network.source) CheckCartridge(*network.source);
 }
 
@@ -151,8 +105,8 @@ AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points) {
     report.targetPolesUs = TimeConstantsOf(target.den);
     report.targetZerosUs = TimeConstantsOf(target.num);
 
-    report.lossAt1kHzDb = LevelDb(h, 1000);
-    const double reference = ErrorDb(h, target, 1000);
+    report.lossAt1kHzDb = LevelDb(h, kReferenceHz);
+    const double reference = ErrorDb(h, target, kReferenceHz);
 
     const std::vector<double> grid = ErrorBandFrequencies(points);
     report.errorCurve.resize(grid.size());

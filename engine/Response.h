@@ -1,7 +1,6 @@
 // A design as built against its target: the accuracy report over 20 Hz to 20 kHz, from its rational function.
 #pragma once
 
-#include <complex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,14 +14,6 @@ namespace riaa {
 // The passive network that a calculation left in the state, with Rs and RL in circuit as the
 // options include them.
 BuiltNetwork MakeBuiltNetwork(const NetworkState& state, CircuitKind circuit, const CalculationOptions& options);
-
-// Vout/Vin of a passive network at hz > 0, with Rs in series before the input and RL from the
-// output to ground when present; evaluated from the impedances directly.
-std::complex<double> NetworkTransfer(const BuiltNetwork& network, double hz);
-
-// The response a passive circuit's design relations aim at: unity at 0 Hz, its poles and zeros at
-// the circuit's target time constants.
-std::complex<double> TargetTransfer(CircuitKind circuit, double hz);
 
 struct ErrorPoint {
     double hz = 0;
@@ -64,7 +55,8 @@ std::vector<double> ErrorBandFrequencies(int points);
 // Throws EngineError (with a message for the user) for a design that cannot be built: an element
 // that is zero, negative or not finite ("This network cannot be built: R1 is negative", "C1 must be
 // greater than zero"), and OverflowError for parts so far out of scale that the levels overflow.
-// A zero resistor of a passive network is a wire and fine, except where it alone would short the output.
+// A zero resistor of a passive network is a wire and fine, except where it alone would short the output
+// (ZeroOhmsFor); an active stage's op-amp must pass CheckOpAmp.
 AccuracyReport EvaluateAccuracy(const BuiltNetwork& network, int points = kErrorCurvePoints);
 
 // The checks of EvaluateAccuracy on the parts alone.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "engine/PartSeries.h"
+#include "engine/PreferredNumbers.h"
 
 namespace riaa {
 

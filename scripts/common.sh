@@ -21,7 +21,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev libjpeg62-turbo-dev fonts-liberation libcli11-dev nlohmann-json3-dev libeigen3-dev)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang lld libclang-rt-14-dev xvfb xauth x11-utils desktop-file-utils appstream dpkg-dev file ngspice)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang lld libclang-rt-14-dev xvfb xauth x11-utils desktop-file-utils appstream dpkg-dev file ngspice poppler-utils)
 
 # configure_and_build DIR [cmake options...]: configures once, then builds incrementally.
 configure_and_build() {

@@ -18,6 +18,7 @@
 #include "common/Fonts.h"
 #include "graph/GraphPage.h"
 #include "KAQ2_RIAA.h"
+#include "noise/NoisePage.h"
 #include "accuracy/AccuracyPage.h"
 #include "active/ActiveStagePage.h"
 #include "windows/About1.h"
@@ -82,6 +83,10 @@ int main(int argc, char* argv[]) {
     settling.restart();
     while (settling.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
     saved = window.grab().save(path("accuracy-stage.png")) && saved;
+    // The same stage's noise behind that cartridge.
+    window.Noise1Click();
+    QApplication::processEvents();
+    saved = window.grab().save(path("noise-page.png")) && saved;
 
     TAboutBox about;
     saved = about.grab().save(path("about.png")) && saved;

@@ -21,6 +21,8 @@
 #include "common/Hints.h"
 #include "file/DesignFiles.h"
 #include "graph/GraphPage.h"
+#include "noise/NoisePage.h"
+#include "noise/UserOpAmps.h"
 #include "parts/PartsPage.h"
 #include "session/DesignSession.h"
 
@@ -119,6 +121,9 @@ void TRiaaForm::buildFrame() {
         {&TRiaaForm::ActiveStage1, "ActiveStage1", QStringLiteral("Active stage"),
          QStringLiteral("Active stage | A non-inverting, inverting or two-stage op-amp design for the curve"),
          &TRiaaForm::ActiveStage1Click},
+        {&TRiaaForm::Noise1, "Noise1", QStringLiteral("Noise"),
+         QStringLiteral("Noise | How quiet the design is behind its source, and how much it takes before it clips"),
+         &TRiaaForm::Noise1Click},
         {&TRiaaForm::About1, "About1", QStringLiteral("About..."), QString(), &TRiaaForm::About1Click},
     };
     for (const MenuCommand& command : commands) {
@@ -196,6 +201,8 @@ void TRiaaForm::Parts1Click() { Notebook1->setCurrentWidget(PartsPage1); }
 
 void TRiaaForm::ActiveStage1Click() { Notebook1->setCurrentWidget(ActiveStagePage1); }
 
+void TRiaaForm::Noise1Click() { Notebook1->setCurrentWidget(NoisePage1); }
+
 // Every page but the graph's works on the one design in the session, which they observe; none of
 // them knows another. Built before FormCreate, whose first calculation they must see.
 void TRiaaForm::buildPages() {
@@ -212,6 +219,9 @@ void TRiaaForm::buildPages() {
     Notebook1->addWidget(PartsPage1);
     ActiveStagePage1 = new ActiveStagePage(*session_, Notebook1);
     Notebook1->addWidget(ActiveStagePage1);
+    UserOpAmps opAmps = ReadUserOpAmps();
+    NoisePage1 = new NoisePage(*session_, std::move(opAmps.rows), opAmps.problems, Notebook1);
+    Notebook1->addWidget(NoisePage1);
 }
 
 void TRiaaForm::FormShow() { CircuitPage->FormShow(); }

@@ -15,6 +15,7 @@ class CircuitPage;
 class DesignFiles;
 class DesignSession;
 class GraphPage;
+class NoisePage;
 class HintRouter;
 class PartsPage;
 class QAction;
@@ -57,6 +58,7 @@ public:
     void Accuracy1Click();
     void Parts1Click();
     void ActiveStage1Click();
+    void Noise1Click();
     void About1Click();
     void ShowApplicationHint(const QString& hint);
 
@@ -82,6 +84,7 @@ public:
     QAction* Accuracy1 = nullptr;
     QAction* Parts1 = nullptr;
     QAction* ActiveStage1 = nullptr;
+    QAction* Noise1 = nullptr;
     QAction* About1 = nullptr;
     QMenu* File1 = nullptr;
     QAction* FileNew1 = nullptr;
@@ -99,6 +102,7 @@ public:
     AccuracyPage* AccuracyPage1 = nullptr;
     PartsPage* PartsPage1 = nullptr;
     ActiveStagePage* ActiveStagePage1 = nullptr;
+    NoisePage* NoisePage1 = nullptr;
 
 
 protected:

@@ -354,7 +354,8 @@ TEST(DesignCli, HelpDocumentsEveryOptionWithAnExample) {
     for (const char* option : {"--circuit", "--c1", "--rs", "--rl", "--round", "--c2", "--stage", "--network", "--gain",
                                "--r0", "--rin", "--c0", "--hf", "--r3", "--a0", "--gbw", "--shelf", "--part", "--curve",
                                "--iec", "--zero-3.18us", "--against", "--curves", "--cartridge", "--load", "--tolerance",
-                               "--tolerance-cl", "--distribution", "--builds", "--netlist", "--json"}) {
+                               "--tolerance-cl", "--distribution", "--builds", "--netlist", "--json", "--design", "--save",
+                               "--bom"}) {
         // The option itself, not one whose name it begins (--tolerance in --tolerance-cl).
         const std::string example = "Example: " + std::string(option);
         bool found = false;
@@ -367,6 +368,119 @@ TEST(DesignCli, HelpDocumentsEveryOptionWithAnExample) {
     const Finished curves = Design({"--curves"});
     EXPECT_EQ(curves.status, 0);
     EXPECT_NE(curves.out.find("NAB 1949             NARTB"), std::string::npos) << curves.out;
+}
+
+// A scratch file's path, gone when the test ends.
+struct Scratch {
+    std::filesystem::path path;
+    explicit Scratch(const std::string& name)
+        : path(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {}
+    ~Scratch() { std::filesystem::remove(path); }
+};
+
+// What --save writes, --design reads back as the same run: the same table, the same JSON, the same bytes saved again.
+TEST(DesignFileCli, SaveThenDesignGivesTheSameOutput) {
+    const std::vector<std::vector<std::string>> designs = {
+        {"--circuit", "4", "--c1", "100n", "--rs", "1k", "--rl", "47k", "--round", "E96", "--c2", "33n+1.2n"},
+        {"--stage", "two-stage", "--r0", "1k", "--rl", "47k", "--iec", "--a0", "90", "--gbw", "3M"},
+        {"--stage", "non-inverting", "--r0", "390", "--c0", "100u", "--hf", "none", "--part", "R1=180k+22k",
+         "--cartridge", "500mH,1k", "--load", "47k,100p", "--tolerance", "1%,2%", "--tolerance-cl", "10%", "--builds",
+         "300", "--against", "RIAA+IEC"},
+    };
+    const Scratch saved("design_saved"), again("design_again");
+    for (const std::vector<std::string>& design : designs) {
+        for (const char* output : {"--json", "--netlist"}) {
+            const Finished run = Design(With(design, {output, "--save", saved.path.string()}));
+            ASSERT_EQ(run.status, 0) << run.err;
+            const Finished read = Design({output, "--design", saved.path.string(), "--save", again.path.string()});
+            ASSERT_EQ(read.status, 0) << read.err;
+            EXPECT_EQ(read.out, run.out) << design[0] << " " << output;
+            EXPECT_EQ(ReadFile(again.path), ReadFile(saved.path)) << design[0];
+        }
+        EXPECT_EQ(Design({"--design", saved.path.string()}).out, Design(design).out) << design[0];
+    }
+}
+
+// An option beside --design is the file with that field changed; a scale or a curve typed replaces the file's whole.
+TEST(DesignFileCli, OptionBesideDesignChangesIt) {
+    const std::vector<std::string> network = {"--circuit", "4", "--c1", "100n", "--rs", "1k", "--rl", "47k"};
+    const std::vector<std::string> stage = {"--stage", "two-stage", "--r0", "1k", "--rl", "47k", "--iec"};
+    struct Change {
+        std::vector<std::string> saved, beside, typed;
+    };
+    const std::vector<Change> changes = {
+        {network, {"--rl", "100k"}, {"--circuit", "4", "--c1", "100n", "--rs", "1k", "--rl", "100k"}},
+        {network, {"--rs", ""}, {"--circuit", "4", "--c1", "100n", "--rl", "47k"}},
+        {network, {"--stage", "inverting", "--rin", "10k"}, {"--stage", "inverting", "--rin", "10k"}},
+        {stage, {"--c1", "10n"}, {"--stage", "two-stage", "--c1", "10n", "--rl", "47k", "--iec"}},
+        {stage, {"--curve", "RIAA"}, {"--stage", "two-stage", "--r0", "1k", "--rl", "47k"}},
+        {stage, {"--circuit", "5"}, {"--circuit", "5", "--c1", "10n"}},
+    };
+    const Scratch saved("design_changed");
+    for (const Change& change : changes) {
+        ASSERT_EQ(Design(With(change.saved, {"--save", saved.path.string()})).status, 0);
+        const Finished run = Design(With({"--design", saved.path.string()}, change.beside));
+        ASSERT_EQ(run.status, 0) << change.beside[0] << " " << run.err;
+        EXPECT_EQ(run.out, Design(change.typed).out) << change.beside[0];
+    }
+}
+
+// A file that cannot be read, or written, is named with its problem on one line, status 2, nothing on stdout.
+TEST(DesignFileCli, BadFileExitsTwoNamingIt) {
+    const Scratch file("design_bad"), kept("design_kept");
+    ASSERT_EQ(Design({"--stage", "inverting", "--rin", "10k", "--save", file.path.string()}).status, 0);
+    const std::string good = ReadFile(file.path);
+    const auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::string name = file.path.string();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"{\"format\": \"mirelund-design\",\n", name + ": The design file is not JSON: line 2, column 1"},
+        {replaced("\"version\": 1", "\"version\": 2"), name + ": This design was saved in version 2 of the file"},
+        {replaced("\"network\": \"A\"", "\"network\": \"E\""), name + ": stage.network must be one of A, B, C, D"},
+        {replaced("\"scaleResistor\": \"10000\"", "\"scaleResistor\": \"2,2k\""),
+         name + ": stage.scaleResistor: '2,2k' has a comma"},
+        {replaced("\"gain\": \"35\"", "\"gain\": \"3x\""), name + ": stage.gain: '3x' is not a gain in dB"},
+        {"", "Cannot open " + name + ": the file is empty"},
+    };
+    for (const auto& [text, message] : cases) {
+        std::ofstream(file.path, std::ios::trunc) << text;
+        const Finished run = Design({"--design", name});
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_EQ(run.out, "") << message;
+        EXPECT_EQ(run.err.rfind("mirelund-design: " + message, 0), 0u) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    std::filesystem::remove(file.path);
+    EXPECT_EQ(Design({"--design", name}).err, "mirelund-design: Cannot open " + name + ": No such file or directory\n");
+    for (const char* option : {"--save", "--bom"}) {
+        const Finished run = Design({"--circuit", "4", "--c1", "10n", option, "/nonexistent/design"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "mirelund-design: Cannot save /nonexistent/design: No such file or directory\n");
+    }
+    // A run refused leaves the file it would have saved as it was.
+    std::ofstream(kept.path) << good;
+    EXPECT_EQ(Design({"--circuit", "4", "--c1", "0", "--save", kept.path.string()}).status, 2);
+    EXPECT_EQ(ReadFile(kept.path), good);
+}
+
+// A sum typed is bought as its parts; a design's value as the series' nearest, with the tolerance asked.
+TEST(DesignFileCli, BomRowsOfANetworkWithAPairSum) {
+    const Scratch bom("design_bom");
+    const Finished run = Design({"--circuit", "4", "--c1", "10n", "--part", "R1=200k+18k", "--round", "E24",
+                                 "--tolerance", "0.5%,5%", "--builds", "1", "--bom", bom.path.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, Design({"--circuit", "4", "--c1", "10n", "--part", "R1=200k+18k", "--round", "E24",
+                               "--tolerance", "0.5%,5%", "--builds", "1"}).out);
+    EXPECT_EQ(ReadFile(bom.path),
+              "Designator,Value,Exact,Series,Tolerance,Type,Quantity,Note\r\n"
+              "C1,10 nF,10 nF,exact,5 %,Film capacitor,2,\r\n"
+              "C2,3.429 nF,3.42936 nF,exact,5 %,Film capacitor,2,\r\n"
+              "R1a,200 k\u03A9,200 k\u03A9,E24,0.5 %,Metal film resistor,2,R1a and R1b in series make R1\r\n"
+              "R1b,18 k\u03A9,18 k\u03A9,E24,0.5 %,Metal film resistor,2,R1a and R1b in series make R1\r\n"
+              "R2,33 k\u03A9,31.8 k\u03A9,E24,0.5 %,Metal film resistor,2,\r\n");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "engine/ActiveStage.h"
 #include "engine/Formats.h"
+#include "engine/Response.h"
 
 using namespace riaa;
 
@@ -116,6 +117,7 @@ constexpr auto N = DesignKind::NonInverting;
 constexpr auto I = DesignKind::Inverting;
 constexpr auto T = DesignKind::TwoStage;
 constexpr auto At3 = HighFrequencyZero::At3_18us;
+using E = ElementKind;
 
 // Designs exact by construction: the curve (with the 3.18 µs zero where asked) to 1e-6 dB, the typed
 // gain at 1 kHz (At3_18us sets its own), the curve's DC to 1 kHz ratio in the DC gain, and the
@@ -155,7 +157,7 @@ TEST(ActiveStage, CorrectedDesignsAreExact) {
         const double dcDb = at3 ? 20 * std::log10(row.tc.bassUs * row.tc.trebleUs / (row.tc.zeroUs * 3.18))
                                 : row.r.gain1kHzDb + dcToMidDb;
         if (!at3) {
-            EXPECT_NEAR(LevelDb(h, 1000), row.r.gain1kHzDb, 1e-9) << name;
+            EXPECT_NEAR(ActiveStageFigures(net).gain1kHzDb, row.r.gain1kHzDb, 1e-9) << name;
         }
         // The coupling blocks DC, and its R3 share hides the stage's own A from these figures.
         if (row.r.curve.iecAmendment) continue;
@@ -228,6 +230,73 @@ TEST(ActiveStage, GainBandwidthLowersTheTopOctave) {
     }
 }
 
+// The single-pole op-amp in its closed form, Aol = A0/(1 + j·f·A0/GBW): the stage as built is then the
+// ideal stage's G with the loop's error, G/(1 + G/Aol) non-inverting and G/(1 + (1 − G)/Aol) inverting.
+TEST(ActiveStage, OpenLoopPoleFollowsFromTheGainBandwidth) {
+    struct Row {
+        DesignKind stage;
+        OpAmp opAmp;
+    };
+    const std::vector<Row> rows{
+        {N, {false, 100, 10e6}}, {N, {false, 60, 1e6}}, {I, {false, 100, 10e6}}, {I, {false, 40, 3e5}}};
+    for (const Row& row : rows) {
+        BuiltNetwork net =
+            DesignActiveStage({.stage = row.stage, .gain1kHzDb = 40, .highFrequencyZero = HighFrequencyZero::None}, kRiaa);
+        const Ratio ideal = ActiveStageTransfer(net);
+        net.opAmp = row.opAmp;
+        const Ratio real = ActiveStageTransfer(net);
+        const double a0 = std::pow(10, row.opAmp.openLoopGainDb / 20);
+        for (double hz : {20.0, 1000.0, 20'000.0, 200'000.0}) {
+            const std::complex<double> aol = a0 / (1.0 + std::complex<double>(0, hz * a0 / row.opAmp.gainBandwidthHz));
+            const std::complex<double> g = Evaluate(ideal, hz);
+            const std::complex<double> expected = g / (1.0 + (row.stage == N ? g : 1.0 - g) / aol);
+            EXPECT_LT(std::abs(Evaluate(real, hz) / expected - 1.0), 1e-9) << row.opAmp.openLoopGainDb << " dB at " << hz;
+        }
+    }
+}
+
+// An inverting stage draws current through the cartridge, worked out here from the impedances in SI
+// units: Vout = −Vth·(Zf/Zin)/(1 + (1 + Zf/Zin)/Aol), Zin = Zth + Rin (+ C0), Vth and Zth the loaded
+// cartridge's Thevenin equivalent.
+TEST(ActiveStage, InvertingStageBehindACartridgeWithARealOpAmp) {
+    using C = std::complex<double>;
+    struct Row {
+        NetworkForm form;
+        std::optional<double> c0;
+        OpAmp opAmp;
+        Cartridge cartridge;
+    };
+    const std::vector<Row> rows{
+        {NetworkForm::A, std::nullopt, {false, 100, 10e6}, {500, 1000, 47'000, 200}},
+        {NetworkForm::B, 10, {false, 80, 1e6}, {100, 600, 100'000, 470}},
+        {NetworkForm::A, 4.7, {}, {800, 0, 22'000, 0}},
+    };
+    for (const Row& row : rows) {
+        BuiltNetwork net = DesignActiveStage({.stage = I, .form = row.form, .gain1kHzDb = 30, .c0 = row.c0}, kRiaa);
+        net.opAmp = row.opAmp;
+        net.source = row.cartridge;
+        const Ratio h = ActiveStageTransfer(net);
+        const auto v = [&net](ElementKind e) { return net.value(e); };
+        for (double hz : {20.0, 1000.0, 10'000.0, 50'000.0}) {
+            const C jw(0, 2 * std::numbers::pi * hz);
+            const auto cap = [&jw](double uf) { return 1.0 / (jw * uf * 1e-6); };
+            const auto beside = [](C a, C b) { return a * b / (a + b); };
+            const C zc = row.cartridge.resistance + jw * row.cartridge.inductanceMh * 1e-3;
+            const double pf = row.cartridge.loadCapacitancePf;
+            const C zl = pf > 0 ? beside(row.cartridge.loadResistance, cap(pf * 1e-6)) : C(row.cartridge.loadResistance);
+            const C r2c2 = beside(v(E::R2), cap(v(E::C2)));
+            const C zf = row.form == NetworkForm::A ? beside(v(E::R1), cap(v(E::C1))) + r2c2
+                                                    : beside(v(E::R1), cap(v(E::C1)) + r2c2);
+            const C zin = beside(zc, zl) + v(E::Rin) + (row.c0 ? cap(*row.c0) : C(0));
+            const C a0 = std::pow(10, row.opAmp.openLoopGainDb / 20);
+            const C pole = jw * a0 / (2 * std::numbers::pi * row.opAmp.gainBandwidthHz);
+            const C aol = row.opAmp.ideal ? C(1e300) : a0 / (1.0 + pole);
+            const C expected = -zl / (zc + zl) * (zf / zin) / (1.0 + (1.0 + zf / zin) / aol);
+            EXPECT_LT(std::abs(Evaluate(h, hz) / expected - 1.0), 1e-9) << &row - rows.data() << " at " << hz;
+        }
+    }
+}
+
 TEST(ActiveStage, RefusesWhatCannotBeBuilt) {
     struct Row {
         ActiveStageRequest r;
@@ -272,7 +341,16 @@ TEST(ActiveStage, RefusesWhatCannotBeBuilt) {
         {{.gain1kHzDb = NAN}, kRiaa, "The gain at 1 kHz must be a finite value"},
         {{.gain1kHzDb = 7000}, kRiaa, "The gain at 1 kHz is too high to build"},
         {{.scale = -1}, kRiaa, "R0 must be greater than zero"},
+        {{.stage = I, .scale = 0}, kRiaa, "Rin must be greater than zero"},
+        {{.scaleByC1 = true, .scale = 2e4}, kRiaa, "C1 must lie between 1 pF and 10,000 \u00B5F"},
+        {{.opAmp = {false, 300.01, 1e7}}, kRiaa, "The op-amp's open-loop gain must lie between 0 dB and 300 dB"},
+        {{.opAmp = {false, 0, 1e7}}, kRiaa, "The op-amp's open-loop gain must lie between 0 dB and 300 dB"},
+        {{.opAmp = {false, 100, 0.999}}, kRiaa, "The op-amp's gain-bandwidth product must lie between 1 Hz and 1 THz"},
+        {{.opAmp = {false, 100, 1.001e12}}, kRiaa, "The op-amp's gain-bandwidth product must lie between 1 Hz and 1 THz"},
     };
+    for (const OpAmp edge : {OpAmp{false, 300, 1}, OpAmp{false, 1e-9, 1e12}, OpAmp{true, 1e6, 0}}) {
+        EXPECT_NO_THROW(DesignActiveStage({.opAmp = edge}, kRiaa)) << edge.openLoopGainDb;
+    }
     for (const Row& row : rows) {
         try {
             DesignActiveStage(row.r, row.tc);
@@ -280,6 +358,15 @@ TEST(ActiveStage, RefusesWhatCannotBeBuilt) {
         } catch (const EngineError& e) {
             EXPECT_EQ(e.what(), row.message);
         }
+    }
+    // An op-amp changed after the design is held to the same limits when the stage is evaluated.
+    BuiltNetwork built = DesignActiveStage({}, kRiaa);
+    built.opAmp = {false, 400, 1e7};
+    try {
+        EvaluateAccuracy(built);
+        ADD_FAILURE() << "400 dB";
+    } catch (const EngineError& e) {
+        EXPECT_STREQ(e.what(), "The op-amp's open-loop gain must lie between 0 dB and 300 dB");
     }
 }
 

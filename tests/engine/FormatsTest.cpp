@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "engine/Formats.h"
 
@@ -140,6 +141,44 @@ TEST(CheckPartValue, TakesWhatAPartCanBe) {
     for (double ohms : {-1e-9, kLargestResistorOhms * 1.001, nan}) {
         EXPECT_THROW(CheckPartValue(false, ohms, "R1"), EngineError) << ohms;
     }
+}
+
+// Named by its element, 0 Ω is a part only where the caller says a wire may stand.
+TEST(CheckPartValue, NamesTheElementAndTakesAWireOnlyWhereAllowed) {
+    struct Row {
+        ElementKind element;
+        double value;
+        ZeroOhms zero;
+        std::string message;  // empty: taken
+    };
+    const std::string between = " must lie between 0 \u03A9 and 1 T\u03A9";
+    const std::vector<Row> rows{
+        {ElementKind::Rs, 0, ZeroOhms::Wire, ""},
+        {ElementKind::R0, 0, ZeroOhms::Refused, "R0 must be greater than zero"},
+        {ElementKind::Rin, -1, ZeroOhms::Refused, "Rin must be greater than zero"},
+        {ElementKind::R2, -1, ZeroOhms::Wire, "R2" + between},
+        {ElementKind::R3, kLargestResistorOhms, ZeroOhms::Refused, ""},
+        {ElementKind::R3, kLargestResistorOhms * 1.001, ZeroOhms::Refused, "R3" + between},
+        {ElementKind::C0, kSmallestCapacitorUf, ZeroOhms::Refused, ""},
+        {ElementKind::Cout, kSmallestCapacitorUf * 0.999, ZeroOhms::Wire, "Cout must lie between 1 pF and 10,000 \u00B5F"},
+    };
+    for (const Row& row : rows) {
+        try {
+            CheckPartValue(row.element, row.value, row.zero);
+            EXPECT_EQ(row.message, "") << row.value;
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.what(), row.message) << row.value;
+        }
+    }
+}
+
+// The unit straight after a prefix letter, after a blank otherwise; a capacitance keeps its own.
+TEST(FormatPartValueWithUnit, PlacesTheOhmSign) {
+    EXPECT_EQ(FormatPartValueWithUnit(ElementKind::R1, 47'000, kPoint), "47 k\u03A9");
+    EXPECT_EQ(FormatPartValueWithUnit(ElementKind::RL, 2.2e6, kComma), "2,2 M\u03A9");
+    EXPECT_EQ(FormatPartValueWithUnit(ElementKind::R0, 470, kPoint), "470 \u03A9");
+    EXPECT_EQ(FormatPartValueWithUnit(ElementKind::C3, 0.0033, kPoint), "3.3 nF");
+    EXPECT_EQ(FormatPartValue(ElementKind::Cout, 10, kPoint), FormatCapacitance(10, kPoint));
 }
 
 TEST(Power, RaisesPositiveBases) {

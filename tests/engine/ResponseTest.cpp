@@ -11,6 +11,7 @@
 #include "engine/PartSums.h"
 #include "engine/PartSeries.h"
 #include "engine/Response.h"
+#include "tests/engine/DirectTransfer.h"
 
 using namespace riaa;
 

@@ -6,6 +6,7 @@
 
 #include "engine/Netlist.h"
 #include "engine/Response.h"
+#include "tests/engine/DirectTransfer.h"
 #include "SpiceRun.h"
 #include "engine/TransferPolynomials.h"
 #include "engine/ValueLists.h"

@@ -26,6 +26,7 @@
 #include "common/Fonts.h"
 #include "common/Hints.h"
 #include "common/PageControls.h"
+#include "common/UnitSigns.h"
 #include "engine/Netlist.h"
 #include "engine/ReplayCurves.h"
 #include "session/DesignSession.h"
@@ -34,8 +35,6 @@ namespace {
 
 using riaa::ElementKind;
 
-const QString kMicrofarads = QStringLiteral("\u00B5F");
-const QString kOhms = QStringLiteral("\u03A9");
 const QColor kMessageText(176, 0, 0);
 
 const QRect kPlotBoxDesign(288, 228, 336, 138);

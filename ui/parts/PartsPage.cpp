@@ -40,8 +40,7 @@ using riaa::IsCapacitor;
 // One part as the as-built fields read it: "27.4k", "3.3n".
 QString PartText(double value, ElementKind element, const riaa::NumberLocale& locale) {
     const riaa::PartPair single{value, 0, value, 0};
-    return QString::fromStdString(IsCapacitor(element) ? riaa::CapacitorPairText(single, locale)
-                                                       : riaa::ResistorPairText(single, locale));
+    return QString::fromStdString(riaa::PartPairText(element, single, locale));
 }
 
 // Largest errors are magnitudes here, so they carry no sign.
@@ -336,7 +335,7 @@ void PartsPage::renderPairs() {
     // Every resistor and capacitor of the stage but the next stage's RL, in the order of its elements.
     std::vector<ElementKind> elements;
     for (const ElementKind e : riaa::kAllElements) {
-        if (calculated->has(e) && e != ElementKind::RL && e != ElementKind::Rs) elements.push_back(e);
+        if (calculated->has(e) && riaa::IsBoughtPart(e)) elements.push_back(e);
     }
     if (elements != pairElements_) {
         pairElements_ = elements;
@@ -396,7 +395,7 @@ void PartsPage::TblPartsClick(int row) {
     // "exact" leaves the capacitors as the fields have them.
     const bool capacitors = capacitorSeries().has_value();
     for (const ElementKind e : riaa::kAllElements) {
-        if (!built.has(e) || e == ElementKind::Rs || e == ElementKind::RL) continue;
+        if (!built.has(e) || !riaa::IsBoughtPart(e)) continue;
         if (!IsCapacitor(e) || capacitors) texts[e] = PartText(built.value(e), e, session_.locale());
     }
     session_.setAsBuiltTexts(texts);
@@ -415,8 +414,7 @@ void PartsPage::BtnPairClick(ElementKind element) {
         riaa::MakePartSeries(kind, capacitor ? riaa::kCapacitorRange : riaa::kResistorRange);
     const std::optional<riaa::PartPair> pair = riaa::FindBestPair(target, series);
     if (!pair) return;
-    const QString text = QString::fromStdString(capacitor ? riaa::CapacitorPairText(*pair, locale)
-                                                          : riaa::ResistorPairText(*pair, locale));
+    const QString text = QString::fromStdString(riaa::PartPairText(element, *pair, locale));
     const bool chosen = calculated->kind != riaa::DesignKind::Passive;
     for (PairRow& row : pairRows_) {
         if (row.element != element || chosen) continue;

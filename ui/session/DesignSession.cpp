@@ -233,6 +233,19 @@ void DesignSession::typeOverDesign(const std::array<QString, riaa::kPartCount>& 
     edited_ = texts_ != filled || inCircuit_ != filledInCircuit;
 }
 
+void DesignSession::setStageOpAmp(const riaa::OpAmp& opAmp) {
+    if (!design_ || design_->calculated.kind == riaa::DesignKind::Passive) return;
+    design_->calculated.opAmp = opAmp;
+    design_->aimedAt.opAmp = opAmp;
+    // The stage's request takes it too, so that the Active stage page shows it and its next edit keeps it.
+    if (active_ && inUse_ == DesignInUse::Active) {
+        active_->request.opAmp = opAmp;
+        active_->network.opAmp = opAmp;
+    }
+    parseFields();
+    tell(AsBuiltChanged | ToleranceChanged | InputsReplaced);
+}
+
 void DesignSession::fillFromDesign() {
     const SessionDesign& design = *design_;
     for (const ElementKind e : riaa::kAllElements) {

@@ -150,6 +150,8 @@ public:
     // and the tolerance texts are typed over it. A design the engine refuses throws its EngineError
     // and leaves the session as it was.
     void setDesignState(const DesignState& state);
+    // The op-amp of an active design, as the Noise page picks one; the parts stay as they are.
+    void setStageOpAmp(const riaa::OpAmp& opAmp);
 
     // --- Edits of the network as built -----------------------------------------------------------
     void setAsBuiltText(riaa::ElementKind element, const QString& text);
