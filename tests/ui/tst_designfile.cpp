@@ -1,4 +1,5 @@
 // The File menu through the window: designs saved and opened back as typed, bad files refused, unsaved changes offered for saving.
+#include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -51,6 +52,8 @@ void SetUpStage(TRiaaForm& window) {
     page.field(ActiveField::Scale)->setText(QStringLiteral("2.2k"));
     page.field(ActiveField::Gain)->setText(QStringLiteral("30"));
     page.InputChange();
+    // An op-amp picked on the Noise page goes into the stage's texts as well.
+    window.session()->setStageOpAmp(riaa::OpAmp{false, 120, 5e6});
     window.session()->setAsBuiltText(ElementKind::R1, QStringLiteral("22k+680"));
 }
 
@@ -100,8 +103,11 @@ private slots:
         QCOMPARE(window.PartsPage1->EdtTolR->text(), stage ? QStringLiteral("1") : QStringLiteral("0.5"));
         QCOMPARE(window.PartsPage1->RdBtnNormal->isChecked(), !stage);
         if (stage) {
+            window.ActiveStage1Click();
             QCOMPARE(window.ActiveStagePage1->field(ActiveField::Scale)->text(), QStringLiteral("2.2k"));
             QVERIFY(window.ActiveStagePage1->RdBtnInverting->isChecked());
+            QCOMPARE(window.ActiveStagePage1->field(ActiveField::OpenLoopGain)->text(), QStringLiteral("120"));
+            QVERIFY(!window.ActiveStagePage1->ChckBxIdealOpAmp->isChecked());
         } else {
             window.Accuracy1Click();
             QCOMPARE(window.AccuracyPage1->findChild<QLineEdit*>(QStringLiteral("EdtCartCL"))->text(), QStringLiteral("150"));

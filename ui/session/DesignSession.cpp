@@ -241,6 +241,14 @@ void DesignSession::setStageOpAmp(const riaa::OpAmp& opAmp) {
     if (active_ && inUse_ == DesignInUse::Active) {
         active_->request.opAmp = opAmp;
         active_->network.opAmp = opAmp;
+        // The page's texts follow: the page shows the op-amp picked, and a design file keeps it.
+        if (stagePage_) {
+            stagePage_->idealOpAmp = opAmp.ideal;
+            if (!opAmp.ideal) {
+                stagePage_->openLoopGain = ExactText(opAmp.openLoopGainDb, locale_).toStdString();
+                stagePage_->gainBandwidth = ExactText(opAmp.gainBandwidthHz, locale_).toStdString();
+            }
+        }
     }
     parseFields();
     tell(AsBuiltChanged | ToleranceChanged | InputsReplaced);
