@@ -64,6 +64,11 @@ int main(int argc, char* argv[]) {
     mainWindow.setAboutBox(&aboutBox);
 
     mainWindow.show();
+    // `mirelund FILE`: the design opens once the window is up, so that a refusal shows over it.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1 && !arguments.at(1).startsWith(QLatin1Char('-'))) {
+        QTimer::singleShot(0, &mainWindow, [&mainWindow, path = arguments.at(1)] { mainWindow.openDesignFile(path); });
+    }
     if (qEnvironmentVariableIsSet("MIRELUND_REPORT_STARTUP")) {
         QTimer::singleShot(0, &mainWindow, [&mainWindow] { ReportStartupAndQuit(mainWindow); });
     }

@@ -19,6 +19,7 @@
 #include "common/Fonts.h"
 #include "common/HintRouter.h"
 #include "common/Hints.h"
+#include "file/DesignFiles.h"
 #include "graph/GraphPage.h"
 #include "noise/NoisePage.h"
 #include "noise/UserOpAmps.h"
@@ -73,11 +74,13 @@ TRiaaForm::TRiaaForm(StartupOptions options, QWidget* parent)
     buildPages();
     Notebook1->setCurrentIndex(0);
     FormCreate();
+    startDesignFiles();
 }
 
 TRiaaForm::~TRiaaForm() {
     // The pages read the value lists through their models to the last, and the session through its
     // signals; they must go before the lists, which as members would otherwise be destroyed first.
+    delete designFiles_;
     delete Notebook1;
     delete session_;
     delete resistorModel_;
@@ -95,7 +98,8 @@ void TRiaaForm::buildFrame() {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     MainMenu1->setFont(QApplication::font());
-    // Commands in the bar itself: no drop-down menus, no accelerators. A new page is a row here.
+    // The File menu first; then the page commands in the bar itself, no drop-down menus, no accelerators.
+    // A new page is a row here.
     struct MenuCommand {
         QAction* TRiaaForm::*action;
         const char* name;
@@ -103,6 +107,7 @@ void TRiaaForm::buildFrame() {
         QString hint;  // empty: the bar shows none
         void (TRiaaForm::*click)();
     };
+    buildFileMenu();
     const MenuCommand commands[] = {
         {&TRiaaForm::Calculations1, "Calculations1", QStringLiteral("Calculations"), QString(),
          &TRiaaForm::Calculations1Click},

@@ -12,6 +12,7 @@
 class AccuracyPage;
 class ActiveStagePage;
 class CircuitPage;
+class DesignFiles;
 class DesignSession;
 class GraphPage;
 class NoisePage;
@@ -19,6 +20,7 @@ class HintRouter;
 class PartsPage;
 class QAction;
 class QDialog;
+class QMenu;
 class QMenuBar;
 class QStackedWidget;
 class QStatusBar;
@@ -60,6 +62,21 @@ public:
     void About1Click();
     void ShowApplicationHint(const QString& hint);
 
+    // The File menu's commands (FileCommands.cpp).
+    void FileNew1Click();
+    void FileOpen1Click();
+    void FileSave1Click();
+    void FileSaveAs1Click();
+    void FileExportBom1Click();
+    void FileExportReport1Click();
+    void FileQuit1Click();
+    // Opens a design file as the Open command does (a command-line argument, a drop, a recent file):
+    // unsaved changes are offered for saving first; a file refused shows the error box and changes nothing.
+    void openDesignFile(const QString& path);
+    // Writes the report of the design on show to this PDF file; the report module does the work.
+    void exportReport(const QString& path);
+    DesignFiles* designFiles() const { return designFiles_; }
+
     // The window's controls, named as the layout names them.
     QMenuBar* MainMenu1 = nullptr;
     QAction* Calculations1 = nullptr;
@@ -69,6 +86,15 @@ public:
     QAction* ActiveStage1 = nullptr;
     QAction* Noise1 = nullptr;
     QAction* About1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* FileNew1 = nullptr;
+    QAction* FileOpen1 = nullptr;
+    QMenu* FileRecent1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* FileSaveAs1 = nullptr;
+    QAction* FileExportBom1 = nullptr;
+    QAction* FileExportReport1 = nullptr;
+    QAction* FileQuit1 = nullptr;
     QStackedWidget* Notebook1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     class CircuitPage* CircuitPage = nullptr;
@@ -82,6 +108,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // The tests' look at the lists and the hint router, which the program itself never asks for.
@@ -91,6 +120,14 @@ private:
     void buildPages();
     void FormCreate();
     void FormShow();
+    void buildFileMenu();
+    void startDesignFiles();
+    void fillRecentMenu();
+    void showFileState();
+    // True when the design may be put aside: saved, or its changes discarded; false: the user cancelled.
+    bool mayPutDesignAside();
+    // Save As's dialog, then the save; false when the user cancelled or the save failed.
+    bool saveWithDialog();
 
     StartupOptions options_;
     riaa::NumberLocale locale_;
@@ -100,6 +137,7 @@ private:
     ValueListModel* capacitorModel_ = nullptr;
     HintRouter* hintRouter_ = nullptr;
     DesignSession* session_ = nullptr;
+    DesignFiles* designFiles_ = nullptr;
     QPointer<QDialog> aboutBox_;
     bool shownOnce_ = false;
     std::uint64_t createStartedAt_ = 0;

@@ -410,6 +410,14 @@ void AccuracyPage::placeGrowingControls() {
 }
 
 void AccuracyPage::render() {
+    // A design set at once (a file) brings its cartridge: the fields show it as if it had been typed.
+    if (changes().testFlag(DesignSession::InputsReplaced)) {
+        ChckBxCartridge->setChecked(session_.source().has_value());
+        for (std::size_t i = 0; i < cartridgeFields_.size(); ++i) {
+            cartridgeFields_[i]->setText(session_.cartridgeTexts()[i]);
+            cartridgeFields_[i]->setCursorPosition(0);
+        }
+    }
     placeRows();
     renderFields();
     renderReport();

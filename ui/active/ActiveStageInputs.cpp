@@ -1,6 +1,7 @@
 #include "active/ActiveStageInputs.h"
 
 #include <string>
+#include <utility>
 
 #include "engine/PartSums.h"
 #include "engine/ReplayCurves.h"
@@ -135,5 +136,51 @@ ActiveInputs InputsOf(const riaa::ActiveStageRequest& request, const riaa::Numbe
     set(ActiveField::OpenLoopGain, request.opAmp.openLoopGainDb);
     set(ActiveField::GainBandwidth, request.opAmp.gainBandwidthHz);
     set(ActiveField::Shelf, request.realisedShelfUs);
+    return in;
+}
+
+namespace {
+
+// The text fields and the file's texts, side by side; the scale is the odd one out, two texts for one field.
+constexpr std::array<std::pair<ActiveField, std::string riaa::StagePageInputs::*>, 7> kFileTexts{{
+    {ActiveField::Gain, &riaa::StagePageInputs::gain},
+    {ActiveField::C0, &riaa::StagePageInputs::c0},
+    {ActiveField::R3, &riaa::StagePageInputs::r3},
+    {ActiveField::RL, &riaa::StagePageInputs::rl},
+    {ActiveField::OpenLoopGain, &riaa::StagePageInputs::openLoopGain},
+    {ActiveField::GainBandwidth, &riaa::StagePageInputs::gainBandwidth},
+    {ActiveField::Shelf, &riaa::StagePageInputs::shelf},
+}};
+
+}  // namespace
+
+riaa::StagePageInputs PageTextsOf(const ActiveInputs& inputs, std::array<QString, 2> scaleTexts) {
+    riaa::StagePageInputs texts;
+    texts.stage = inputs.stage;
+    texts.form = inputs.form;
+    texts.scaleByC1 = inputs.scaleByC1;
+    texts.useC0 = inputs.useC0;
+    texts.highFrequencyZero = inputs.highFrequencyZero;
+    texts.useRL = inputs.useRL;
+    texts.idealOpAmp = inputs.idealOpAmp;
+    scaleTexts[inputs.scaleByC1 ? 1 : 0] = inputs.texts[Index(ActiveField::Scale)];
+    texts.scaleResistor = scaleTexts[0].toStdString();
+    texts.scaleC1 = scaleTexts[1].toStdString();
+    for (const auto& [field, member] : kFileTexts) texts.*member = inputs.texts[Index(field)].toStdString();
+    return texts;
+}
+
+ActiveInputs InputsOf(const riaa::StagePageInputs& texts, std::array<QString, 2>& scaleTexts) {
+    ActiveInputs in;
+    in.stage = texts.stage;
+    in.form = texts.form;
+    in.scaleByC1 = texts.scaleByC1;
+    in.useC0 = texts.useC0;
+    in.highFrequencyZero = texts.highFrequencyZero;
+    in.useRL = texts.useRL;
+    in.idealOpAmp = texts.idealOpAmp;
+    scaleTexts = {QString::fromStdString(texts.scaleResistor), QString::fromStdString(texts.scaleC1)};
+    in.texts[Index(ActiveField::Scale)] = scaleTexts[texts.scaleByC1 ? 1 : 0];
+    for (const auto& [field, member] : kFileTexts) in.texts[Index(field)] = QString::fromStdString(texts.*member);
     return in;
 }

@@ -8,6 +8,7 @@
 
 #include "engine/ActiveStage.h"
 #include "engine/BuiltNetwork.h"
+#include "engine/DesignFile.h"
 #include "engine/Formats.h"
 
 // The page's text fields, in the order the page lays them out.
@@ -56,3 +57,9 @@ ActiveInputs InputsOf(const riaa::ActiveStageRequest& request, const riaa::Numbe
 // Reads every field in use; the request aims at the curve, as the session's design must.
 ActiveReading ReadActiveInputs(const ActiveInputs& inputs, const riaa::CurveChoice& curve,
                                const riaa::NumberLocale& locale);
+
+// The page's controls as a design file keeps them, texts as typed. scaleTexts are R0's (Rin's) and C1's;
+// the one the choice names is the scale field's own text.
+riaa::StagePageInputs PageTextsOf(const ActiveInputs& inputs, std::array<QString, 2> scaleTexts);
+// The controls for a design file's texts, and in scaleTexts both choices' texts.
+ActiveInputs InputsOf(const riaa::StagePageInputs& texts, std::array<QString, 2>& scaleTexts);

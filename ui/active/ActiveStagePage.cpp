@@ -441,7 +441,7 @@ void ActiveStagePage::InputChange() {
         return;
     }
     try {
-        session_.setActiveRequest(*reading.request);
+        session_.setActiveRequest(*reading.request, PageTextsOf(inputs(), scaleTexts_));
     } catch (const riaa::EngineError& error) {
         LabelStageMessage->setText(QString::fromUtf8(error.what()));
         return;
@@ -572,8 +572,16 @@ void ActiveStagePage::renderWholeStage() {
 void ActiveStagePage::render() {
     const DesignSession::Changes what = changes();
     const std::optional<ActiveStage>& stage = session_.activeStage();
-    if (what.testFlag(DesignSession::InputsReplaced) && stage && session_.designInUse() == DesignInUse::Active) {
-        showInputs(InputsOf(stage->request, session_.locale()));
+    if (what.testFlag(DesignSession::InputsReplaced)) {
+        // The texts as typed where the session has them; else the figures of the request they made.
+        if (const std::optional<riaa::StagePageInputs>& texts = session_.stagePageInputs()) {
+            std::array<QString, 2> scaleTexts;
+            const ActiveInputs in = InputsOf(*texts, scaleTexts);
+            showInputs(in);
+            scaleTexts_ = scaleTexts;
+        } else if (stage && session_.designInUse() == DesignInUse::Active) {
+            showInputs(InputsOf(stage->request, session_.locale()));
+        }
     }
     // The curve decides which fields count; the design itself waits for the user's next edit. Edits of
     // the parts as built and tolerance runs change nothing here.

@@ -18,7 +18,15 @@ void ValueListModel::insertTypedValue(std::string_view text, const riaa::NumberL
     const int row = static_cast<int>(*position);
     beginInsertRows({}, row, row);
     riaa::InsertTypedValue(list_, text, locale);
+    inserted_.emplace_back(text);
     endInsertRows();
+}
+
+void ValueListModel::replaceList(riaa::ValueList list, std::vector<std::string> inserted) {
+    beginResetModel();
+    list_ = std::move(list);
+    inserted_ = std::move(inserted);
+    endResetModel();
 }
 
 void ValueListModel::announceRewrittenEntries() {

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/ValueLists.h"
 
@@ -20,6 +22,13 @@ public:
     // The entries' texts were rewritten in place (the comma-locale conversion).
     void announceRewrittenEntries();
 
+    // The typed values that joined the list, in the order they joined: what a design file keeps.
+    const std::vector<std::string>& insertedEntries() const { return inserted_; }
+    // The whole list at once (a design file's, or a new design's), with the entries typed into it.
+    void replaceList(riaa::ValueList list, std::vector<std::string> inserted);
+    const riaa::ValueList& list() const { return list_; }
+
 private:
     riaa::ValueList& list_;
+    std::vector<std::string> inserted_;
 };

@@ -151,6 +151,9 @@ void PartsPage::buildPairsFrame() {
     CmbBxPairCSeries = MakeChoice(
         this, "CmbBxPairCSeries", names, 1, {228, 242, 62, 22}, QStringLiteral("Capacitor pair series"),
         QStringLiteral("Capacitor pair series| The series the two capacitors in parallel are taken from."));
+    for (QComboBox* box : {CmbBxPairRSeries, CmbBxPairCSeries}) {
+        connect(box, &QComboBox::activated, this, [this] { SeriesChange(); });
+    }
 
     pairRows_[0] = makePairRow(ElementKind::C1, "LabelPairC1", "BtnPairC1", "LblPairC1", "LblPairErrorC1", 270,
                                QStringLiteral("C1"));
@@ -299,6 +302,7 @@ std::optional<SeriesKind> PartsPage::capacitorSeries() const {
 }
 
 void PartsPage::render() {
+    if (changes().testFlag(DesignSession::InputsReplaced)) showInputs();
     renderPairs();
     renderTable();
     renderTolerance();
@@ -379,7 +383,10 @@ void PartsPage::renderTable() {
     LblCapsUsed->setText(caps);
 }
 
-void PartsPage::CmbBxCapSeriesChange() { renderTable(); }
+void PartsPage::CmbBxCapSeriesChange() {
+    SeriesChange();
+    renderTable();
+}
 
 void PartsPage::TblPartsClick(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= seriesRows_.size()) return;
@@ -419,6 +426,38 @@ void PartsPage::BtnPairClick(ElementKind element) {
         chosenPairRow_.error->setText(PercentText(pair->errorPercent, locale));
     }
     session_.setAsBuiltText(element, text);
+}
+
+void PartsPage::showInputs() {
+    const std::array<QString, 3>& texts = session_.toleranceTexts();
+    EdtTolR->setText(texts[0]);
+    EdtTolC->setText(texts[1]);
+    EdtTolCL->setText(texts[2]);
+    distributionGroup_->button(static_cast<int>(session_.distribution()))->setChecked(true);
+    const SeriesChoices& series = session_.seriesChoices();
+    int table = 0;
+    for (std::size_t i = 0; i < kTableCapacitorSeries.size(); ++i) {
+        if (series.tableCapacitors == kTableCapacitorSeries[i]) table = static_cast<int>(i) + 1;
+    }
+    CmbBxCapSeries->setCurrentIndex(table);
+    for (std::size_t i = 0; i < riaa::kAllSeries.size(); ++i) {
+        if (riaa::kAllSeries[i] == series.pairResistors) CmbBxPairRSeries->setCurrentIndex(static_cast<int>(i));
+        if (riaa::kAllSeries[i] == series.pairCapacitors) CmbBxPairCSeries->setCurrentIndex(static_cast<int>(i));
+    }
+}
+
+void PartsPage::SeriesChange() {
+    SeriesChoices series;
+    series.tableCapacitors = capacitorSeries();
+    const auto pairSeries = [](const QComboBox* box, SeriesKind otherwise) {
+        const int index = box->currentIndex();
+        return index >= 0 && index < static_cast<int>(riaa::kAllSeries.size())
+                   ? riaa::kAllSeries[static_cast<std::size_t>(index)]
+                   : otherwise;
+    };
+    series.pairResistors = pairSeries(CmbBxPairRSeries, series.pairResistors);
+    series.pairCapacitors = pairSeries(CmbBxPairCSeries, series.pairCapacitors);
+    session_.setSeriesChoices(series);
 }
 
 void PartsPage::ToleranceChange() {

@@ -36,6 +36,8 @@ public:
     void BtnPairClick(riaa::ElementKind element);
     // Any edit of a tolerance field or a click on a distribution.
     void ToleranceChange();
+    // A pick of any series: the session keeps them for the file and the bill of materials.
+    void SeriesChange();
 
     const std::vector<SeriesTableRow>& seriesRows() const { return seriesRows_; }
 
@@ -100,6 +102,8 @@ private:
     PairRow makePairRow(riaa::ElementKind element, const char* captionName, const char* buttonName,
                         const char* pairName, const char* errorName, int top, const QString& caption);
     void render() override;
+    // The session's tolerance texts and series in the controls, after they were set at once.
+    void showInputs();
     void renderPairs();
     void pairChosenElement();
     void renderTable();

@@ -124,8 +124,10 @@ SessionDesign DesignSession::passiveDesign(const riaa::NetworkState& state, riaa
     return design;
 }
 
-void DesignSession::setActiveRequest(const riaa::ActiveStageRequest& request) {
+void DesignSession::setActiveRequest(const riaa::ActiveStageRequest& request,
+                                     const std::optional<riaa::StagePageInputs>& pageTexts) {
     active_ = designStage(request);
+    if (pageTexts) stagePage_ = pageTexts;
     useDesign(activeDesign(active_->network), DesignInUse::Active);
     tell(DesignChanged | AsBuiltChanged | ToleranceChanged);
 }
@@ -159,48 +161,61 @@ DesignState DesignSession::designState() const {
     DesignState state;
     if (inUse_ == DesignInUse::Active) {
         state.design = active_->request;
+        state.circuitPage = passive_;
     } else {
         state.design = passive_;
     }
+    state.stagePage = stagePage_;
     state.curve = curve_;
     state.source = source_;
+    state.cartridgeTexts = cartridgeTexts_;
     state.asBuiltTexts = texts_;
     state.inCircuit = inCircuit_;
+    state.asBuiltEdited = edited_;
     state.toleranceTexts = toleranceTexts_;
     state.distribution = distribution_;
+    state.series = series_;
     return state;
 }
 
 void DesignSession::setDesignState(const DesignState& state) {
     // Everything that can be refused is worked out before anything changes.
     const auto* passive = std::get_if<PassiveInputs>(&state.design);
+    const PassiveInputs* circuitPage = passive != nullptr ? passive : state.circuitPage ? &*state.circuitPage : nullptr;
     std::optional<riaa::CalculationResult> result;
     riaa::NetworkState calculated;
     std::optional<ActiveStage> stage;
-    if (passive != nullptr) {
-        calculated = passive->state;
-        result = riaa::CalculateNetwork(calculated, passive->circuit, passive->options, resistors_, locale_);
-    } else {
-        stage = designStage(std::get<riaa::ActiveStageRequest>(state.design));
+    if (circuitPage != nullptr) {
+        calculated = circuitPage->state;
+        result = riaa::CalculateNetwork(calculated, circuitPage->circuit, circuitPage->options, resistors_, locale_);
     }
+    if (passive == nullptr) stage = designStage(std::get<riaa::ActiveStageRequest>(state.design));
     curve_ = state.curve;
     source_ = state.source;
+    cartridgeTexts_ = state.cartridgeTexts;
     cartridgeProblems_.fill(QString());
-    if (passive != nullptr) {
-        passive_ = *passive;
+    stagePage_ = state.stagePage;
+    series_ = state.series;
+    if (circuitPage != nullptr) {
+        passive_ = *circuitPage;
         passive_.state = calculated;
         passiveResult_ = result;
+    }
+    if (passive != nullptr) {
+        // A stage of before belongs to no file: the page shows the file's texts, to be designed at the next edit.
+        active_.reset();
         useDesign(passiveDesign(calculated, passive->circuit, passive->options, result->alert), DesignInUse::Passive);
     } else {
         active_ = stage;
         useDesign(activeDesign(stage->network), DesignInUse::Active);
     }
     typeOverDesign(state.asBuiltTexts, state.inCircuit);
+    edited_ = edited_ || state.asBuiltEdited;
     toleranceTexts_ = state.toleranceTexts;
     distribution_ = state.distribution;
     readToleranceTexts();
     parseFields();
-    tell(DesignChanged | AsBuiltChanged | ToleranceChanged | TargetChanged | InputsReplaced);
+    tell(DesignChanged | AsBuiltChanged | ToleranceChanged | TargetChanged | InputsReplaced | SeriesChanged);
 }
 
 void DesignSession::typeOverDesign(const std::array<QString, riaa::kPartCount>& texts,
@@ -225,6 +240,14 @@ void DesignSession::setStageOpAmp(const riaa::OpAmp& opAmp) {
     if (active_ && inUse_ == DesignInUse::Active) {
         active_->request.opAmp = opAmp;
         active_->network.opAmp = opAmp;
+        // The page's texts follow: the page shows the op-amp picked, and a design file keeps it.
+        if (stagePage_) {
+            stagePage_->idealOpAmp = opAmp.ideal;
+            if (!opAmp.ideal) {
+                stagePage_->openLoopGain = ExactText(opAmp.openLoopGainDb, locale_).toStdString();
+                stagePage_->gainBandwidth = ExactText(opAmp.gainBandwidthHz, locale_).toStdString();
+            }
+        }
     }
     parseFields();
     tell(AsBuiltChanged | ToleranceChanged | InputsReplaced);
@@ -385,6 +408,7 @@ void DesignSession::setSource(const std::optional<riaa::Cartridge>& source) {
 void DesignSession::setCartridgeTexts(bool cartridge, const std::array<QString, 4>& texts) {
     cartridgeProblems_.fill(QString());
     if (!cartridge) {
+        cartridgeTexts_ = texts;
         if (source_) {
             setSource(std::nullopt);
         } else {
@@ -413,6 +437,7 @@ void DesignSession::setCartridgeTexts(bool cartridge, const std::array<QString, 
             allRead = false;
         }
     }
+    if (allRead) cartridgeTexts_ = texts;
     if (allRead && source_ != read) {
         setSource(read);
         return;
@@ -447,6 +472,12 @@ void DesignSession::readToleranceTexts() {
         settings.distribution = distribution_;
         settings_ = settings;
     }
+}
+
+void DesignSession::setSeriesChoices(const SeriesChoices& series) {
+    if (series == series_) return;
+    series_ = series;
+    tell(SeriesChanged);
 }
 
 void DesignSession::cancelTolerance() {

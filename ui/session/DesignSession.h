@@ -13,6 +13,7 @@
 #include "engine/ActiveStage.h"
 #include "engine/BuiltNetwork.h"
 #include "engine/Formats.h"
+#include "engine/DesignFile.h"
 #include "engine/Network.h"
 #include "engine/PartSeries.h"
 #include "engine/Response.h"
@@ -50,17 +51,37 @@ struct ActiveStage {
 // Which design page's design the other pages show.
 enum class DesignInUse { None, Passive, Active };
 
+// The series the Parts page rounds and pairs with, which the bill of materials buys from.
+struct SeriesChoices {
+    std::optional<riaa::SeriesKind> tableCapacitors;  // empty: "exact"
+    riaa::SeriesKind pairResistors = riaa::SeriesKind::E24;
+    riaa::SeriesKind pairCapacitors = riaa::SeriesKind::E12;
+    bool operator==(const SeriesChoices&) const = default;
+};
+
+inline const std::array<QString, 4> kFirstCartridgeTexts{QStringLiteral("500"), QStringLiteral("1k"),
+                                                         QStringLiteral("47k"), QStringLiteral("200")};
+
 // Everything a designer sets, as if typed: what a design file holds and gives back.
 struct DesignState {
     std::variant<PassiveInputs, riaa::ActiveStageRequest> design;
+    // The circuit page's inputs while a stage is in use: the page shows them calculated, as it left them.
+    std::optional<PassiveInputs> circuitPage;
+    // The Active stage page's texts as typed (its request alone would give "1000" back for "1k").
+    std::optional<riaa::StagePageInputs> stagePage;
     riaa::CurveChoice curve;
     std::optional<riaa::Cartridge> source;
+    // The cartridge fields as typed: L, Rc, RL, CL; the source says whether the cartridge is in.
+    std::array<QString, 4> cartridgeTexts = kFirstCartridgeTexts;
     // The as-built fields, in element order; an empty text is a field the design does not offer.
     std::array<QString, riaa::kPartCount> asBuiltTexts{};
     std::array<bool, riaa::kPartCount> inCircuit{};
+    // The fields were edited, even back to the design's own values: they no longer follow the design.
+    bool asBuiltEdited = false;
     // In percent: resistors, capacitors, load capacitance.
     std::array<QString, 3> toleranceTexts{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")};
     riaa::ToleranceDistribution distribution = riaa::ToleranceDistribution::Uniform;
+    SeriesChoices series;
 };
 
 // One as-built field as the pages show it.
@@ -96,6 +117,7 @@ public:
         TargetChanged = 8,     // the curve or the source
         // The whole design was set at once (a file opened): the design pages show its inputs in their controls.
         InputsReplaced = 16,
+        SeriesChanged = 32,  // a series the Parts page rounds or pairs with
     };
     Q_DECLARE_FLAGS(Changes, Change)
 
@@ -113,8 +135,12 @@ public:
     void setPassiveCalculation(const riaa::NetworkState& state, riaa::CircuitKind circuit,
                                const riaa::CalculationOptions& options, bool alert);
     // Designs the stage the Active stage page asks for, with its figures, and makes it the design in
-    // use. A request the engine refuses throws its EngineError and changes nothing.
-    void setActiveRequest(const riaa::ActiveStageRequest& request);
+    // use. A request the engine refuses throws its EngineError and changes nothing. The page's texts,
+    // as typed, are kept with the stage they made.
+    void setActiveRequest(const riaa::ActiveStageRequest& request,
+                          const std::optional<riaa::StagePageInputs>& pageTexts = std::nullopt);
+    // The Active stage page's texts that made the last stage (or a design file gave); empty before.
+    const std::optional<riaa::StagePageInputs>& stagePageInputs() const { return stagePage_; }
 
     // --- The whole design at once ----------------------------------------------------------------
     // The inputs of the design in use (the passive ones before any design), the target, the as-built
@@ -143,6 +169,8 @@ public:
     void setCartridgeTexts(bool cartridge, const std::array<QString, 4>& texts);
     // Why each cartridge field is refused; empty where it reads.
     const std::array<QString, 4>& cartridgeProblems() const { return cartridgeProblems_; }
+    // The cartridge fields that made the source, or as typed while the cartridge is out.
+    const std::array<QString, 4>& cartridgeTexts() const { return cartridgeTexts_; }
 
     // --- Tolerances ------------------------------------------------------------------------------
     // The texts of the tolerance fields, in percent; a bad one keeps the figures that still fit.
@@ -153,6 +181,12 @@ public:
     // What the fields ask for now; empty while one of them holds bad text.
     const std::optional<riaa::ToleranceSettings>& toleranceSettings() const { return settings_; }
     void cancelTolerance();
+    const std::array<QString, 3>& toleranceTexts() const { return toleranceTexts_; }
+    riaa::ToleranceDistribution distribution() const { return distribution_; }
+
+    // --- Series ----------------------------------------------------------------------------------
+    void setSeriesChoices(const SeriesChoices& series);
+    const SeriesChoices& seriesChoices() const { return series_; }
 
     // --- What the pages read ---------------------------------------------------------------------
     const riaa::NumberLocale& locale() const { return locale_; }
@@ -220,6 +254,9 @@ private:
     riaa::CurveChoice curve_;
     std::optional<riaa::Cartridge> source_;
     std::array<QString, 4> cartridgeProblems_{};
+    std::array<QString, 4> cartridgeTexts_ = kFirstCartridgeTexts;
+    std::optional<riaa::StagePageInputs> stagePage_;
+    SeriesChoices series_;
 
     std::array<QString, riaa::kPartCount> texts_{};
     std::array<bool, riaa::kPartCount> inCircuit_{};
