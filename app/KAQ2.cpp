@@ -3,11 +3,13 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <sys/resource.h>
 
 #include "common/AppStyle.h"
 #include "common/AppTitle.h"
 #include "common/Fonts.h"
+#include "engine/Formats.h"
 #include "KAQ2_RIAA.h"
 #include "windows/About1.h"
 #include "windows/AppIcon.h"
@@ -34,9 +36,36 @@ void ReportStartupAndQuit(const TRiaaForm& window) {
     QApplication::quit();
 }
 
+// `mirelund --export-report OUT.pdf FILE`: the report of a design file, written without a display or a
+// window; 0 when written, 2 with one line on stderr for a bad file or a report that cannot be written.
+int ExportReport(int argc, char* argv[]) {
+    if (argc != 4) {
+        std::fprintf(stderr, "mirelund: --export-report takes the report's file and the design's: "
+                             "mirelund --export-report OUT.pdf FILE\n");
+        return 2;
+    }
+    // No window is shown, so no display is needed; the fonts are the ones the window uses.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR")) qputenv("QT_QPA_FONTDIR", "/usr/share/fonts/truetype");
+    QApplication application(argc, argv);
+    InitMirelundResources();
+    InstallApplicationStyle();
+    InstallFontSubstitutions();
+    SetApplicationTitle();
+    try {
+        TRiaaForm window{StartupOptions{}};
+        window.exportReportOfFile(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[2]));
+    } catch (const riaa::EngineError& error) {
+        std::fprintf(stderr, "mirelund: %s\n", error.what());
+        return 2;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], "--export-report") == 0) return ExportReport(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr, "mirelund: no display found; run it under a virtual one: xvfb-run -a %s\n", argv[0]);
         return 1;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/BillOfMaterials.h"
 #include "engine/Network.h"
 #include "engine/PartSums.h"
 #include "engine/ReplayCurves.h"
@@ -151,6 +152,11 @@ DesignBuild BuildDesign(const DesignDocument& document, const NumberLocale& loca
     calculated.source = SourceOf(document.source, locale);
     DesignBuild build{calculated, WithAsBuilt(calculated, document.asBuilt, locale)};
     return build;
+}
+
+std::string BillOfMaterialsOf(const DesignDocument& document, const NumberLocale& locale) {
+    const DesignBuild build = BuildDesign(document, locale);
+    return BillOfMaterials(build.calculated, TypedAsBuiltTexts(document.asBuilt), BomChoicesOf(document), locale);
 }
 
 }  // namespace riaa

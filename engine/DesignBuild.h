@@ -42,4 +42,8 @@ std::array<std::string, kPartCount> TypedAsBuiltTexts(const AsBuiltInputs& asBui
 // (exact: unrounded), the tolerance fields' texts; two of each part.
 BomChoices BomChoicesOf(const DesignDocument& document);
 
+// The bill of materials of the design the document describes, as the Parts page chose its series and
+// tolerances. Throws EngineError for a design that cannot be built.
+std::string BillOfMaterialsOf(const DesignDocument& document, const NumberLocale& locale);
+
 }  // namespace riaa

@@ -16,6 +16,8 @@
 #include "common/ErrorReport.h"
 #include "engine/Formats.h"
 #include "file/DesignFiles.h"
+#include "report/ReportPdf.h"
+#include "report/SessionReport.h"
 
 namespace {
 
@@ -184,11 +186,21 @@ void TRiaaForm::FileExportReport1Click() {
 }
 
 void TRiaaForm::exportReport(const QString& path) {
-    // The report module writes the PDF from the session and designFiles_->document(); until it is
-    // connected here the command says so instead of writing nothing.
-    throw riaa::EngineError(QStringLiteral("Cannot export \"%1\": this build has no report writer.")
-                                .arg(QDir::toNativeSeparators(path))
-                                .toStdString());
+    const QString fileName = designFiles_->path().isEmpty() ? QString() : QFileInfo(designFiles_->path()).fileName();
+    ReportSource source;
+    try {
+        source = ReportSourceOfSession(*session_, designFiles_->document(), fileName);
+    } catch (const riaa::EngineError& error) {
+        throw riaa::EngineError(QStringLiteral("Cannot export \"%1\": %2")
+                                    .arg(QDir::toNativeSeparators(path), QString::fromUtf8(error.what()))
+                                    .toStdString());
+    }
+    WriteReportPdf(MakeReportContent(source), path);
+}
+
+void TRiaaForm::exportReportOfFile(const QString& designPath, const QString& reportPath) {
+    designFiles_->open(designPath);
+    exportReport(reportPath);
 }
 
 void TRiaaForm::FileQuit1Click() { close(); }

@@ -73,8 +73,11 @@ public:
     // Opens a design file as the Open command does (a command-line argument, a drop, a recent file):
     // unsaved changes are offered for saving first; a file refused shows the error box and changes nothing.
     void openDesignFile(const QString& path);
-    // Writes the report of the design on show to this PDF file; the report module does the work.
+    // Writes the report of the design on show to this PDF file. Throws riaa::EngineError naming the file.
     void exportReport(const QString& path);
+    // `mirelund --export-report OUT.pdf FILE`: opens the design file and writes its report, with no box
+    // and no window shown. Throws riaa::EngineError naming the file that failed.
+    void exportReportOfFile(const QString& designPath, const QString& reportPath);
     DesignFiles* designFiles() const { return designFiles_; }
 
     // The window's controls, named as the layout names them.

@@ -130,9 +130,7 @@ void DesignFiles::exportBillOfMaterials(const QString& path) {
     const riaa::DesignDocument design = document();
     std::string csv;
     try {
-        const riaa::DesignBuild build = riaa::BuildDesign(design, session_.locale());
-        csv = riaa::BillOfMaterials(build.calculated, riaa::TypedAsBuiltTexts(design.asBuilt),
-                                    riaa::BomChoicesOf(design), session_.locale());
+        csv = riaa::BillOfMaterialsOf(design, session_.locale());
     } catch (const riaa::EngineError& error) {
         Refuse(path, QStringLiteral("Cannot export"), QString::fromUtf8(error.what()));
     }
