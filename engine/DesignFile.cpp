@@ -320,6 +320,15 @@ SourceInputs ReadSource(const Json& object) {
     return in;
 }
 
+NoiseFileInputs ReadNoise(const Json& object) {
+    Fields fields(object, "noise");
+    NoiseFileInputs in;
+    fields.optionalText("opAmp", in.opAmp);
+    for (std::size_t i = 0; i < kNoiseFileKeys.size(); ++i) fields.text(kNoiseFileKeys[i], in.texts[i]);
+    in.unknown = fields.rest();
+    return in;
+}
+
 AsBuiltInputs ReadAsBuilt(const Json& object) {
     Fields fields(object, "asBuilt");
     AsBuiltInputs in;
@@ -509,6 +518,13 @@ void AddParts(const DesignDocument& document, Json& json) {
     series["pairCapacitors"] = SeriesName(s.pairCapacitors);
     AddUnknown(series, s.unknown);
     json["series"] = std::move(series);
+    if (document.noise) {
+        Json noise;
+        if (document.noise->opAmp) noise["opAmp"] = *document.noise->opAmp;
+        for (std::size_t i = 0; i < kNoiseFileKeys.size(); ++i) noise[std::string(kNoiseFileKeys[i])] = document.noise->texts[i];
+        AddUnknown(noise, document.noise->unknown);
+        json["noise"] = std::move(noise);
+    }
 }
 
 }  // namespace
@@ -534,6 +550,7 @@ DesignDocument ReadDesignFile(std::string_view text) {
     ReadObject(top, "asBuilt", [&](const Json& v) { document.asBuilt = ReadAsBuilt(v); });
     ReadObject(top, "tolerance", [&](const Json& v) { document.tolerance = ReadTolerance(v); });
     ReadObject(top, "series", [&](const Json& v) { document.series = ReadSeries(v); });
+    ReadObject(top, "noise", [&](const Json& v) { document.noise = ReadNoise(v); });
     document.unknown = top.rest();
     return document;
 }

@@ -116,6 +116,18 @@ struct SeriesInputs {
     bool operator==(const SeriesInputs&) const = default;
 };
 
+// The Noise page's settings as typed, in its units: the op-amp picked (none: Custom), then en (nV/√Hz),
+// fce (Hz), in (pA/√Hz), fci (Hz), the swing (V rms), the temperature (°C) and the reference (mV).
+inline constexpr std::array<std::string_view, 7> kNoiseFileKeys{"en", "fce", "in", "fci", "swing", "temperature",
+                                                                "reference"};
+struct NoiseFileInputs {
+    std::optional<std::string> opAmp;
+    std::array<std::string, kNoiseFileKeys.size()> texts{};
+    UnknownKeys unknown;
+
+    bool operator==(const NoiseFileInputs&) const = default;
+};
+
 struct DesignDocument {
     // Which page's design the other pages show: the active stage's, or else the circuit page's.
     bool activeStage = false;
@@ -129,6 +141,7 @@ struct DesignDocument {
     AsBuiltInputs asBuilt;
     ToleranceInputs tolerance;
     SeriesInputs series;
+    std::optional<NoiseFileInputs> noise;  // none: the settings a new design starts with
     UnknownKeys unknown;  // the top level's: a "noise" object of a newer program, say
 
     bool operator==(const DesignDocument&) const = default;

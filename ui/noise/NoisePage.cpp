@@ -77,13 +77,11 @@ NoisePage::NoisePage(DesignSession& session, std::vector<riaa::OpAmpRow> userOpA
     setFont(PixelFont(kArial, 12));
     setAutoFillBackground(true);
     for (const riaa::OpAmpRow& row : riaa::BuiltInOpAmps()) opAmps_.push_back(row);
-    // The page starts on the NE5534A, whose figures the defaults are.
-    settings_ = riaa::WithOpAmp(settings_, *riaa::FindOpAmp("NE5534A"));
     buildSettingsFrame();
     buildFiguresFrame();
     buildSharesFrame();
     buildPlot();
-    setFieldTexts(settings_);
+    showInputs();
     resize(kDesignWidth, kDesignHeight);
     renderNow();
 }
@@ -99,9 +97,7 @@ void NoisePage::buildSettingsFrame() {
     QStringList names;
     for (const riaa::OpAmpRow& row : opAmps_) names << QString::fromStdString(row.name);
     names << QStringLiteral("Custom");
-    picked_ = static_cast<std::size_t>(std::distance(
-        opAmps_.begin(), std::find_if(opAmps_.begin(), opAmps_.end(), [](const riaa::OpAmpRow& r) { return r.name == "NE5534A"; })));
-    CmbBxOpAmp = MakeChoice(this, "CmbBxOpAmp", names, static_cast<int>(picked_), {20, 24, 202, 22}, QStringLiteral("Op-amp"),
+    CmbBxOpAmp = MakeChoice(this, "CmbBxOpAmp", names, 0, {20, 24, 202, 22}, QStringLiteral("Op-amp"),
                             QStringLiteral("Op-amp| Pick an op-amp: its noise and swing fill the fields, its open-loop "
                                            "gain and gain-bandwidth product go into the design. Custom keeps what is typed."));
     connect(CmbBxOpAmp, &QComboBox::activated, this, [this](int index) { RunGuarded(this, [&] { CmbBxOpAmpChange(index); }); });
@@ -180,70 +176,69 @@ void NoisePage::buildPlot() {
     SetShowHint(ImageNoise, false);
 }
 
-void NoisePage::setFieldTexts(const riaa::NoiseSettings& settings) {
-    const riaa::NoiseFieldTexts texts = riaa::NoiseFieldTextsOf(settings, session_.locale());
-    for (std::size_t f = 0; f < rows_.size(); ++f) {
-        rows_[f].field->setText(QString::fromStdString(texts[f]));
-        MarkField(rows_[f].field, false);
-    }
-    fieldProblem_.clear();
+std::size_t NoisePage::rowNamed(const QString& name) const {
+    const std::string wanted = name.toStdString();
+    const auto row = std::find_if(opAmps_.begin(), opAmps_.end(), [&](const riaa::OpAmpRow& r) { return r.name == wanted; });
+    return static_cast<std::size_t>(std::distance(opAmps_.begin(), row));
 }
+
+void NoisePage::showInputs() {
+    const NoiseInputs& inputs = session_.noiseInputs();
+    for (std::size_t f = 0; f < rows_.size(); ++f) {
+        // The field being typed in keeps its cursor: only a text that differs is put back.
+        if (rows_[f].field->text() != inputs.texts[f]) rows_[f].field->setText(inputs.texts[f]);
+        MarkField(rows_[f].field, session_.noiseProblemField() && static_cast<std::size_t>(*session_.noiseProblemField()) == f);
+    }
+    const std::size_t row = inputs.opAmp.isEmpty() ? opAmps_.size() : rowNamed(inputs.opAmp);
+    if (row < opAmps_.size()) picked_ = row;
+    CmbBxOpAmp->setCurrentIndex(static_cast<int>(row));
+}
+
+const std::optional<riaa::NoiseFigures>& NoisePage::figures() { return session_.noiseFigures(); }
 
 void NoisePage::CmbBxOpAmpChange(int index) {
     if (index < 0 || index >= static_cast<int>(opAmps_.size())) return;  // Custom: the fields as typed
     picked_ = static_cast<std::size_t>(index);
     const riaa::OpAmpRow& row = opAmps_[picked_];
-    settings_ = riaa::WithOpAmp(settings_, row);
-    setFieldTexts(settings_);
+    const riaa::NoiseFieldTexts texts = riaa::NoiseFieldTextsOf(riaa::WithOpAmp(session_.noiseSettings(), row), session_.locale());
+    NoiseInputs inputs{QString::fromStdString(row.name), {}};
+    for (std::size_t f = 0; f < texts.size(); ++f) inputs.texts[f] = QString::fromStdString(texts[f]);
     tableProblems_.clear();
+    session_.setNoiseInputs(inputs);
     const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
-    if (network && network->kind != riaa::DesignKind::Passive) {
-        // The session tells every page, this one too: it renders then.
-        session_.setStageOpAmp(riaa::StageOpAmp(row));
-        return;
-    }
-    renderNow();
+    if (network && network->kind != riaa::DesignKind::Passive) session_.setStageOpAmp(riaa::StageOpAmp(row));
 }
 
 void NoisePage::NoiseFieldChange() {
+    NoiseInputs inputs;
     riaa::NoiseFieldTexts texts;
     for (std::size_t f = 0; f < rows_.size(); ++f) {
-        texts[f] = rows_[f].field->text().toStdString();
-        MarkField(rows_[f].field, false);
+        inputs.texts[f] = rows_[f].field->text();
+        texts[f] = inputs.texts[f].toStdString();
     }
     tableProblems_.clear();
+    // The op-amp last picked while the fields hold its figures, Custom once one differs.
+    const std::size_t picked = picked_;
     try {
-        settings_ = riaa::ParseNoiseFields(texts, session_.locale());
-        fieldProblem_.clear();
-        // The op-amp last picked while the fields hold its figures, Custom once one differs.
-        const bool same = picked_ < opAmps_.size() && riaa::WithOpAmp(settings_, opAmps_[picked_]) == settings_;
-        CmbBxOpAmp->setCurrentIndex(static_cast<int>(same ? picked_ : opAmps_.size()));
-    } catch (const riaa::NoiseSettingError& e) {
-        MarkField(rows_[static_cast<std::size_t>(e.field())].field, true);
-        fieldProblem_ = QString::fromUtf8(e.what());
+        const riaa::NoiseSettings settings = riaa::ParseNoiseFields(texts, session_.locale());
+        if (picked < opAmps_.size() && riaa::WithOpAmp(settings, opAmps_[picked]) == settings) {
+            inputs.opAmp = QString::fromStdString(opAmps_[picked].name);
+        }
+    } catch (const riaa::NoiseSettingError&) {
+        // The session names the field; the op-amp stays as it was until the fields read again.
+        inputs.opAmp = session_.noiseInputs().opAmp;
     }
+    session_.setNoiseInputs(inputs);
     renderNow();
 }
 
 void NoisePage::CmbBxPlotChange() { renderPlot(); }
 
 void NoisePage::render() {
-    evaluationProblem_.clear();
-    const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
-    if (!network) {
-        figures_.reset();
-        spectrum_.reset();
-        evaluationProblem_ = QStringLiteral("No design yet: calculate one on the circuit or the active stage page.");
-    } else if (fieldProblem_.isEmpty()) {
-        try {
-            riaa::NoiseFigures figures = riaa::EvaluateNoise(*network, settings_);
-            spectrum_ = riaa::EvaluateNoiseSpectrum(*network, settings_, kSpectrumPoints);
-            figures_ = std::move(figures);
-        } catch (const riaa::EngineError& e) {
-            evaluationProblem_ = QString::fromUtf8(e.what());
-        }
-    }
-    QString message = fieldProblem_.isEmpty() ? evaluationProblem_ : fieldProblem_;
+    if (changes() & (DesignSession::NoiseChanged | DesignSession::InputsReplaced)) showInputs();
+    session_.noiseFigures();
+    QString message = session_.noiseProblem();
+    if (message.isEmpty()) message = session_.noiseEvaluationProblem();
     if (message.isEmpty()) message = tableProblems_;
     LabelMessage->setText(message);
     renderFigures();
@@ -253,19 +248,20 @@ void NoisePage::render() {
 void NoisePage::renderFigures() {
     const riaa::NumberLocale& locale = session_.locale();
     const auto dbu = [&](double v) { return Num(v, kOne, locale) + QStringLiteral(" dBu"); };
-    if (!figures_) {
+    const std::optional<riaa::NoiseFigures>& figures = session_.noiseFigures();
+    if (!figures) {
         for (QLabel* l : {LblOutput, LblOutputA, LblEin, LblEinA, LblSnr, LblSnrA, LblMargins, LblMinMargin, LblMinLoad,
                           LblSharesLeft, LblSharesRight}) {
             l->clear();
         }
         return;
     }
-    const riaa::NoiseFigures& f = *figures_;
+    const riaa::NoiseFigures& f = *figures;
     LblOutput->setText(Microvolts(f.outputUv, locale));
     LblOutputA->setText(Microvolts(f.outputAUv, locale));
     LblEin->setText(Microvolts(f.einUv, locale) + QStringLiteral(", ") + dbu(f.einDbu));
     LblEinA->setText(Microvolts(f.einAUv, locale) + QStringLiteral(", ") + dbu(f.einADbu));
-    const QString at = QStringLiteral(" at ") + Num(settings_.referenceV * 1e3, riaa::patterns::UpToTwoWithZero, locale) +
+    const QString at = QStringLiteral(" at ") + Num(session_.noiseSettings().referenceV * 1e3, riaa::patterns::UpToTwoWithZero, locale) +
                        QStringLiteral(" mV");
     LblSnr->setText(Db(f.snrDb, locale) + at);
     LblSnrA->setText(Db(f.snrADb, locale));
@@ -296,12 +292,13 @@ void NoisePage::renderFigures() {
 void NoisePage::renderPlot() {
     NoisePlotData data;
     data.margin = CmbBxPlot->currentIndex() == 1;
-    if (!spectrum_) {
+    const std::optional<riaa::NoiseSpectrum>& spectrum = session_.noiseSpectrum(kSpectrumPoints);
+    if (!spectrum) {
         data.notice = QStringLiteral("No figures");
         ImageNoise->setData(std::move(data));
         return;
     }
-    const riaa::NoiseSpectrum& s = *spectrum_;
+    const riaa::NoiseSpectrum& s = *spectrum;
     data.hz = s.hz;
     if (data.margin) {
         if (s.marginDb.empty()) data.notice = QStringLiteral("A passive network has no op-amp to clip");
@@ -309,8 +306,8 @@ void NoisePage::renderPlot() {
     } else {
         data.curves.push_back({QStringLiteral("Total"), s.totalInputDensity});
         // In the order of the shares, so that the legend reads as the list beside it.
-        if (figures_) {
-            for (const riaa::NoiseShare& share : figures_->shares) {
+        if (const std::optional<riaa::NoiseFigures>& figures = session_.noiseFigures()) {
+            for (const riaa::NoiseShare& share : figures->shares) {
                 for (std::size_t j = 0; j < s.names.size(); ++j) {
                     if (s.names[j] == share.name) data.curves.push_back({QString::fromStdString(share.name), s.inputDensity[j]});
                 }

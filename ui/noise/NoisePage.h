@@ -34,8 +34,8 @@ public:
     void NoiseFieldChange();
     void CmbBxPlotChange();
 
-    // What the page shows now, for tests and the benchmark.
-    const std::optional<riaa::NoiseFigures>& figures() const { return figures_; }
+    // What the page shows now, for tests and the benchmark: the session's figures.
+    const std::optional<riaa::NoiseFigures>& figures();
 
     Bevel* BevelOpAmp = nullptr;
     QLabel* LabelOpAmp = nullptr;
@@ -85,15 +85,14 @@ private:
     void render() override;
     void renderFigures();
     void renderPlot();
-    void setFieldTexts(const riaa::NoiseSettings& settings);
+    // The session's noise inputs into the fields and the op-amp box, the bad field marked.
+    void showInputs();
+    // The row of this name, or opAmps_.size() (Custom).
+    std::size_t rowNamed(const QString& name) const;
 
     std::vector<riaa::OpAmpRow> opAmps_;  // the user's rows, then the built-in ones; "Custom" after them
-    std::size_t picked_ = 0;              // the row last picked
     std::array<FieldRow, riaa::kNoiseFieldCount> rows_{};
-    riaa::NoiseSettings settings_;       // the last settings that read
-    QString fieldProblem_;
+    // The row last picked: typing its figures back makes it the op-amp again.
+    std::size_t picked_ = 0;
     QString tableProblems_;
-    QString evaluationProblem_;
-    std::optional<riaa::NoiseFigures> figures_;    // the last good figures, kept while an input is bad
-    std::optional<riaa::NoiseSpectrum> spectrum_;
 };

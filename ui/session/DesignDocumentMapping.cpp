@@ -96,6 +96,10 @@ DesignState StateOfDocument(const riaa::DesignDocument& document, const riaa::Nu
     state.distribution = tolerance.distribution;
     state.series = SeriesChoices{document.series.tableCapacitors, document.series.pairResistors,
                                  document.series.pairCapacitors};
+    if (document.noise) {
+        state.noise.opAmp = document.noise->opAmp ? FromStd(*document.noise->opAmp) : QString();
+        for (std::size_t f = 0; f < state.noise.texts.size(); ++f) state.noise.texts[f] = FromStd(document.noise->texts[f]);
+    }
     return state;
 }
 
@@ -126,5 +130,12 @@ riaa::DesignDocument DocumentOfSession(const DesignSession& session, riaa::Desig
     base.series.tableCapacitors = series.tableCapacitors;
     base.series.pairResistors = series.pairResistors;
     base.series.pairCapacitors = series.pairCapacitors;
+    // A file without noise settings stays without them while the design keeps the ones it starts with.
+    const NoiseInputs& noise = session.noiseInputs();
+    if (base.noise || noise != FirstNoiseInputs(locale)) {
+        riaa::NoiseFileInputs& out = base.noise ? *base.noise : base.noise.emplace();
+        out.opAmp = noise.opAmp.isEmpty() ? std::nullopt : std::optional<std::string>(noise.opAmp.toStdString());
+        for (std::size_t f = 0; f < out.texts.size(); ++f) out.texts[f] = noise.texts[f].toStdString();
+    }
     return base;
 }

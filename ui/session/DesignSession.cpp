@@ -175,6 +175,7 @@ DesignState DesignSession::designState() const {
     state.toleranceTexts = toleranceTexts_;
     state.distribution = distribution_;
     state.series = series_;
+    state.noise = noise_.inputs();
     return state;
 }
 
@@ -214,8 +215,10 @@ void DesignSession::setDesignState(const DesignState& state) {
     toleranceTexts_ = state.toleranceTexts;
     distribution_ = state.distribution;
     readToleranceTexts();
+    noise_.setInputs(state.noise);
     parseFields();
-    tell(DesignChanged | AsBuiltChanged | ToleranceChanged | TargetChanged | InputsReplaced | SeriesChanged);
+    tell(DesignChanged | AsBuiltChanged | ToleranceChanged | TargetChanged | InputsReplaced | SeriesChanged |
+         NoiseChanged);
 }
 
 void DesignSession::typeOverDesign(const std::array<QString, riaa::kPartCount>& texts,
@@ -339,6 +342,12 @@ void DesignSession::evaluate() {
         // What is on show stays until the fields make a network again.
         evaluationProblem_ = QString::fromUtf8(error.what());
     }
+}
+
+void DesignSession::setNoiseInputs(const NoiseInputs& inputs) {
+    if (inputs == noise_.inputs()) return;
+    noise_.setInputs(inputs);
+    tell(NoiseChanged);
 }
 
 AsBuiltField DesignSession::field(ElementKind element) const {

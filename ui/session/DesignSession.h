@@ -18,6 +18,7 @@
 #include "engine/PartSeries.h"
 #include "engine/Response.h"
 #include "session/SeriesTable.h"
+#include "session/SessionNoise.h"
 #include "engine/Tolerance.h"
 #include "engine/ValueLists.h"
 
@@ -82,6 +83,7 @@ struct DesignState {
     std::array<QString, 3> toleranceTexts{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")};
     riaa::ToleranceDistribution distribution = riaa::ToleranceDistribution::Uniform;
     SeriesChoices series;
+    NoiseInputs noise;
 };
 
 // One as-built field as the pages show it.
@@ -118,6 +120,7 @@ public:
         // The whole design was set at once (a file opened): the design pages show its inputs in their controls.
         InputsReplaced = 16,
         SeriesChanged = 32,  // a series the Parts page rounds or pairs with
+        NoiseChanged = 64,   // the noise settings
     };
     Q_DECLARE_FLAGS(Changes, Change)
 
@@ -207,6 +210,19 @@ public:
     // asked for after a change. Empty before the first design, and in the alert state until an edit.
     const std::optional<riaa::BuiltNetwork>& builtNetwork();
     const std::optional<riaa::AccuracyReport>& report();
+
+    // --- Noise and headroom ----------------------------------------------------------------------
+    // The Noise page's inputs as typed; a field that does not read keeps the last settings that did.
+    void setNoiseInputs(const NoiseInputs& inputs);
+    const NoiseInputs& noiseInputs() const { return noise_.inputs(); }
+    const riaa::NoiseSettings& noiseSettings() const { return noise_.settings(); }
+    const std::optional<riaa::NoiseField>& noiseProblemField() const { return noise_.problemField(); }
+    const QString& noiseProblem() const { return noise_.problem(); }
+    // The noise and headroom of the network on show, worked out when first asked for after a change;
+    // the last good figures stay while they cannot be (noiseEvaluationProblem() says why).
+    const std::optional<riaa::NoiseFigures>& noiseFigures() { return noise_.figures(builtNetwork()); }
+    const std::optional<riaa::NoiseSpectrum>& noiseSpectrum(int points) { return noise_.spectrum(builtNetwork(), points); }
+    const QString& noiseEvaluationProblem() const { return noise_.evaluationProblem(); }
     // The design's values before rounding, for pairs and series; empty without a buildable design.
     std::optional<riaa::BuiltNetwork> calculatedNetwork() const;
     // The parts table for the network on show, with the capacitors rounded to this series or exact.
@@ -268,6 +284,7 @@ private:
     QString evaluationProblem_;
     std::optional<riaa::BuiltNetwork> built_;
     std::optional<riaa::AccuracyReport> report_;
+    SessionNoise noise_{locale_};
 
     std::array<QString, 3> toleranceTexts_{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")};
     riaa::ToleranceDistribution distribution_ = riaa::ToleranceDistribution::Uniform;
