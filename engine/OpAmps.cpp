@@ -11,32 +11,35 @@ namespace riaa {
 
 namespace {
 
-// Typical figures from each datasheet's electrical-characteristics table at ±15 V. The swing is the
-// table's typical peak into 2 kΩ over √2. Where a datasheet gives the noise at 30 Hz or 10 Hz as well
-// as at 1 kHz, the 1/f corner follows from the two spot figures, fc = f·((e_f/e_1k)² − 1); where it
+// Typical figures (not limits) from each datasheet's electrical-characteristics table at ±15 V, or, where
+// the table could not be read, from the sheet's own features and description, as each row says. The
+// swing is the typical peak into 2 kΩ over √2. Where a datasheet gives the noise at 30 Hz or 10 Hz as
+// well as at 1 kHz, the 1/f corner follows from the two spot figures, fc = f·((e_f/e_1k)² − 1); where it
 // gives only the noise graph, the corner is read from the graph, where the 1/f slope meets the flat
 // part, and is good to a factor of about 1.5. A corner of 0 means the datasheet shows no 1/f rise
-// in the audio band (the JFET and CMOS inputs' current noise, which is femtoamperes and flat).
+// in the audio band (the JFET and CMOS inputs' current noise, which is femtoamperes and flat). The
+// revision named is the one found; a later one may have moved a typical figure.
 const std::array<OpAmpRow, 8> kBuiltIn{{
     // en 3.5 (30 Hz: 5.5), in 0.4 (30 Hz: 1.5) pA; AVD 100 V/mV; 10 MHz; ±13 V peak into 600 Ω and above.
     {"NE5534A", 3.5, 0.4, 44, 390, 10e6, 100, 9.2, "TI SLOS070D (NE5534, NE5534A), November 2014"},
     // en 5 (30 Hz: 8), in 0.7 (30 Hz: 2.7) pA; AVD 100 V/mV; 10 MHz; ±13 V peak into 2 kΩ.
     {"NE5532", 5.0, 0.7, 47, 420, 10e6, 100, 9.2, "TI SLOS075K (NE5532, NE5532A), December 2025"},
-    // en 2.7, in 1.6 pA; AVOL 140 dB; GBW 55 MHz; ±13.6 V peak into 2 kΩ; corners read from the noise graphs.
-    {"LM4562", 2.7, 1.6, 60, 300, 55e6, 140, 9.6, "TI SNAS326 (LM4562), revision K"},
-    // en 1.1, in 1.7 pA; AOL 130 dB; GBW 40 MHz; output to 0.2 V of the rails into 2 kΩ; corners read
-    // from the noise graph.
-    {"OPA1612", 1.1, 1.7, 20, 200, 40e6, 130, 10.4, "TI SBOS450 (OPA1611, OPA1612), revision D"},
+    // en 2.7, in 1.6 pA; AVOL 140 dB (into 600 Ω); GBW 55 MHz; ±14.0 V peak into 2 kΩ (±13.6 V is the
+    // 600 Ω figure); corners read from the noise graphs.
+    {"LM4562", 2.7, 1.6, 60, 300, 55e6, 140, 9.9, "TI SNAS326K (LM4562), December 2013"},
+    // en 1.1, in 1.7 pA; AOL 130 dB; GBW 40 MHz; output to 0.6 V of the rails into 2 kΩ, the figure of
+    // the sheet's description; corners read from the noise graph.
+    {"OPA1612", 1.1, 1.7, 20, 200, 40e6, 130, 10.2, "TI SBOS450 (OPA1611, OPA1612), revision as found: C, August 2014"},
     // en 0.9 (10 Hz: 1.7), in 2.0 pA; AOL 20 V/µV; GBW 110 MHz; ±13 V peak into 2 kΩ; the current
     // noise's corner read from its graph.
-    {"AD797", 0.9, 2.0, 26, 100, 110e6, 146, 9.2, "Analog Devices AD797 data sheet, Rev. K"},
+    {"AD797", 0.9, 2.0, 26, 100, 110e6, 146, 9.2, "Analog Devices AD797 data sheet, revision as found: J"},
     // JFET input: en 8, in 3 fA; AOL 120 dB; GBW 8 MHz; ±13.5 V peak into 2 kΩ; en's corner from the graph.
-    {"OPA2134", 8.0, 0.003, 100, 0, 8e6, 120, 9.5, "TI SBOS058 (OPA134, OPA2134, OPA4134), revision B"},
+    {"OPA2134", 8.0, 0.003, 100, 0, 8e6, 120, 9.5, "TI SBOS058B (OPA134, OPA2134, OPA4134), August 2024"},
     // JFET input: en 18, in 10 fA; AVD 200 V/mV; 3 MHz; ±13.5 V peak into 2 kΩ; en's corner from the graph.
     {"TL072", 18.0, 0.01, 200, 0, 3e6, 106, 9.5, "TI SLOS080V (TL071, TL072, TL074), April 2023"},
-    // CMOS input: en 4.3 at 1 kHz (2.9 at 10 kHz), in 6 fA; AOL 130 dB; GBW 53 MHz; rail-to-rail
-    // output to 0.2 V of the rails into 2 kΩ; en's corner from the graph.
-    {"OPA1656", 4.3, 0.006, 300, 0, 53e6, 130, 10.4, "TI SBOS901C (OPA1655, OPA1656), September 2022"},
+    // CMOS input: en 4.3 at 1 kHz (2.9 at 10 kHz), in 6 fA; AOL 150 dB; GBW 53 MHz; rail-to-rail
+    // output to 0.25 V of the rails into 2 kΩ; en's corner from the graph.
+    {"OPA1656", 4.3, 0.006, 300, 0, 53e6, 150, 10.4, "TI SBOS901C (OPA1655, OPA1656), September 2022"},
 }};
 
 bool SameName(std::string_view a, std::string_view b) {
