@@ -110,11 +110,11 @@ void NoisePage::buildSettingsFrame() {
         const int top = 52 + f * 21;
         FieldRow& row = rows_[static_cast<std::size_t>(f)];
         row.caption = MakeCaption(this, t.names[0], QString::fromUtf8(t.caption), {20, top + 2});
-        row.field = Named(new QLineEdit(this), t.names[1]);
-        row.field->setGeometry(104, top, 72, 20);
-        WithHint(row.field, QString::fromUtf8(t.caption), QString::fromUtf8(t.hint));
+        row.edit = Named(new QLineEdit(this), t.names[1]);
+        row.edit->setGeometry(104, top, 72, 20);
+        WithHint(row.edit, QString::fromUtf8(t.caption), QString::fromUtf8(t.hint));
         row.unit = MakeCaption(this, t.names[2], QString::fromUtf8(t.unit), {180, top + 2});
-        connect(row.field, &QLineEdit::textEdited, this, [this] { RunGuarded(this, [this] { NoiseFieldChange(); }); });
+        connect(row.edit, &QLineEdit::textEdited, this, [this] { RunGuarded(this, [this] { NoiseFieldChange(); }); });
     }
     LabelMessage = MakePlainLabel(this, "LabelMessage", QString(), PixelFont(kArial, 11));
     LabelMessage->setGeometry(13, 208, 218, 44);
@@ -183,8 +183,8 @@ void NoisePage::buildPlot() {
 void NoisePage::setFieldTexts(const riaa::NoiseSettings& settings) {
     const riaa::NoiseFieldTexts texts = riaa::NoiseFieldTextsOf(settings, session_.locale());
     for (std::size_t f = 0; f < rows_.size(); ++f) {
-        rows_[f].field->setText(QString::fromStdString(texts[f]));
-        MarkField(rows_[f].field, false);
+        rows_[f].edit->setText(QString::fromStdString(texts[f]));
+        MarkField(rows_[f].edit, false);
     }
     fieldProblem_.clear();
 }
@@ -208,8 +208,8 @@ void NoisePage::CmbBxOpAmpChange(int index) {
 void NoisePage::NoiseFieldChange() {
     riaa::NoiseFieldTexts texts;
     for (std::size_t f = 0; f < rows_.size(); ++f) {
-        texts[f] = rows_[f].field->text().toStdString();
-        MarkField(rows_[f].field, false);
+        texts[f] = rows_[f].edit->text().toStdString();
+        MarkField(rows_[f].edit, false);
     }
     tableProblems_.clear();
     try {
@@ -219,7 +219,7 @@ void NoisePage::NoiseFieldChange() {
         const bool same = picked_ < opAmps_.size() && riaa::WithOpAmp(settings_, opAmps_[picked_]) == settings_;
         CmbBxOpAmp->setCurrentIndex(static_cast<int>(same ? picked_ : opAmps_.size()));
     } catch (const riaa::NoiseSettingError& e) {
-        MarkField(rows_[static_cast<std::size_t>(e.field())].field, true);
+        MarkField(rows_[static_cast<std::size_t>(e.field())].edit, true);
         fieldProblem_ = QString::fromUtf8(e.what());
     }
     renderNow();
