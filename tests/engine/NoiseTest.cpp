@@ -12,6 +12,7 @@
 #include "engine/NoiseFields.h"
 #include "engine/Response.h"
 #include "engine/TransferPolynomials.h"
+#include "tests/NoiseNetworks.h"
 
 using namespace riaa;
 
@@ -21,7 +22,6 @@ namespace {
 
 using C = std::complex<double>;
 constexpr double kFourKT = 4 * 1.380649e-23 * 300.15;
-constexpr Cartridge kCartridge{500, 1000, 47'000, 200};
 
 C S(double hz) { return {0, 2 * std::numbers::pi * hz}; }  // rad/s: these tests work in SI units
 
@@ -79,7 +79,7 @@ TEST(NoiseWorkedExample, MatchesTheFiguresDerivedByHand) {
 
 TEST(NoiseWorkedExample, BehindTheCartridgeTheSourceLeadsAndTheMarginIsSmallestAt20Hz) {
     BuiltNetwork net = WorkedStage();
-    net.source = kCartridge;
+    net.source = kNoiseCartridge;
     const NoiseFigures f = EvaluateNoise(net, NoiseSettings{});
     EXPECT_EQ(f.shares.front().name, "source");
     EXPECT_GT(Share(f, "source"), 0.5);
@@ -118,31 +118,10 @@ TEST_P(EveryDesign, SharesSumToOneAndEinUsesTheGainFromTheEmf) {
 }
 
 BuiltNetwork Stage(DesignKind kind, HighFrequencyZero zero, bool cartridge, bool finite) {
-    ActiveStageRequest r;
-    r.stage = kind;
-    r.highFrequencyZero = zero;
-    r.gain1kHzDb = 35;
-    if (kind == DesignKind::Inverting) r.scale = 10'000;
-    if (kind == DesignKind::TwoStage) r.rl = 47'000;
-    if (finite) r.opAmp = OpAmp{false, 100, 1e6};
-    BuiltNetwork net = DesignActiveStage(r);
-    if (cartridge) net.source = kCartridge;
-    return net;
+    return NoiseStage(NoiseStageRequest(kind, zero, finite), cartridge);
 }
 
-// The first complete network for C1 = 10 nF, with Rs and RL in circuit.
-BuiltNetwork Passive(bool cartridge) {
-    BuiltNetwork net;
-    net.circuit = CircuitKind::CompleteRiaaVersion1;
-    net.set(ElementKind::C1, 0.01);
-    net.set(ElementKind::C2, 0.01 / 2.916);
-    net.set(ElementKind::R1, 218'700);
-    net.set(ElementKind::R2, 31'800);
-    net.set(ElementKind::Rs, 1000);
-    net.set(ElementKind::RL, 1e6);
-    if (cartridge) net.source = kCartridge;
-    return net;
-}
+BuiltNetwork Passive(bool cartridge) { return NoisePassive(CircuitKind::CompleteRiaaVersion1, cartridge); }
 
 INSTANTIATE_TEST_SUITE_P(
     Noise, EveryDesign,

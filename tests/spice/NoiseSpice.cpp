@@ -14,6 +14,7 @@
 #include "engine/Noise.h"
 #include "engine/NoiseNetlist.h"
 #include "SpiceRun.h"
+#include "tests/NoiseNetworks.h"
 
 using namespace riaa;
 
@@ -23,7 +24,6 @@ namespace {
 
 constexpr double kToleranceDb = 0.01;
 constexpr double kShareTolerance = 0.001;
-constexpr Cartridge kCartridge{500, 1000, 47'000, 200};
 
 struct Case {
     std::string name;
@@ -106,32 +106,13 @@ bool Agrees(const std::string& ngspice, const spice::fs::path& folder, const Cas
 }
 
 BuiltNetwork Stage(DesignKind kind, HighFrequencyZero zero, NetworkForm form, bool cartridge, bool finite) {
-    ActiveStageRequest r;
-    r.stage = kind;
+    ActiveStageRequest r = NoiseStageRequest(kind, zero, finite);
     r.form = form;
-    r.highFrequencyZero = zero;
-    r.gain1kHzDb = 35;
     r.c0 = 100;
-    if (kind == DesignKind::Inverting) r.scale = 10'000;
-    if (kind == DesignKind::TwoStage) r.rl = 47'000;
-    if (finite) r.opAmp = OpAmp{false, 100, 1e6};
-    BuiltNetwork net = DesignActiveStage(r);
-    if (cartridge) net.source = kCartridge;
-    return net;
+    return NoiseStage(r, cartridge);
 }
 
-BuiltNetwork Passive(CircuitKind circuit, bool cartridge) {
-    BuiltNetwork net;
-    net.circuit = circuit;
-    net.set(ElementKind::C1, 0.01);
-    net.set(ElementKind::C2, 0.01 / 2.916);
-    net.set(ElementKind::R1, 218'700);
-    net.set(ElementKind::R2, 31'800);
-    net.set(ElementKind::Rs, 1000);
-    net.set(ElementKind::RL, 1e6);
-    if (cartridge) net.source = kCartridge;
-    return net;
-}
+BuiltNetwork Passive(CircuitKind circuit, bool cartridge) { return NoisePassive(circuit, cartridge); }
 
 std::vector<Case> Cases() {
     NoiseSettings white;
@@ -150,7 +131,7 @@ std::vector<Case> Cases() {
         r.rl = 47'000;
         r.curve.iecAmendment = true;
         BuiltNetwork net = DesignActiveStage(r);
-        net.source = kCartridge;
+        net.source = kNoiseCartridge;
         return net;
     }();
     return {

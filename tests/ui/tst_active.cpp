@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "FieldActions.h"
 #include "active/ActiveStageInputs.h"
 #include "active/ActiveStagePage.h"
 #include "active/FormSchematics.h"
@@ -30,25 +31,7 @@ constexpr ElementKind kShownOrder[] = {ElementKind::R0, ElementKind::Rin, Elemen
                                        ElementKind::C1, ElementKind::R2,  ElementKind::C2,   ElementKind::R3,
                                        ElementKind::C3, ElementKind::RL,  ElementKind::Cout};
 
-bool IsRed(const QLineEdit* field) {
-    const QColor base = field->palette().color(QPalette::Active, QPalette::Base);
-    return base.red() > base.green() + 60 && base.red() > base.blue() + 60;
-}
-
-void Retype(QLineEdit* field, const QString& text) {
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-}
-
 void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2)); }
-
-// As a pick from the drop-down reaches the page.
-void Choose(QComboBox* box, int index) {
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
 
 }  // namespace
 

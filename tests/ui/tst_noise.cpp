@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include "FieldActions.h"
 #include "KAQ2_RIAA.h"
 #include "common/AppStyle.h"
 #include "common/Fonts.h"
@@ -17,23 +18,10 @@
 
 namespace {
 
-bool IsRed(const QLineEdit* field) {
-    const QColor base = field->palette().color(QPalette::Active, QPalette::Base);
-    return base.red() > base.green() + 60 && base.red() > base.blue() + 60;
-}
-
-void Retype(QLineEdit* field, const QString& text) {
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-}
-
 void Choose(QComboBox* box, const QString& item) {
     const int index = box->findText(item);
     QVERIFY(index >= 0);
-    box->setCurrentIndex(index);
-    emit box->activated(index);
+    Choose(box, index);
 }
 
 }  // namespace

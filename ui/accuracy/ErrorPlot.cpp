@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "common/Fonts.h"
+#include "common/PlotParts.h"
 
 namespace {
 
@@ -36,18 +37,9 @@ constexpr double kRoomForSubDecadeLabels = 80;
 // Scales up to 0.05 dB halve to three decimals (0.025); the others need fewer.
 constexpr riaa::Pattern kScaleLabel{3, 0, true, false};
 
-// Lines at device-pixel centres, so that a one-pixel line covers one row of pixels and stays sharp
-// at any ratio.
-double Snap(double logical, qreal ratio) { return (std::floor(logical * ratio) + 0.5) / ratio; }
-
 QString ScaleLabel(double db, const riaa::NumberLocale& locale) {
     if (db == 0) return QStringLiteral("0 dB");
     return QString::fromStdString(riaa::WithPlusSign(db, riaa::RenderNumber(db, kScaleLabel, locale)));
-}
-
-QString FrequencyLabel(double hz) {
-    if (hz >= 1000) return QString::number(hz / 1000) + QLatin1Char('k');
-    return QString::number(hz);
 }
 
 double Row(double db, double scale, const QRectF& area) {
@@ -67,14 +59,14 @@ void DrawGrid(QPainter& painter, const QRectF& area, double scale, const riaa::N
         for (int multiple = 1; multiple <= 9; ++multiple) {
             const double hz = decade * multiple;
             if (hz < riaa::kErrorBandLowHz || hz > riaa::kErrorBandHighHz) continue;
-            const double x = Snap(ErrorPlotColumnOf(hz, area), ratio);
+            const double x = SnapToDevicePixel(ErrorPlotColumnOf(hz, area), ratio);
             const bool major = multiple == 1 || hz == riaa::kErrorBandLowHz || hz == riaa::kErrorBandHighHz;
             painter.setPen(QPen(major ? kMajorGrid : kMinorGrid, 0));
             painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
 
             const bool labelled = major || ((multiple == 2 || multiple == 5) && pixelsPerDecade >= kRoomForSubDecadeLabels);
             if (!labelled) continue;
-            QString text = FrequencyLabel(hz);
+            QString text = PlotFrequencyLabel(hz);
             if (hz == riaa::kErrorBandLowHz) text += QStringLiteral(" Hz");
             const double textWidth = metrics.horizontalAdvance(text);
             // The first label starts at the grid's edge, clear of the lowest dB label to its left.
@@ -89,7 +81,7 @@ void DrawGrid(QPainter& painter, const QRectF& area, double scale, const riaa::N
     // Horizontal lines at the scale's full and half height either side of 0 dB.
     for (int step = -2; step <= 2; ++step) {
         const double db = scale * step / 2;
-        const double y = Snap(Row(db, scale, area), ratio);
+        const double y = SnapToDevicePixel(Row(db, scale, area), ratio);
         painter.setPen(QPen(step == 0 ? kZeroLine : (step % 2 == 0 ? kMajorGrid : kMinorGrid), 0));
         painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
         painter.setPen(kLabel);
@@ -182,17 +174,8 @@ std::optional<double> ErrorAt(const std::vector<riaa::ErrorPoint>& curve, double
 
 QImage drawErrorPlot(int width, int height, const ErrorPlotData& data, const riaa::NumberLocale& locale,
                      qreal devicePixelRatio) {
-    if (width < 1 || height < 1 || !(devicePixelRatio > 0)) return {};
-    const double deviceWidth = std::ceil(width * devicePixelRatio);
-    const double deviceHeight = std::ceil(height * devicePixelRatio);
-    // Far beyond any screen; QImage would fail on its own, but only after an overflowing multiply.
-    constexpr double kLargestSide = 32767;
-    if (deviceWidth > kLargestSide || deviceHeight > kLargestSide) return {};
-
-    QImage image(static_cast<int>(deviceWidth), static_cast<int>(deviceHeight), QImage::Format_RGB32);
+    QImage image = NewPlotImage(width, height, devicePixelRatio, kBackground);
     if (image.isNull()) return image;
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(kBackground);
 
     const QRectF area = ErrorPlotArea(width, height);
     const double scale = ErrorScaleDb(data);
@@ -205,16 +188,7 @@ QImage drawErrorPlot(int width, int height, const ErrorPlotData& data, const ria
     DrawCurve(painter, data.curve, area, scale);
     painter.restore();
 
-    if (!data.notice.isEmpty()) {
-        const QFont font = PixelFont(QStringLiteral("Arial"), 12, true);
-        painter.setFont(font);
-        const QRectF room = area.adjusted(10, 0, -10, 0);
-        const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-        // On a clear patch, so that no grid line runs through the words.
-        painter.fillRect(QFontMetricsF(font).boundingRect(room, flags, data.notice).adjusted(-4, -2, 4, 2), kBackground);
-        painter.setPen(kNotice);
-        painter.drawText(room, flags, data.notice);
-    }
+    DrawPlotNotice(painter, area, data.notice, kBackground, kNotice);
     return image;
 }
 

@@ -1,7 +1,6 @@
 #include "accuracy/ErrorPlotView.h"
 
 #include <QMouseEvent>
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -12,10 +11,10 @@ constexpr double kPointerLimit = 1e9;
 int PointerCoordinate(double value) { return static_cast<int>(std::clamp(std::floor(value), -kPointerLimit, kPointerLimit)); }
 }  // namespace
 
-ErrorPlotView::ErrorPlotView(const riaa::NumberLocale& locale, QWidget* parent) : QWidget(parent), locale_(locale) {
+ErrorPlotView::ErrorPlotView(const riaa::NumberLocale& locale, QWidget* parent)
+    : CachedPlotView(parent), locale_(locale) {
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ErrorPlotView::setData(ErrorPlotData data) {
@@ -23,34 +22,8 @@ void ErrorPlotView::setData(ErrorPlotData data) {
     invalidate();
 }
 
-void ErrorPlotView::invalidate() {
-    pictureStale_ = true;
-    update();
-}
-
-const QImage& ErrorPlotView::picture() const {
-    // Also drawn anew after a move to a screen of another pixel ratio.
-    if (pictureStale_ || (!picture_.isNull() && picture_.devicePixelRatio() != devicePixelRatioF())) {
-        picture_ = drawErrorPlot(width(), height(), data_, locale_, devicePixelRatioF());
-        pictureStale_ = false;
-    }
-    return picture_;
-}
-
-void ErrorPlotView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    // Drawn anew rather than stretched: the labels and lines keep their size as the plot grows.
-    invalidate();
-}
-
-void ErrorPlotView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const QImage& image = picture();
-    if (image.isNull()) {
-        painter.fillRect(rect(), palette().window());
-        return;
-    }
-    painter.drawImage(QPointF(0, 0), image);
+QImage ErrorPlotView::drawPicture(int width, int height, qreal devicePixelRatio) const {
+    return drawErrorPlot(width, height, data_, locale_, devicePixelRatio);
 }
 
 void ErrorPlotView::mouseMoveEvent(QMouseEvent* event) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 
+#include "common/CaptionedField.h"
 #include "engine/BuiltNetwork.h"
 #include "active/ActiveStageInputs.h"
 #include "session/SessionPage.h"
@@ -76,11 +77,7 @@ public:
 
 private:
     // A text field with its caption (none where a check box or a choice names it) and its unit.
-    struct FieldRow {
-        QLabel* caption = nullptr;
-        QLineEdit* edit = nullptr;
-        QLabel* unit = nullptr;
-    };
+    using FieldRow = CaptionedField;
     struct ResultRow {
         QLabel* caption = nullptr;
         QLabel* field = nullptr;

@@ -106,11 +106,11 @@ void NoisePage::buildSettingsFrame() {
         const int top = 52 + f * 21;
         FieldRow& row = rows_[static_cast<std::size_t>(f)];
         row.caption = MakeCaption(this, t.names[0], QString::fromUtf8(t.caption), {20, top + 2});
-        row.field = Named(new QLineEdit(this), t.names[1]);
-        row.field->setGeometry(104, top, 72, 20);
-        WithHint(row.field, QString::fromUtf8(t.caption), QString::fromUtf8(t.hint));
+        row.edit = Named(new QLineEdit(this), t.names[1]);
+        row.edit->setGeometry(104, top, 72, 20);
+        WithHint(row.edit, QString::fromUtf8(t.caption), QString::fromUtf8(t.hint));
         row.unit = MakeCaption(this, t.names[2], QString::fromUtf8(t.unit), {180, top + 2});
-        connect(row.field, &QLineEdit::textEdited, this, [this] { RunGuarded(this, [this] { NoiseFieldChange(); }); });
+        connect(row.edit, &QLineEdit::textEdited, this, [this] { RunGuarded(this, [this] { NoiseFieldChange(); }); });
     }
     LabelMessage = MakePlainLabel(this, "LabelMessage", QString(), PixelFont(kArial, 11));
     LabelMessage->setGeometry(13, 208, 218, 44);
@@ -186,8 +186,8 @@ void NoisePage::showInputs() {
     const NoiseInputs& inputs = session_.noiseInputs();
     for (std::size_t f = 0; f < rows_.size(); ++f) {
         // The field being typed in keeps its cursor: only a text that differs is put back.
-        if (rows_[f].field->text() != inputs.texts[f]) rows_[f].field->setText(inputs.texts[f]);
-        MarkField(rows_[f].field, session_.noiseProblemField() && static_cast<std::size_t>(*session_.noiseProblemField()) == f);
+        if (rows_[f].edit->text() != inputs.texts[f]) rows_[f].edit->setText(inputs.texts[f]);
+        MarkField(rows_[f].edit, session_.noiseProblemField() && static_cast<std::size_t>(*session_.noiseProblemField()) == f);
     }
     const std::size_t row = inputs.opAmp.isEmpty() ? opAmps_.size() : rowNamed(inputs.opAmp);
     if (row < opAmps_.size()) picked_ = row;
@@ -213,7 +213,7 @@ void NoisePage::NoiseFieldChange() {
     NoiseInputs inputs;
     riaa::NoiseFieldTexts texts;
     for (std::size_t f = 0; f < rows_.size(); ++f) {
-        inputs.texts[f] = rows_[f].field->text();
+        inputs.texts[f] = rows_[f].edit->text();
         texts[f] = inputs.texts[f].toStdString();
     }
     tableProblems_.clear();

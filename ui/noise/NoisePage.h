@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/CaptionedField.h"
 #include "engine/Noise.h"
 #include "engine/NoiseFields.h"
 #include "engine/OpAmps.h"
@@ -72,11 +73,7 @@ public:
 
 private:
     // One of the seven fields: its caption, the field and its unit, indexed by NoiseField.
-    struct FieldRow {
-        QLabel* caption = nullptr;
-        QLineEdit* field = nullptr;
-        QLabel* unit = nullptr;
-    };
+    using FieldRow = CaptionedField;
 
     void buildSettingsFrame();
     void buildFiguresFrame();

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "common/Fonts.h"
+#include "common/PlotParts.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ constexpr double kLowHz = 20;
 constexpr double kHighHz = 20000;
 // Contributions this far below the total's peak are left to the bottom edge, not given decades.
 constexpr double kDecadesBelowPeak = 3;
-
-double Snap(double logical, qreal ratio) { return (std::floor(logical * ratio) + 0.5) / ratio; }
 
 double Column(double hz, const QRectF& area) {
     return area.left() + std::log10(hz / kLowHz) / std::log10(kHighHz / kLowHz) * area.width();
@@ -96,26 +95,26 @@ void DrawGrid(QPainter& p, const QRectF& area, const Scale& s, bool density, qre
         for (int k = 1; k <= 9; ++k) {
             const double hz = decade * k;
             if (hz < kLowHz || hz > kHighHz) continue;
-            const double x = Snap(Column(hz, area), ratio);
+            const double x = SnapToDevicePixel(Column(hz, area), ratio);
             p.setPen(k == 1 ? kMajorGrid : kMinorGrid);
             p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
         }
     }
     p.setPen(kLabel);
     for (const double hz : {20.0, 100.0, 1000.0, 10000.0, 20000.0}) {
-        const QString text = hz >= 1000 ? QString::number(hz / 1000) + QLatin1Char('k') : QString::number(hz);
+        const QString text = PlotFrequencyLabel(hz);
         const double w = metrics.horizontalAdvance(text);
         const double x = std::clamp(Column(hz, area) - w / 2, 0.0, area.right() + kRightMargin - w);
         p.drawText(QPointF(x, area.bottom() + metrics.ascent() + 2), text);
     }
     for (double v = s.low; v <= s.high + 1e-9; v += s.step) {
-        const double y = Snap(RowOf(density ? std::pow(10.0, v) : v, s, area, density), ratio);
+        const double y = SnapToDevicePixel(RowOf(density ? std::pow(10.0, v) : v, s, area, density), ratio);
         p.setPen(kMajorGrid);
         p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
         if (density && v < s.high) {
             p.setPen(kMinorGrid);
             for (int k = 2; k <= 9; ++k) {
-                const double minor = Snap(RowOf(k * std::pow(10.0, v), s, area, true), ratio);
+                const double minor = SnapToDevicePixel(RowOf(k * std::pow(10.0, v), s, area, true), ratio);
                 p.drawLine(QPointF(area.left(), minor), QPointF(area.right(), minor));
             }
         }
@@ -132,7 +131,8 @@ void DrawGrid(QPainter& p, const QRectF& area, const Scale& s, bool density, qre
         p.restore();
     }
     p.setPen(kMajorGrid);
-    p.drawRect(QRectF(Snap(area.left(), ratio), Snap(area.top(), ratio), area.width(), area.height()));
+    p.drawRect(QRectF(SnapToDevicePixel(area.left(), ratio), SnapToDevicePixel(area.top(), ratio), area.width(),
+                      area.height()));
 }
 
 void DrawCurves(QPainter& p, const NoisePlotData& d, const QRectF& area, const Scale& s) {
@@ -189,15 +189,8 @@ void DrawLegend(QPainter& p, const NoisePlotData& d, const QRectF& area) {
 }  // namespace
 
 QImage drawNoisePlot(int width, int height, const NoisePlotData& data, qreal devicePixelRatio) {
-    if (width < 1 || height < 1 || !(devicePixelRatio > 0)) return {};
-    const double deviceWidth = std::ceil(width * devicePixelRatio);
-    const double deviceHeight = std::ceil(height * devicePixelRatio);
-    constexpr double kLargestSide = 32767;
-    if (deviceWidth > kLargestSide || deviceHeight > kLargestSide) return {};
-    QImage image(static_cast<int>(deviceWidth), static_cast<int>(deviceHeight), QImage::Format_RGB32);
+    QImage image = NewPlotImage(width, height, devicePixelRatio, kBackground);
     if (image.isNull()) return image;
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(kBackground);
     const QRectF area(kLeftMargin, kTopMargin, std::max(1.0, width - kLeftMargin - kRightMargin),
                       std::max(1.0, height - kTopMargin - kBottomMargin));
     const Scale scale = data.margin ? MarginScale(data) : DensityScale(data);
@@ -205,14 +198,6 @@ QImage drawNoisePlot(int width, int height, const NoisePlotData& data, qreal dev
     DrawGrid(painter, area, scale, !data.margin, devicePixelRatio);
     DrawCurves(painter, data, area, scale);
     DrawLegend(painter, data, area);
-    if (!data.notice.isEmpty()) {
-        const QFont font = PixelFont(QStringLiteral("Arial"), 12, true);
-        painter.setFont(font);
-        const QRectF room = area.adjusted(10, 0, -10, 0);
-        const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-        painter.fillRect(QFontMetricsF(font).boundingRect(room, flags, data.notice).adjusted(-4, -2, 4, 2), kBackground);
-        painter.setPen(kNotice);
-        painter.drawText(room, flags, data.notice);
-    }
+    DrawPlotNotice(painter, area, data.notice, kBackground, kNotice);
     return image;
 }

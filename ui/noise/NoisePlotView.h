@@ -1,12 +1,10 @@
 // The Noise page's plot surface: draws the noise plot at its own size and pixel ratio.
 #pragma once
 
-#include <QImage>
-#include <QWidget>
-
+#include "common/CachedPlotView.h"
 #include "noise/NoisePlot.h"
 
-class NoisePlotView : public QWidget {
+class NoisePlotView : public CachedPlotView {
     Q_OBJECT
 public:
     explicit NoisePlotView(QWidget* parent = nullptr);
@@ -14,14 +12,10 @@ public:
     // Shows new data; the picture is drawn when next painted or read.
     void setData(NoisePlotData data);
     const NoisePlotData& data() const { return data_; }
-    const QImage& picture() const;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    QImage drawPicture(int width, int height, qreal devicePixelRatio) const override;
 
 private:
     NoisePlotData data_;
-    mutable QImage picture_;
-    mutable bool stale_ = true;
 };
