@@ -37,9 +37,13 @@ constexpr int kTableHeaderHeight = 20;
 constexpr int kTableLeft = 20;
 constexpr int kTableTop = 158;
 constexpr int kTableWidth = 594;
-// Largest error, gain at 1 kHz, 95th percentile; the parts share what is left, each at least kPartColumnWidth.
-constexpr std::array<int, 3> kFigureColumnWidths{96, 92, 92};
-constexpr int kPartColumnWidth = 66;
+// Beside a column's widest text, so that neighbouring figures never touch.
+constexpr int kColumnPadding = 8;
+
+// "0.3 s", "12.0 s": the clock of a search in hand.
+constexpr riaa::Pattern kSeconds{1, 1, true, false};
+// "1 %", "0.5 %".
+constexpr riaa::Pattern kPercent{2, 0, true, false};
 
 constexpr std::array kCapacitorSeries{SeriesKind::E6, SeriesKind::E12, SeriesKind::E24};
 constexpr std::array kResistorSeries{SeriesKind::E12, SeriesKind::E24, SeriesKind::E48, SeriesKind::E96,
@@ -81,11 +85,16 @@ std::optional<double> ReadCapacitance(const QString& text, const riaa::NumberLoc
     }
 }
 
-// The part or pair as an as-built field reads it: "27.4k", "3.3n+120p".
+// The part or pair as an as-built field reads it: "27.4k", "3.3n+120p", and "1u" where the field's
+// bare "1" would stand among nanofarads in a column.
 QString PartText(const riaa::BestBuildPart& part, const riaa::NumberLocale& locale) {
-    const double first = part.parts.empty() ? part.value : part.parts.front();
-    const double second = part.parts.size() > 1 ? part.parts[1] : 0;
-    return QString::fromStdString(riaa::PartPairText(part.element, {first, second, part.value, 0}, locale));
+    QStringList texts;
+    for (const double value : part.parts.empty() ? std::vector<double>{part.value} : part.parts) {
+        QString text = QString::fromStdString(riaa::PartPairText(part.element, {value, 0, value, 0}, locale));
+        if (riaa::IsCapacitor(part.element) && value >= 1) text += QLatin1Char('u');
+        texts << text;
+    }
+    return texts.join(QLatin1Char('+'));
 }
 
 QString MagnitudeText(double db, const riaa::NumberLocale& locale) {
@@ -99,7 +108,7 @@ QString SignedErrorText(double db, const riaa::NumberLocale& locale) {
 }
 
 QString PercentText(double percent, const riaa::NumberLocale& locale) {
-    return QString::fromStdString(riaa::RenderNumber(percent, riaa::patterns::UpToTwo, locale)) +
+    return QString::fromStdString(riaa::RenderNumber(percent, kPercent, locale)) +
            QStringLiteral(" %");
 }
 
@@ -323,10 +332,13 @@ void BestBuildPage::showProgress() {
     const std::uint64_t done = std::min(progress.done, progress.total);
     const int permille = progress.total > 0 ? static_cast<int>(done * 1000 / progress.total) : 0;
     PrgBrSearch->setValue(permille);
+    // The search's pieces differ a lot in size: the clock shows it alive between two of them.
+    const QString time = QString::fromStdString(riaa::RenderNumber(
+        static_cast<double>(searchClock_.elapsed()) / 1000, kSeconds, session_.locale()));
     if (progress.phase == BestBuildWorkerProgress::Phase::Tolerances) {
-        LabelSearchStatus->setText(QStringLiteral("Tolerance runs: %1 of %2").arg(done).arg(progress.total));
+        LabelSearchStatus->setText(QStringLiteral("Tolerance runs: %1 of %2, %3 s").arg(done).arg(progress.total).arg(time));
     } else {
-        LabelSearchStatus->setText(QStringLiteral("Searching\u2026 %1 %").arg(permille / 10));
+        LabelSearchStatus->setText(QStringLiteral("Searching\u2026 %1 %, %2 s").arg(permille / 10).arg(time));
     }
 }
 
@@ -396,10 +408,6 @@ void BestBuildPage::renderTable() {
     headers << QStringLiteral("Largest error") << QStringLiteral("Gain at 1 kHz") << QStringLiteral("95 % of builds");
     TblBuilds->setColumnCount(static_cast<int>(headers.size()));
     TblBuilds->setHorizontalHeaderLabels(headers);
-    const int figures = kFigureColumnWidths[0] + kFigureColumnWidths[1] + kFigureColumnWidths[2];
-    const int partWidth = parts > 0 ? std::max(kPartColumnWidth, (kTableWidth - 2 - figures) / parts) : 0;
-    for (int column = 0; column < parts; ++column) TblBuilds->setColumnWidth(column, partWidth);
-    for (int i = 0; i < 3; ++i) TblBuilds->setColumnWidth(parts + i, kFigureColumnWidths[static_cast<std::size_t>(i)]);
 
     const auto cell = [this](int row, int column, const QString& text) {
         auto* item = new QTableWidgetItem(text);
@@ -423,6 +431,26 @@ void BestBuildPage::renderTable() {
         cell(row, parts + 2, p95 ? MagnitudeText(*p95, locale) : searching_ ? QStringLiteral("\u2026") : QString());
     }
     TblBuilds->setEnabled(!builds_.empty());
+    fitColumns(parts);
+}
+
+void BestBuildPage::fitColumns(int parts) {
+    // Each column as wide as its widest text; what the frame has left goes to the parts, so that a
+    // stage's many elements still fit and a network's four read at ease.
+    TblBuilds->resizeColumnsToContents();
+    int used = 0;
+    for (int column = 0; column < TblBuilds->columnCount(); ++column) {
+        const int width = TblBuilds->columnWidth(column) + kColumnPadding;
+        TblBuilds->setColumnWidth(column, width);
+        used += width;
+    }
+    const int spare = kTableWidth - 2 - used;
+    if (spare <= 0) return;
+    const int share = parts > 0 ? parts : TblBuilds->columnCount();
+    for (int i = 0; i < share; ++i) {
+        const int extra = spare / share + (i < spare % share ? 1 : 0);
+        TblBuilds->setColumnWidth(i, TblBuilds->columnWidth(i) + extra);
+    }
 }
 
 void BestBuildPage::TblBuildsClick(int row) {

@@ -84,6 +84,7 @@ private:
     void searchFinished();
     void searchFailed(const QString& message);
     void renderTable();
+    void fitColumns(int parts);
     void selectRowOnShow();
     void updateControls();
     // The builds on show were found for a design with the same fixed parts as the one on show now.
