@@ -120,7 +120,8 @@ BestBuildPage::BestBuildPage(DesignSession& session, QWidget* parent) : SessionP
     setAutoFillBackground(true);
 
     worker_ = new BestBuildWorker(this);
-    connect(worker_, &BestBuildWorker::found, this, [this](const std::vector<riaa::BestBuild>& builds) { showBuilds(builds); });
+    connect(worker_, &BestBuildWorker::found, this,
+            [this](const std::vector<riaa::BestBuild>& builds) { showBuilds(builds); });
     connect(worker_, &BestBuildWorker::percentile, this, [this](int build, double p95) { showPercentile(build, p95); });
     connect(worker_, &BestBuildWorker::finished, this, [this] { searchFinished(); });
     connect(worker_, &BestBuildWorker::failed, this, [this](const QString& message) { searchFailed(message); });
@@ -336,7 +337,8 @@ void BestBuildPage::showProgress() {
     const QString time = QString::fromStdString(riaa::RenderNumber(
         static_cast<double>(searchClock_.elapsed()) / 1000, kSeconds, session_.locale()));
     if (progress.phase == BestBuildWorkerProgress::Phase::Tolerances) {
-        LabelSearchStatus->setText(QStringLiteral("Tolerance runs: %1 of %2, %3 s").arg(done).arg(progress.total).arg(time));
+        LabelSearchStatus->setText(
+            QStringLiteral("Tolerance runs: %1 of %2, %3 s").arg(done).arg(progress.total).arg(time));
     } else {
         LabelSearchStatus->setText(QStringLiteral("Searching\u2026 %1 %, %2 s").arg(permille / 10).arg(time));
     }
@@ -364,7 +366,8 @@ void BestBuildPage::searchFinished() {
     progressTimer_->stop();
     PrgBrSearch->setValue(PrgBrSearch->maximum());
     const double seconds = static_cast<double>(searchClock_.elapsed()) / 1000;
-    const QString time = QString::fromStdString(riaa::RenderNumber(seconds, riaa::patterns::UpToTwoWithZero, session_.locale()));
+    const QString time =
+        QString::fromStdString(riaa::RenderNumber(seconds, riaa::patterns::UpToTwoWithZero, session_.locale()));
     LabelSearchStatus->setText(builds_.empty() ? QStringLiteral("No build within the range")
                                                : QStringLiteral("%1 builds in %2 s").arg(builds_.size()).arg(time));
     // Before the first search the table's head names the elements a search would choose.
@@ -387,6 +390,10 @@ void BestBuildPage::RankChange() {
     selectRowOnShow();
 }
 
+bool BestBuildPage::allPercentiles() const {
+    return !p95Db_.empty() && std::all_of(p95Db_.begin(), p95Db_.end(), [](const auto& p) { return p.has_value(); });
+}
+
 std::vector<riaa::BestBuild> BestBuildPage::buildsOnShow() const {
     std::vector<riaa::BestBuild> shown;
     for (const std::size_t index : order_) shown.push_back(builds_[index]);
@@ -397,9 +404,9 @@ void BestBuildPage::renderTable() {
     const riaa::NumberLocale& locale = session_.locale();
     order_.resize(builds_.size());
     for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
-    const bool percentiles = !p95Db_.empty() && std::all_of(p95Db_.begin(), p95Db_.end(), [](const auto& p) { return p.has_value(); });
-    if (percentiles && RdBtnRankP95->isChecked()) {
-        std::stable_sort(order_.begin(), order_.end(), [this](std::size_t a, std::size_t b) { return *p95Db_[a] < *p95Db_[b]; });
+    if (allPercentiles() && RdBtnRankP95->isChecked()) {
+        std::stable_sort(order_.begin(), order_.end(),
+                         [this](std::size_t a, std::size_t b) { return *p95Db_[a] < *p95Db_[b]; });
     }
 
     const int parts = static_cast<int>(columns_.size());
@@ -487,10 +494,10 @@ void BestBuildPage::updateControls() {
     const bool network = session_.builtNetwork().has_value();
     BtnSearch->setEnabled(network && range_.has_value());
     BtnCancel->setEnabled(searching_);
-    const bool percentiles = !p95Db_.empty() && std::all_of(p95Db_.begin(), p95Db_.end(), [](const auto& p) { return p.has_value(); });
-    RdBtnRankP95->setEnabled(percentiles);
+    RdBtnRankP95->setEnabled(allPercentiles());
     // The settings of the runs on show, or else those the next search takes from the Parts page.
-    const std::optional<riaa::ToleranceSettings>& settings = builds_.empty() ? session_.toleranceSettings() : tolerancesUsed_;
+    const std::optional<riaa::ToleranceSettings>& settings =
+        builds_.empty() ? session_.toleranceSettings() : tolerancesUsed_;
     if (!settings) {
         LabelTolerancesUsed->setText(QStringLiteral("No tolerance run: the Parts page's tolerances do not read"));
         return;

@@ -89,6 +89,8 @@ private:
     void updateControls();
     // The builds on show were found for a design with the same fixed parts as the one on show now.
     bool buildsFitDesign();
+    // Every build on show has its 95th percentile.
+    bool allPercentiles() const;
     riaa::BestBuildRequest searchRequest() const;
 
     BestBuildWorker* worker_ = nullptr;

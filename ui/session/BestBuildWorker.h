@@ -1,4 +1,4 @@
-// One thread for the best-build searches of a page: the newest request only, a newer one or an edit cancels the one in hand.
+// One thread for a page's best-build searches: the newest request only; a newer one or cancel() stops the one in hand.
 #pragma once
 
 #include <QMutex>
