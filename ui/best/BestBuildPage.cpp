@@ -373,8 +373,11 @@ void BestBuildPage::searchFinished() {
     // Before the first search the table's head names the elements a search would choose.
     if (builds_.empty()) {
         const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
-        columns_ = network ? riaa::BestBuildElements(*network) : std::vector<ElementKind>{};
-        renderTable();
+        std::vector<ElementKind> elements = network ? riaa::BestBuildElements(*network) : std::vector<ElementKind>{};
+        if (elements != columns_ || TblBuilds->columnCount() == 0) {
+            columns_ = std::move(elements);
+            renderTable();
+        }
     }
     updateControls();
     selectRowOnShow();
@@ -519,8 +522,11 @@ void BestBuildPage::render() {
     // Before the first search the table's head names the elements a search would choose.
     if (builds_.empty()) {
         const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
-        columns_ = network ? riaa::BestBuildElements(*network) : std::vector<ElementKind>{};
-        renderTable();
+        std::vector<ElementKind> elements = network ? riaa::BestBuildElements(*network) : std::vector<ElementKind>{};
+        if (elements != columns_ || TblBuilds->columnCount() == 0) {
+            columns_ = std::move(elements);
+            renderTable();
+        }
     }
     updateControls();
     selectRowOnShow();
