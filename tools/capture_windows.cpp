@@ -1,5 +1,5 @@
 // Saves pictures of the real windows as PNG files, for the README and for review: circuit-page.png,
-// graph-page.png (all three curves drawn), accuracy-page.png and parts-page.png (circuit 4 with Rs, RL and
+// graph-page.png (all three curves drawn), accuracy-page.png, parts-page.png and best-page.png (circuit 4 with Rs, RL and
 // rounding, its tolerance run finished), splash.png, about.png, and icon-32.png and icon-256.png (the
 // icon as the package installs it; the build renders the package's own copies with tools/render_icons).
 // Usage: capture_windows OUTPUT_FOLDER   (runs under the offscreen platform unless a display is set)
@@ -21,6 +21,7 @@
 #include "KAQ2_RIAA.h"
 #include "noise/NoisePage.h"
 #include "accuracy/AccuracyPage.h"
+#include "best/BestBuildPage.h"
 #include "active/ActiveStagePage.h"
 #include "windows/About1.h"
 #include "windows/AppIcon.h"
@@ -72,6 +73,15 @@ int main(int argc, char* argv[]) {
     window.Parts1Click();
     QApplication::processEvents();
     saved = window.grab().save(path("parts-page.png")) && saved;
+    // The same network's best build of E12 capacitors and E24 resistors, with its tolerance runs.
+    window.BestBuild1Click();
+    window.BestBuildPage1->BtnSearch->click();
+    settling.restart();
+    while (window.BestBuildPage1->searching() && settling.elapsed() < 60000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    QApplication::processEvents();
+    saved = window.grab().save(path("best-page.png")) && saved;
 
     // A non-inverting stage with C0, designed by a click on the page, and then on the Accuracy page
     // behind a cartridge.

@@ -13,6 +13,7 @@
 
 #include "accuracy/AccuracyPage.h"
 #include "active/ActiveStagePage.h"
+#include "best/BestBuildPage.h"
 #include "circuit/CircuitPage.h"
 #include "circuit/ValueListModel.h"
 #include "common/ErrorReport.h"
@@ -118,6 +119,9 @@ void TRiaaForm::buildFrame() {
         {&TRiaaForm::Parts1, "Parts1", QStringLiteral("Parts"),
          QStringLiteral("Parts | Standard series, part pairs and tolerances for the network as built"),
          &TRiaaForm::Parts1Click},
+        {&TRiaaForm::BestBuild1, "BestBuild1", QStringLiteral("Best build"),
+         QStringLiteral("Best build | The standard parts, bought as they are, that follow the curve most closely"),
+         &TRiaaForm::BestBuild1Click},
         {&TRiaaForm::ActiveStage1, "ActiveStage1", QStringLiteral("Active stage"),
          QStringLiteral("Active stage | A non-inverting, inverting or two-stage op-amp design for the curve"),
          &TRiaaForm::ActiveStage1Click},
@@ -199,6 +203,8 @@ void TRiaaForm::Accuracy1Click() { Notebook1->setCurrentWidget(AccuracyPage1); }
 
 void TRiaaForm::Parts1Click() { Notebook1->setCurrentWidget(PartsPage1); }
 
+void TRiaaForm::BestBuild1Click() { Notebook1->setCurrentWidget(BestBuildPage1); }
+
 void TRiaaForm::ActiveStage1Click() { Notebook1->setCurrentWidget(ActiveStagePage1); }
 
 void TRiaaForm::Noise1Click() { Notebook1->setCurrentWidget(NoisePage1); }
@@ -217,6 +223,8 @@ void TRiaaForm::buildPages() {
     Notebook1->addWidget(AccuracyPage1);
     PartsPage1 = new PartsPage(*session_, Notebook1);
     Notebook1->addWidget(PartsPage1);
+    BestBuildPage1 = new BestBuildPage(*session_, Notebook1);
+    Notebook1->addWidget(BestBuildPage1);
     ActiveStagePage1 = new ActiveStagePage(*session_, Notebook1);
     Notebook1->addWidget(ActiveStagePage1);
     UserOpAmps opAmps = ReadUserOpAmps();

@@ -10,6 +10,7 @@
 #include "engine/ValueLists.h"
 
 class AccuracyPage;
+class BestBuildPage;
 class ActiveStagePage;
 class CircuitPage;
 class DesignFiles;
@@ -57,6 +58,7 @@ public:
     void Graph1Click();
     void Accuracy1Click();
     void Parts1Click();
+    void BestBuild1Click();
     void ActiveStage1Click();
     void Noise1Click();
     void About1Click();
@@ -86,6 +88,7 @@ public:
     QAction* Graph1 = nullptr;
     QAction* Accuracy1 = nullptr;
     QAction* Parts1 = nullptr;
+    QAction* BestBuild1 = nullptr;
     QAction* ActiveStage1 = nullptr;
     QAction* Noise1 = nullptr;
     QAction* About1 = nullptr;
@@ -104,6 +107,7 @@ public:
     GraphPage* GraphPage1 = nullptr;
     AccuracyPage* AccuracyPage1 = nullptr;
     PartsPage* PartsPage1 = nullptr;
+    BestBuildPage* BestBuildPage1 = nullptr;
     ActiveStagePage* ActiveStagePage1 = nullptr;
     NoisePage* NoisePage1 = nullptr;
 
