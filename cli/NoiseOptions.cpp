@@ -24,25 +24,30 @@ std::string Printf(const char* format, double value) {
     return buffer;
 }
 
-// The SI multipliers a noise option may end in: "3.5n", "0.4p", "5m", "1k".
-constexpr std::array<std::pair<std::string_view, double>, 8> kMultipliers{{
-    {"f", 1e-15}, {"p", 1e-12}, {"n", 1e-9}, {"u", 1e-6}, {"\u00B5", 1e-6}, {"m", 1e-3}, {"k", 1e3}, {"M", 1e6}}};
+// The SI multipliers a noise option may end in ("3.5n", "0.4p", "5m", "1k"), as powers of ten.
+constexpr std::array<std::pair<std::string_view, int>, 8> kMultipliers{
+    {{"f", -15}, {"p", -12}, {"n", -9}, {"u", -6}, {"\u00B5", -6}, {"m", -3}, {"k", 3}, {"M", 6}}};
 
-double ParseScaled(const std::string& option, const std::string& text, const std::string& example) {
+// The text in the engine's unit, 10^unitPower of the option's: the powers are added first, so that
+// "3.5n" is exactly 3.5 nV/√Hz and the design file keeps the text as typed.
+double ParseScaled(const std::string& option, const std::string& text, const std::string& example, int unitPower) {
     std::string number = text;
-    double scale = 1;
-    for (const auto& [suffix, factor] : kMultipliers) {
+    int power = unitPower;
+    for (const auto& [suffix, multiplier] : kMultipliers) {
         if (number.size() > suffix.size() && number.compare(number.size() - suffix.size(), suffix.size(), suffix) == 0) {
             number.resize(number.size() - suffix.size());
-            scale = factor;
+            power += multiplier;
             break;
         }
     }
+    double value = 0;
     try {
-        return riaa::ParseNumber(number, kPointLocale) * scale;
+        value = riaa::ParseNumber(number, kPointLocale);
     } catch (const riaa::EngineError&) {
         throw UsageError(option, "'" + text + "' is not a number, e.g. " + example);
     }
+    const double scale = std::pow(10.0, std::abs(power));
+    return power >= 0 ? value * scale : value / scale;
 }
 
 // Each setting's option, its example and the factor from the option's unit to the engine's.
@@ -51,16 +56,16 @@ struct FieldOption {
     std::optional<std::string> NoiseTexts::*text;
     const char* option;
     const char* example;
-    double toEngine;
+    int toEngine;  // the engine's unit is 10^-toEngine of the option's
 };
 constexpr std::array<FieldOption, riaa::kNoiseFieldCount> kFieldOptions{{
-    {riaa::NoiseField::En, &NoiseTexts::en, "--en", "3.5n", 1e9},
-    {riaa::NoiseField::Fce, &NoiseTexts::fce, "--fce", "50", 1},
-    {riaa::NoiseField::In, &NoiseTexts::in, "--in", "0.4p", 1e12},
-    {riaa::NoiseField::Fci, &NoiseTexts::fci, "--fci", "200", 1},
-    {riaa::NoiseField::Swing, &NoiseTexts::swing, "--swing", "9", 1},
-    {riaa::NoiseField::Temperature, &NoiseTexts::temperature, "--temperature", "27", 1},
-    {riaa::NoiseField::Reference, &NoiseTexts::reference, "--reference", "5m", 1},
+    {riaa::NoiseField::En, &NoiseTexts::en, "--en", "3.5n", 9},
+    {riaa::NoiseField::Fce, &NoiseTexts::fce, "--fce", "50", 0},
+    {riaa::NoiseField::In, &NoiseTexts::in, "--in", "0.4p", 12},
+    {riaa::NoiseField::Fci, &NoiseTexts::fci, "--fci", "200", 0},
+    {riaa::NoiseField::Swing, &NoiseTexts::swing, "--swing", "9", 0},
+    {riaa::NoiseField::Temperature, &NoiseTexts::temperature, "--temperature", "27", 0},
+    {riaa::NoiseField::Reference, &NoiseTexts::reference, "--reference", "5m", 0},
 }};
 
 const char* OptionOf(riaa::NoiseField field) {
@@ -116,7 +121,7 @@ NoiseRequest ParseNoise(const NoiseTexts& texts, std::span<const riaa::OpAmpRow>
     for (const FieldOption& row : kFieldOptions) {
         const std::optional<std::string>& text = texts.*row.text;
         if (!text) continue;
-        const double value = ParseScaled(row.option, *text, row.example) * row.toEngine;
+        const double value = ParseScaled(row.option, *text, row.example, row.toEngine);
         try {
             riaa::CheckNoiseField(row.field, value);
         } catch (const riaa::NoiseSettingError& error) {
