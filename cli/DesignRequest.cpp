@@ -415,7 +415,7 @@ void AddNoiseOptions(OptionTable& table) {
         {"--in", &Typed::in, "The op-amp's current noise at 1 kHz in A/\u221AHz (p, f). Example: --in 0.4p"},
         {"--fce", &Typed::fce, "The 1/f corner of the voltage noise in Hz (0: white). Example: --fce 50"},
         {"--fci", &Typed::fci, "The 1/f corner of the current noise in Hz (0: white). Example: --fci 200"},
-        {"--swing", &Typed::swing, "The op-amp's output before it clips, V rms (default 9). Example: --swing 9"},
+        {"--swing", &Typed::swing, "The op-amp's output before it clips, V rms (the op-amp's, else 9). Example: --swing 9"},
         {"--temperature", &Typed::temperature, "The temperature of the resistors in \u00B0C (default 27). Example: --temperature 40"},
         {"--reference", &Typed::reference,
          "The source's level at 1 kHz for the SNR and the margin, V rms (m; default 5m).\nExample: --reference 5m"},

@@ -163,11 +163,11 @@ std::string RenderOpAmps(std::span<const riaa::OpAmpRow> user) {
 
 void NoiseLines(std::ostream& out, const NoiseRequest& request, const riaa::NoiseFigures& figures) {
     const riaa::NoiseSettings& s = request.settings;
-    out << "Noise            " << Printf("%.3g", figures.outputUv) << " \u00B5V, A-weighted "
-        << Printf("%.3g", figures.outputAUv) << " \u00B5V (at the output, 20 Hz to 20 kHz, "
+    out << "Noise            " << Printf("%#.3g", figures.outputUv) << " \u00B5V, A-weighted "
+        << Printf("%#.3g", figures.outputAUv) << " \u00B5V (at the output, 20 Hz to 20 kHz, "
         << Printf("%g", s.temperatureC) << " \u00B0C)\n";
-    out << "EIN              " << Printf("%.3g", figures.einUv) << " \u00B5V, " << Printf("%.1f", figures.einDbu)
-        << " dBu; A-weighted " << Printf("%.3g", figures.einAUv) << " \u00B5V, " << Printf("%.1f", figures.einADbu)
+    out << "EIN              " << Printf("%#.3g", figures.einUv) << " \u00B5V, " << Printf("%.1f", figures.einDbu)
+        << " dBu; A-weighted " << Printf("%#.3g", figures.einAUv) << " \u00B5V, " << Printf("%.1f", figures.einADbu)
         << " dBu\n";
     out << "SNR              " << Printf("%.1f", figures.snrDb) << " dB, A-weighted " << Printf("%.1f", figures.snrADb)
         << " dB (against " << Printf("%g", s.referenceV * 1e3) << " mV at 1 kHz)\n";
@@ -184,6 +184,7 @@ void NoiseLines(std::ostream& out, const NoiseRequest& request, const riaa::Nois
         out << "Smallest load    " << riaa::FormatPartValueWithUnit(riaa::ElementKind::R1, h->minLoadOhm, kPointLocale) << " at "
             << Printf("%.0f", h->minLoadHz) << " Hz\n";
     }
+    if (!figures.headroom) return;  // a passive network has no op-amp
     out << "Op-amp noise     " << (request.opAmp ? request.opAmp->name + ": " : std::string()) << "en "
         << Printf("%g", s.enNvRtHz) << " nV/\u221AHz (fce " << Printf("%g", s.fceHz) << " Hz), in "
         << Printf("%g", s.inPaRtHz) << " pA/\u221AHz (fci " << Printf("%g", s.fciHz) << " Hz)\n";
