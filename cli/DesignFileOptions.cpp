@@ -127,6 +127,44 @@ void RunOptions(const riaa::DesignDocument& document, FileOptions& out) {
     }
 }
 
+// Each noise field of the file: its key, the option that types it and the suffix of the field's unit.
+struct NoiseKey {
+    const char* key;
+    const char* option;
+    const char* suffix;
+};
+constexpr std::array<NoiseKey, 7> kNoiseKeys{{{"en", "--en", "n"}, {"fce", "--fce", ""}, {"in", "--in", "p"},
+                                              {"fci", "--fci", ""}, {"swing", "--swing", ""},
+                                              {"temperature", "--temperature", ""}, {"reference", "--reference", "m"}}};
+
+void NoiseOptions(const riaa::DesignDocument& document, FileOptions& out) {
+    const auto found = document.unknown.find(kNoiseKey);
+    if (found == document.unknown.end()) return;
+    const nlohmann::json noise = nlohmann::json::parse(found->second);
+    const std::string key = kNoiseKey;
+    if (!noise.is_object()) throw riaa::EngineError(key + " must be an object");
+    Put(out, "--noise", "", key);
+    if (noise.contains("opAmp") && !noise["opAmp"].is_null()) {
+        if (!noise["opAmp"].is_string()) throw riaa::EngineError(key + ".opAmp must be a text");
+        Put(out, "--opamp", noise["opAmp"].get<std::string>(), key + ".opAmp");
+    }
+    for (const NoiseKey& field : kNoiseKeys) {
+        if (!noise.contains(field.key)) continue;
+        if (!noise[field.key].is_string()) throw riaa::EngineError(key + "." + field.key + " must be a text");
+        Put(out, field.option, noise[field.key].get<std::string>() + field.suffix, key + "." + field.key);
+    }
+}
+
+void NoiseOfRun(const DesignRequest& request, riaa::DesignDocument& document) {
+    if (!request.noise) return;  // a file's own settings stay as they were
+    const riaa::NoiseSettings& s = request.noise->settings;
+    nlohmann::ordered_json noise;
+    noise["opAmp"] = request.noise->opAmp ? nlohmann::ordered_json(request.noise->opAmp->name) : nlohmann::ordered_json(nullptr);
+    const std::array<double, 7> values{s.enNvRtHz, s.fceHz, s.inPaRtHz, s.fciHz, s.swingVrms, s.temperatureC, s.referenceV * 1e3};
+    for (std::size_t index = 0; index < kNoiseKeys.size(); ++index) noise[kNoiseKeys[index].key] = Number(values[index]);
+    document.unknown[kNoiseKey] = noise.dump();
+}
+
 riaa::StagePageInputs StageOfRun(const riaa::ActiveStageRequest& d, riaa::StagePageInputs in) {
     in.stage = d.stage;
     in.form = d.form;
@@ -236,6 +274,7 @@ FileOptions OptionsOfDocument(const riaa::DesignDocument& document) {
         }
     }
     RunOptions(document, out);
+    NoiseOptions(document, out);
     return out;
 }
 
@@ -254,6 +293,7 @@ riaa::DesignDocument DocumentOfRun(const DesignRequest& request, riaa::DesignDoc
     }
     AsBuiltOfRun(request, base.asBuilt);
     RunOfRun(request, base);
+    NoiseOfRun(request, base);
     return base;
 }
 

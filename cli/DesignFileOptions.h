@@ -15,6 +15,10 @@ namespace design {
 // a tolerance run's builds): the window keeps it as it keeps every key it does not know.
 inline constexpr const char* kCommandLineKey = "commandLine";
 
+// The key of the noise settings: the op-amp's name (null where typed) and the Noise page's seven fields as
+// it holds them (en in nV/√Hz, in in pA/√Hz, fce and fci in Hz, the swing in V rms, °C, the reference in mV).
+inline constexpr const char* kNoiseKey = "noise";
+
 // The options that would type the design of the document's chosen page, as the command line reads them.
 struct FileOptions {
     std::map<std::string, std::string> texts;  // "--r0" -> "390"; a flag -> ""

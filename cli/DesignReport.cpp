@@ -181,6 +181,15 @@ DesignOutcome RunDesign(const DesignRequest& request) {
             throw UsageError("--tolerance", error.what());
         }
     }
+    if (request.noise) {
+        try {
+            outcome.noise = riaa::EvaluateNoise(network, request.noise->settings);
+        } catch (const riaa::EngineError& error) {
+            throw UsageError("--noise", error.what());
+        }
+    }
+    // A netlist shows no builds; the search is not run for it.
+    if (request.best && !request.netlist) outcome.best = RunBest(network, *request.best);
     return outcome;
 }
 
@@ -286,6 +295,8 @@ std::string RenderTable(const DesignRequest& request, const DesignOutcome& outco
             << "   95%: " << riaa::FixedDecibels(outcome.tolerance->p95Db, 4)
             << "   99%: " << riaa::FixedDecibels(outcome.tolerance->p99Db, 4) << "\n";
     }
+    if (outcome.noise) NoiseLines(out, *request.noise, *outcome.noise);
+    if (outcome.best) BestBuildLines(out, *outcome.best);
     return out.str();
 }
 
@@ -353,6 +364,10 @@ std::string RenderJson(const DesignRequest& request, const DesignOutcome& outcom
         };
         if (asked.loadCapacitancePercent) json["tolerance"]["loadCapacitancePercent"] = *asked.loadCapacitancePercent;
     }
+    if (outcome.noise) {
+        NoiseJson(json, *request.noise, *outcome.noise, request.stage ? std::optional(network.opAmp) : std::nullopt);
+    }
+    if (outcome.best) json["bestBuilds"] = BestBuildsJson(*outcome.best);
     return json.dump(2) + "\n";
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "DesignRequest.h"
+#include "engine/BestBuild.h"
+#include "engine/Noise.h"
 #include "engine/Response.h"
 #include "engine/Tolerance.h"
 
@@ -17,6 +19,8 @@ struct DesignOutcome {
     std::array<std::string, riaa::kElementCount> texts;  // a passive network's, as the window's result fields show them
     riaa::AccuracyReport report;
     std::optional<riaa::ToleranceResult> tolerance;
+    std::optional<riaa::NoiseFigures> noise;
+    std::optional<std::vector<riaa::BestBuild>> best;
 };
 
 // Throws UsageError, naming the option to blame, for a network that cannot be built.

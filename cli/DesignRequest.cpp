@@ -255,11 +255,17 @@ std::vector<PartOverride> ParseParts(const std::vector<std::string>& texts, cons
 struct Typed {
     std::optional<std::string> circuit, c1, rs, rl, round, c2, stage, network, gain, r0, rin, c0, hf, r3, a0, gbw,
         shelf, curve, against, cartridge, load, tolerance, toleranceCl, distribution;
+    std::optional<std::string> opAmp, en, in, fce, fci, swing, temperature, reference;
+    std::optional<std::string> best, bestRange, bestCount;
     std::optional<std::string> design, save, bom;
     std::vector<std::string> parts;
     std::vector<std::string> fileParts;  // the design file's as-built fields, under the typed --part
     int builds = ToleranceRequest{}.builds;
     bool iec = false, zero3_18us = false, curves = false, netlist = false, json = false;
+    bool noise = false, opAmps = false, bestPairs = false;
+
+    NoiseTexts noiseTexts() const { return {noise, opAmp, en, in, fce, fci, swing, temperature, reference}; }
+    BestTexts bestTexts() const { return {best, bestRange, bestCount, bestPairs}; }
 };
 
 using Target = std::variant<std::optional<std::string> Typed::*, std::vector<std::string> Typed::*, int Typed::*,
@@ -396,6 +402,38 @@ void AddFileOptions(OptionTable& table) {
     });
 }
 
+void AddNoiseOptions(OptionTable& table) {
+    table.insert(table.end(), {
+        {"--noise", &Typed::noise,
+         "Add the noise and headroom: output noise, EIN, SNR (flat and A-weighted), each source's\n"
+         "share, the overload margin and the smallest load. Example: --noise --opamp NE5534A"},
+        {"--opamp", &Typed::opAmp,
+         "The op-amp by name in any case (--opamps lists them): its noise, swing, A0 and GBW\n"
+         "(unless --a0, --gbw or a noise option is given too). Example: --opamp lm4562"},
+        {"--opamps", &Typed::opAmps, "List the op-amps, yours (opamps.json in the data folder) first. Example: --opamps"},
+        {"--en", &Typed::en, "The op-amp's voltage noise at 1 kHz in V/\u221AHz (n). Example: --en 3.5n"},
+        {"--in", &Typed::in, "The op-amp's current noise at 1 kHz in A/\u221AHz (p, f). Example: --in 0.4p"},
+        {"--fce", &Typed::fce, "The 1/f corner of the voltage noise in Hz (0: white). Example: --fce 50"},
+        {"--fci", &Typed::fci, "The 1/f corner of the current noise in Hz (0: white). Example: --fci 200"},
+        {"--swing", &Typed::swing, "The op-amp's output before it clips, V rms (the op-amp's, else 9). Example: --swing 9"},
+        {"--temperature", &Typed::temperature, "The temperature of the resistors in \u00B0C (default 27). Example: --temperature 40"},
+        {"--reference", &Typed::reference,
+         "The source's level at 1 kHz for the SNR and the margin, V rms (m; default 5m).\nExample: --reference 5m"},
+    });
+}
+
+void AddBestOptions(OptionTable& table) {
+    table.insert(table.end(), {
+        {"--best", &Typed::best,
+         "Search the standard parts that follow the curve most closely: the capacitor series\n"
+         "(E6, E12, E24), then the resistors' (E12 to E192). Example: --best E12,E24"},
+        {"--best-pairs", &Typed::bestPairs,
+         "Let each element of --best be two parts (resistors in series, capacitors in\nparallel). Example: --best-pairs"},
+        {"--best-range", &Typed::bestRange, "The capacitors' range for --best (default 1n,1u). Example: --best-range 1n,100n"},
+        {"--best-count", &Typed::bestCount, "The builds --best lists, best first (default 10). Example: --best-count 3"},
+    });
+}
+
 // Every option, in the order --help lists them.
 OptionTable Options() {
     OptionTable table;
@@ -403,6 +441,8 @@ OptionTable Options() {
     AddStageOptions(table);
     AddCurveAndSourceOptions(table);
     AddRunOptions(table);
+    AddNoiseOptions(table);
+    AddBestOptions(table);
     AddFileOptions(table);
     return table;
 }
@@ -499,9 +539,10 @@ riaa::HighFrequencyZero ParseHighFrequencyZero(const std::string& text) {
 }
 
 // Far beyond any op-amp, and still short of where the stage's levels would overflow.
-riaa::OpAmp ParseOpAmp(const Typed& typed) {
-    riaa::OpAmp opAmp;
-    opAmp.ideal = !typed.a0 && !typed.gbw;
+// A row of the op-amp table gives its A0 and GBW; a typed one replaces the row's.
+riaa::OpAmp ParseOpAmp(const Typed& typed, const riaa::OpAmpRow* row) {
+    riaa::OpAmp opAmp = row ? riaa::StageOpAmp(*row) : riaa::OpAmp{};
+    opAmp.ideal = !row && !typed.a0 && !typed.gbw;
     if (const auto& a0 = typed.a0) {
         opAmp.openLoopGainDb = ParsePositive("--a0", *a0, WithoutUnit(*a0, {"db"}), false, "a gain in dB, e.g. 100dB");
         if (opAmp.openLoopGainDb > riaa::kLargestOpenLoopGainDb) throw UsageError("--a0", "'" + *a0 + "' must lie between 0 dB and 300 dB");
@@ -534,7 +575,8 @@ void ParseScale(const Typed& typed, StageRequest& stage) {
 }
 
 // The options of an active stage of this kind, read into the engine's request.
-StageRequest ParseStage(const Typed& typed, riaa::DesignKind kind, const riaa::CurveChoice& curve) {
+StageRequest ParseStage(const Typed& typed, riaa::DesignKind kind, const riaa::CurveChoice& curve,
+                        const riaa::OpAmpRow* row) {
     StageRequest stage;
     riaa::ActiveStageRequest& d = stage.design;
     d.stage = kind;
@@ -562,7 +604,7 @@ StageRequest ParseStage(const Typed& typed, riaa::DesignKind kind, const riaa::C
     if (d.curve.iecAmendment && !d.rl) {
         throw UsageError("--iec", "the coupling capacitor needs the next stage's input: give --rl, e.g. --rl 47k");
     }
-    d.opAmp = ParseOpAmp(typed);
+    d.opAmp = ParseOpAmp(typed, row);
     if (const auto& shelf = typed.shelf) {
         const riaa::ReplayCurve& row = riaa::CurveRow(d.curve);
         if (row.shelfUs > 0) throw UsageError("--shelf", std::string(row.name) + " has a shelf of its own");
@@ -636,13 +678,16 @@ riaa::DesignKind StageKind(const std::string& text) {
 
 // The design the options, typed and taken from a file, describe.
 void ReadDesign(const CLI::App& app, const OptionTable& table, const Typed& typed, DesignRequest& request) {
+    if (typed.noiseTexts().any()) request.noise = ParseNoise(typed.noiseTexts(), request.userOpAmps, typed.stage.has_value());
+    request.best = ParseBest(typed.bestTexts());
     request.curve = ParseCurve(typed);
     request.curveAsked = typed.curve || typed.iec || typed.zero3_18us;
     if (typed.stage) {
         RefuseOptionsNotFor(app, table, riaa::kActiveStages);
         const riaa::DesignKind kind = StageKind(*typed.stage);
         RefuseOptionsNotFor(app, table, riaa::DesignKinds{kind});
-        request.stage = ParseStage(typed, kind, request.curve);
+        const riaa::OpAmpRow* row = request.noise && request.noise->opAmp ? &*request.noise->opAmp : nullptr;
+        request.stage = ParseStage(typed, kind, request.curve, row);
     } else {
         RefuseOptionsNotFor(app, table, riaa::kPassiveDesigns);
         ParsePassive(typed, request);
@@ -656,9 +701,12 @@ void ReadDesign(const CLI::App& app, const OptionTable& table, const Typed& type
 struct TypedGroups {
     bool curve = false;
     bool scale = false;
+    bool opAmp = false;  // a typed --opamp brings its own noise, swing, A0 and GBW
     bool replaces(const std::string& option) const {
         return (curve && (option == "--curve" || option == "--iec" || option == "--zero-3.18us")) ||
-               (scale && (option == "--c1" || option == "--r0" || option == "--rin"));
+               (scale && (option == "--c1" || option == "--r0" || option == "--rin")) ||
+               (opAmp && (option == "--a0" || option == "--gbw" || option == "--en" || option == "--in" ||
+                          option == "--fce" || option == "--fci" || option == "--swing"));
     }
 };
 
@@ -670,7 +718,7 @@ void TakeDesignFile(const CLI::App& app, const OptionTable& table, Typed& typed,
     const std::string text = ReadWholeFile(path);
     riaa::DesignDocument asChanged;
     FileOptions options;
-    TypedGroups groups{typed.curve || typed.iec || typed.zero3_18us, false};
+    TypedGroups groups{typed.curve || typed.iec || typed.zero3_18us, false, typed.opAmp.has_value()};
     try {
         request.document = riaa::ReadDesignFile(text);
         asChanged = request.document;
@@ -741,7 +789,15 @@ DesignRequest ParseDesignRequest(int argc, const char* const* argv) {
     }
     request.listCurves = typed.curves;
     if (request.listCurves) return request;
-    if (typed.design) TakeDesignFile(app, table, typed, request);
+    request.listOpAmps = typed.opAmps;
+    if (!request.listOpAmps && typed.design) TakeDesignFile(app, table, typed, request);
+    // Only a run that names an op-amp reads the user's table: every other run starts as fast as before.
+    if (request.listOpAmps || typed.opAmp) {
+        UserOpAmpTable user = ReadUserOpAmps();
+        request.userOpAmps = std::move(user.rows);
+        request.opAmpProblems = std::move(user.problems);
+    }
+    if (request.listOpAmps) return request;
     request.savePath = typed.save;
     request.bomPath = typed.bom;
     try {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "BestBuildOptions.h"
+#include "NoiseOptions.h"
 #include "engine/ActiveStage.h"
 #include "engine/DesignFile.h"
 #include "engine/Network.h"
@@ -65,6 +67,12 @@ struct DesignRequest {
     bool help = false;
     std::string helpText;
     bool listCurves = false;
+    bool listOpAmps = false;
+    // The user's own op-amps, read where --opamp or --opamps asks, and the rows of their file skipped.
+    std::vector<riaa::OpAmpRow> userOpAmps;
+    std::vector<std::string> opAmpProblems;
+    std::optional<NoiseRequest> noise;             // --noise or any of its settings
+    std::optional<riaa::BestBuildRequest> best;    // --best
     // --design, --save, --bom: the design read (or a new one) that the run changes, and where to write.
     std::optional<std::string> designPath, savePath, bomPath;
     riaa::DesignDocument document;
@@ -88,8 +96,8 @@ private:
 // The error as the design file's key says it, where the option it blames came from the file.
 UsageError BlamedOnFile(const UsageError& error, const DesignRequest& request);
 
-// Throws UsageError for anything it cannot take; --help fills help and helpText and --curves sets
-// listCurves, and neither checks anything else.
+// Throws UsageError for anything it cannot take; --help fills help and helpText, --curves sets
+// listCurves and --opamps listOpAmps, and none of them checks anything else.
 DesignRequest ParseDesignRequest(int argc, const char* const* argv);
 
 // The curve with its options as --against takes it: "RIAA+IEC", "Columbia LP+3.18us".

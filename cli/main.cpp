@@ -7,6 +7,7 @@
 #include "DesignFileOptions.h"
 #include "DesignReport.h"
 #include "engine/Netlist.h"
+#include "engine/NoiseNetlist.h"
 #include "DesignRequest.h"
 
 namespace {
@@ -18,7 +19,9 @@ int Run(const design::DesignRequest& request) {
     } catch (const design::UsageError& error) {
         throw design::BlamedOnFile(error, request);
     }
-    const std::string output = request.netlist ? riaa::SpiceNetlist(outcome.network)
+    const std::string output = request.netlist && request.noise
+                                   ? riaa::NoiseSpiceNetlist(outcome.network, request.noise->settings, "")
+                               : request.netlist ? riaa::SpiceNetlist(outcome.network)
                                : request.json  ? design::RenderJson(request, outcome)
                                                : design::RenderTable(request, outcome);
     // Written before anything is printed: a file that cannot be written leaves stdout empty.
@@ -38,6 +41,12 @@ int main(int argc, char** argv) {
         const design::DesignRequest request = design::ParseDesignRequest(argc, argv);
         if (request.help) {
             std::fputs(request.helpText.c_str(), stdout);
+            return 0;
+        }
+        // A bad row of the user's op-amps is skipped, and said, without ending the run.
+        for (const std::string& problem : request.opAmpProblems) std::fprintf(stderr, "mirelund-design: %s\n", problem.c_str());
+        if (request.listOpAmps) {
+            std::fputs(design::RenderOpAmps(request.userOpAmps).c_str(), stdout);
             return 0;
         }
         if (request.listCurves) {

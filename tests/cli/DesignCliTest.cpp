@@ -14,46 +14,9 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "CliRun.h"
+
 namespace {
-
-struct Finished {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-Finished RunCommand(const std::string& program, const std::vector<std::string>& arguments) {
-    const auto errPath = std::filesystem::temp_directory_path() / ("design_err_" + std::to_string(::getpid()));
-    std::string command = Quoted(program);
-    for (const std::string& argument : arguments) command += " " + Quoted(argument);
-    command += " 2>" + Quoted(errPath.string());
-    Finished run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, count);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errPath);
-    std::filesystem::remove(errPath);
-    return run;
-}
-
-Finished Design(const std::vector<std::string>& arguments) { return RunCommand(MIRELUND_DESIGN_PATH, arguments); }
 
 // The application note's measured stage, every part as built: the options only make the design have them.
 const std::vector<std::string> kApplicationNote = {
@@ -355,7 +318,8 @@ TEST(DesignCli, HelpDocumentsEveryOptionWithAnExample) {
                                "--r0", "--rin", "--c0", "--hf", "--r3", "--a0", "--gbw", "--shelf", "--part", "--curve",
                                "--iec", "--zero-3.18us", "--against", "--curves", "--cartridge", "--load", "--tolerance",
                                "--tolerance-cl", "--distribution", "--builds", "--netlist", "--json", "--design", "--save",
-                               "--bom"}) {
+                               "--bom", "--noise", "--opamp", "--opamps", "--en", "--in", "--fce", "--fci", "--swing",
+                               "--temperature", "--reference", "--best", "--best-pairs", "--best-range", "--best-count"}) {
         // The option itself, not one whose name it begins (--tolerance in --tolerance-cl).
         const std::string example = "Example: " + std::string(option);
         bool found = false;
@@ -386,6 +350,8 @@ TEST(DesignFileCli, SaveThenDesignGivesTheSameOutput) {
         {"--stage", "non-inverting", "--r0", "390", "--c0", "100u", "--hf", "none", "--part", "R1=180k+22k",
          "--cartridge", "500mH,1k", "--load", "47k,100p", "--tolerance", "1%,2%", "--tolerance-cl", "10%", "--builds",
          "300", "--against", "RIAA+IEC"},
+        {"--stage", "inverting", "--rin", "10k", "--opamp", "lm4562", "--en", "3n", "--reference", "10m",
+         "--temperature", "40"},
     };
     const Scratch saved("design_saved"), again("design_again");
     for (const std::vector<std::string>& design : designs) {
@@ -415,6 +381,10 @@ TEST(DesignFileCli, OptionBesideDesignChangesIt) {
         {stage, {"--c1", "10n"}, {"--stage", "two-stage", "--c1", "10n", "--rl", "47k", "--iec"}},
         {stage, {"--curve", "RIAA"}, {"--stage", "two-stage", "--r0", "1k", "--rl", "47k"}},
         {stage, {"--circuit", "5"}, {"--circuit", "5", "--c1", "10n"}},
+        // A typed op-amp brings its own noise, A0 and GBW; the file's reference level stays.
+        {{"--stage", "inverting", "--rin", "10k", "--opamp", "lm4562", "--en", "3n", "--reference", "10m"},
+         {"--opamp", "tl072"},
+         {"--stage", "inverting", "--rin", "10k", "--opamp", "tl072", "--reference", "10m"}},
     };
     const Scratch saved("design_changed");
     for (const Change& change : changes) {
