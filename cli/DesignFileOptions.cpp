@@ -127,42 +127,35 @@ void RunOptions(const riaa::DesignDocument& document, FileOptions& out) {
     }
 }
 
-// Each noise field of the file: its key, the option that types it and the suffix of the field's unit.
-struct NoiseKey {
-    const char* key;
+// The option that types each noise field of the file, in riaa::kNoiseFileKeys' order, and the suffix
+// of the field's unit.
+struct NoiseOption {
     const char* option;
     const char* suffix;
 };
-constexpr std::array<NoiseKey, 7> kNoiseKeys{{{"en", "--en", "n"}, {"fce", "--fce", ""}, {"in", "--in", "p"},
-                                              {"fci", "--fci", ""}, {"swing", "--swing", ""},
-                                              {"temperature", "--temperature", ""}, {"reference", "--reference", "m"}}};
+constexpr std::array<NoiseOption, riaa::kNoiseFileKeys.size()> kNoiseOptions{
+    {{"--en", "n"}, {"--fce", ""}, {"--in", "p"}, {"--fci", ""}, {"--swing", ""}, {"--temperature", ""}, {"--reference", "m"}}};
 
 void NoiseOptions(const riaa::DesignDocument& document, FileOptions& out) {
-    const auto found = document.unknown.find(kNoiseKey);
-    if (found == document.unknown.end()) return;
-    const nlohmann::json noise = nlohmann::json::parse(found->second);
+    if (!document.noise) return;
     const std::string key = kNoiseKey;
-    if (!noise.is_object()) throw riaa::EngineError(key + " must be an object");
     Put(out, "--noise", "", key);
-    if (noise.contains("opAmp") && !noise["opAmp"].is_null()) {
-        if (!noise["opAmp"].is_string()) throw riaa::EngineError(key + ".opAmp must be a text");
-        Put(out, "--opamp", noise["opAmp"].get<std::string>(), key + ".opAmp");
-    }
-    for (const NoiseKey& field : kNoiseKeys) {
-        if (!noise.contains(field.key)) continue;
-        if (!noise[field.key].is_string()) throw riaa::EngineError(key + "." + field.key + " must be a text");
-        Put(out, field.option, noise[field.key].get<std::string>() + field.suffix, key + "." + field.key);
+    if (document.noise->opAmp) Put(out, "--opamp", *document.noise->opAmp, key + ".opAmp");
+    for (std::size_t i = 0; i < kNoiseOptions.size(); ++i) {
+        const std::string& text = document.noise->texts[i];
+        if (text.empty()) continue;
+        Put(out, kNoiseOptions[i].option, text + kNoiseOptions[i].suffix, key + "." + std::string(riaa::kNoiseFileKeys[i]));
     }
 }
 
 void NoiseOfRun(const DesignRequest& request, riaa::DesignDocument& document) {
     if (!request.noise) return;  // a file's own settings stay as they were
     const riaa::NoiseSettings& s = request.noise->settings;
-    nlohmann::ordered_json noise;
-    noise["opAmp"] = request.noise->opAmp ? nlohmann::ordered_json(request.noise->opAmp->name) : nlohmann::ordered_json(nullptr);
-    const std::array<double, 7> values{s.enNvRtHz, s.fceHz, s.inPaRtHz, s.fciHz, s.swingVrms, s.temperatureC, s.referenceV * 1e3};
-    for (std::size_t index = 0; index < kNoiseKeys.size(); ++index) noise[kNoiseKeys[index].key] = Number(values[index]);
-    document.unknown[kNoiseKey] = noise.dump();
+    riaa::NoiseFileInputs& noise = document.noise ? *document.noise : document.noise.emplace();
+    noise.opAmp = request.noise->opAmp ? std::optional<std::string>(request.noise->opAmp->name) : std::nullopt;
+    const std::array<double, riaa::kNoiseFileKeys.size()> values{s.enNvRtHz, s.fceHz,        s.inPaRtHz,     s.fciHz,
+                                                                 s.swingVrms, s.temperatureC, s.referenceV * 1e3};
+    for (std::size_t i = 0; i < values.size(); ++i) noise.texts[i] = Number(values[i]);
 }
 
 riaa::StagePageInputs StageOfRun(const riaa::ActiveStageRequest& d, riaa::StagePageInputs in) {

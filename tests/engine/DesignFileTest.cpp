@@ -31,6 +31,7 @@ DesignDocument Passive() {
     d.source = {true, {"450", "1.2k", "47k", "150"}, {}};
     d.tolerance = {"0.5", "1", "10", ToleranceDistribution::Normal, {}};
     d.series = {SeriesKind::E24, SeriesKind::E96, SeriesKind::E6, {}};
+    d.noise = NoiseFileInputs{"OPA1612", {"1.1", "20", "1.7", "200", "10.2", "27", "5"}, {}};
     return d;
 }
 
@@ -44,6 +45,8 @@ DesignDocument Stage(DesignKind kind, NetworkForm form, HighFrequencyZero zero) 
     d.stage.useC0 = true;
     d.stage.idealOpAmp = false;
     d.stage.gainBandwidth = "3.5M";
+    // Custom noise figures, as typed, with no op-amp picked.
+    d.noise = NoiseFileInputs{std::nullopt, {"1.1", "0", "1,7", "200", "9.9", "-10", "4.5"}, {}};
     return d;
 }
 
@@ -67,13 +70,13 @@ TEST(DesignFileRoundTrip, WriteThenReadGivesTheSameDocumentAndTheSameBytes) {
 
 TEST(DesignFileRoundTrip, UnknownKeysAtEveryLevelAreKeptAndWrittenBack) {
     std::string text = WriteDesignFile(Passive());
-    // What a newer program adds: a noise object on top, a key in each object, a number in exponent form.
+    // What a newer program adds: an object of its own on top, a key in each object, a number in exponent form.
     const auto add = [&](const std::string& after, const std::string& key) {
         const std::size_t at = text.find(after);
         ASSERT_NE(at, std::string::npos) << after;
         text.insert(at + after.size(), key);
     };
-    add("\"version\": 1,", "\n  \"noise\": {\"en\": 1.5e-09, \"opAmp\": \"OPA1612\", \"temps\": [20, -3.25, 2.0, -0.0]},");
+    add("\"version\": 1,", "\n  \"extras\": {\"en\": 1.5e-09, \"opAmp\": \"OPA1612\", \"temps\": [20, -3.25, 2.0, -0.0]},");
     add("\"passive\": {", "\n    \"future\": null,");
     add("\"stage\": {", "\n    \"future\": true,");
     add("\"curve\": {", "\n    \"future\": 1,");
@@ -82,12 +85,13 @@ TEST(DesignFileRoundTrip, UnknownKeysAtEveryLevelAreKeptAndWrittenBack) {
     add("\"R1\": {", "\n      \"future\": {},");
     add("\"tolerance\": {", "\n    \"future\": 2,");
     add("\"series\": {", "\n    \"future\": 3,");
+    add("\"noise\": {", "\n    \"future\": 4,");
     const DesignDocument read = ReadDesignFile(text);
-    EXPECT_EQ(read.unknown.at("noise"), R"({"en":1.5e-09,"opAmp":"OPA1612","temps":[20,-3.25,2,0]})");
+    EXPECT_EQ(read.unknown.at("extras"), R"({"en":1.5e-09,"opAmp":"OPA1612","temps":[20,-3.25,2,0]})");
     for (const UnknownKeys* keys : {&read.passive.unknown, &read.stage.unknown, &read.curve.unknown,
                                     &read.source.unknown, &read.asBuilt.unknown,
                                     &read.asBuilt.parts[Index(ElementKind::R1)]->unknown, &read.tolerance.unknown,
-                                    &read.series.unknown}) {
+                                    &read.series.unknown, &read.noise->unknown}) {
         EXPECT_EQ(keys->count("future"), 1u);
     }
     const std::string saved = WriteDesignFile(read);
@@ -122,7 +126,9 @@ TEST(DesignFileRefuses, EachBadFileWithItsMessage) {
         {"version 1.5", R"({"format": "mirelund-design", "version": 1.5})", "version must be a whole number from 1 on"},
         {"no design", R"({"format": "mirelund-design", "version": 1})", "design must say which design the file holds"},
         {"1e999", WithKey("passive", "Rs", "1e999"), "passive.Rs is not a finite number"},
-        {"1e999 in an unknown key", WithKey("noise", "en", "[1, -1e999]"), "noise.en is not a finite number"},
+        {"1e999 in an unknown key", WithKey("future", "en", "[1, -1e999]"), "future.en is not a finite number"},
+        {"noise figure as a number", WithKey("noise", "en", "3.5"), "noise.en must be a text"},
+        {"noise op-amp as a number", WithKey("noise", "opAmp", "5534"), "noise.opAmp must be a text"},
         {"negative", WithKey("passive", "Rs", "-1"), "passive.Rs must lie between 0 \u03A9 and 1 T\u03A9"},
         {"zero load", WithKey("passive", "RL", "0"), "passive.RL must be greater than zero"},
         {"too large", WithKey("passive", "RL", "1.5e12"), "passive.RL must lie between 0 \u03A9 and 1 T\u03A9"},

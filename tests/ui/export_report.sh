@@ -9,7 +9,7 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 "$design" --stage inverting --rin 47k --gain 40 --part "R1=270k+8.2k" --save "$scratch/stage.mirelund" >/dev/null
 "$mirelund" --export-report "$scratch/stage.pdf" "$scratch/stage.mirelund"
 text="$(pdftotext "$scratch/stage.pdf" -)"
-for expected in "Inverting stage" "Rin" "270k+8.2k" "R1a" "R1b" "Bill of materials" ".end"; do
+for expected in "Inverting stage" "Rin" "270k+8.2k" "R1a" "R1b" "Bill of materials" "Output noise" "Overload margin" ".end"; do
   grep -qF -- "$expected" <<<"$text" || { echo "the report lacks \"$expected\""; exit 1; }
 done
 printf '{"format": "mirelund-design", "version": 2}' >"$scratch/newer.mirelund"
