@@ -1,4 +1,5 @@
 #include "BestBuildOptions.h"
+#include "OutputText.h"
 
 #include <atomic>
 #include <cmath>
@@ -13,8 +14,6 @@
 namespace design {
 
 namespace {
-
-const riaa::NumberLocale kPointLocale{};
 
 std::pair<std::string, std::string> Halves(const std::string& option, const std::string& text, const std::string& example) {
     const std::size_t comma = text.find(',');

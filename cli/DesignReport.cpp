@@ -1,4 +1,5 @@
 #include "DesignReport.h"
+#include "OutputText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -17,14 +18,6 @@
 namespace design {
 
 namespace {
-
-const riaa::NumberLocale kPointLocale{};
-
-std::string Printf(const char* format, double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
 
 // The option a user would change to mend a network that cannot be built.
 std::string OptionToBlame(riaa::NetworkWarning warning) {

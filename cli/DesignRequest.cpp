@@ -1,4 +1,5 @@
 #include "DesignRequest.h"
+#include "OutputText.h"
 
 #include <CLI/CLI.hpp>
 
@@ -22,8 +23,6 @@
 namespace design {
 
 namespace {
-
-const riaa::NumberLocale kPointLocale{};
 
 std::string Lowercase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });

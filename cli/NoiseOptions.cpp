@@ -1,4 +1,5 @@
 #include "NoiseOptions.h"
+#include "OutputText.h"
 
 #include <algorithm>
 #include <array>
@@ -15,14 +16,6 @@
 namespace design {
 
 namespace {
-
-const riaa::NumberLocale kPointLocale{};
-
-std::string Printf(const char* format, double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
 
 // The SI multipliers a noise option may end in ("3.5n", "0.4p", "5m", "1k"), as powers of ten.
 constexpr std::array<std::pair<std::string_view, int>, 8> kMultipliers{

@@ -97,16 +97,6 @@ QString PartText(const riaa::BestBuildPart& part, const riaa::NumberLocale& loca
     return texts.join(QLatin1Char('+'));
 }
 
-QString MagnitudeText(double db, const riaa::NumberLocale& locale) {
-    if (std::fabs(db) < kExactErrorDb) return QStringLiteral("exact");
-    return QString::fromStdString(riaa::FormatErrorDecibels(std::fabs(db), locale));
-}
-
-QString SignedErrorText(double db, const riaa::NumberLocale& locale) {
-    if (std::fabs(db) < kExactErrorDb) return QStringLiteral("exact");
-    return FormatErrorDb(db, locale);
-}
-
 QString PercentText(double percent, const riaa::NumberLocale& locale) {
     return QString::fromStdString(riaa::RenderNumber(percent, kPercent, locale)) +
            QStringLiteral(" %");
@@ -370,15 +360,7 @@ void BestBuildPage::searchFinished() {
         QString::fromStdString(riaa::RenderNumber(seconds, riaa::patterns::UpToTwoWithZero, session_.locale()));
     LabelSearchStatus->setText(builds_.empty() ? QStringLiteral("No build within the range")
                                                : QStringLiteral("%1 builds in %2 s").arg(builds_.size()).arg(time));
-    // Before the first search the table's head names the elements a search would choose.
-    if (builds_.empty()) {
-        const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
-        std::vector<ElementKind> elements = network ? riaa::BestBuildElements(*network) : std::vector<ElementKind>{};
-        if (elements != columns_ || TblBuilds->columnCount() == 0) {
-            columns_ = std::move(elements);
-            renderTable();
-        }
-    }
+    renderEmptyHead();
     updateControls();
     selectRowOnShow();
 }
@@ -519,15 +501,18 @@ void BestBuildPage::render() {
         renderTable();
         LabelSearchStatus->setText(QStringLiteral("The design changed: search again"));
     }
-    // Before the first search the table's head names the elements a search would choose.
-    if (builds_.empty()) {
-        const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
-        std::vector<ElementKind> elements = network ? riaa::BestBuildElements(*network) : std::vector<ElementKind>{};
-        if (elements != columns_ || TblBuilds->columnCount() == 0) {
-            columns_ = std::move(elements);
-            renderTable();
-        }
-    }
+    renderEmptyHead();
     updateControls();
     selectRowOnShow();
+}
+
+void BestBuildPage::renderEmptyHead() {
+    // Before the first search the table's head names the elements a search would choose.
+    if (!builds_.empty()) return;
+    const std::optional<riaa::BuiltNetwork>& network = session_.builtNetwork();
+    std::vector<ElementKind> elements = network ? riaa::BestBuildElements(*network) : std::vector<ElementKind>{};
+    if (elements != columns_ || TblBuilds->columnCount() == 0) {
+        columns_ = std::move(elements);
+        renderTable();
+    }
 }

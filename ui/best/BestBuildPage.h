@@ -84,6 +84,7 @@ private:
     void searchFinished();
     void searchFailed(const QString& message);
     void renderTable();
+    void renderEmptyHead();
     void fitColumns(int parts);
     void selectRowOnShow();
     void updateControls();

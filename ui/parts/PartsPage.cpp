@@ -43,17 +43,6 @@ QString PartText(double value, ElementKind element, const riaa::NumberLocale& lo
     return QString::fromStdString(riaa::PartPairText(element, single, locale));
 }
 
-// Largest errors are magnitudes here, so they carry no sign.
-QString MagnitudeText(double db, const riaa::NumberLocale& locale) {
-    if (std::fabs(db) < kExactErrorDb) return QStringLiteral("exact");
-    return QString::fromStdString(riaa::FormatErrorDecibels(std::fabs(db), locale));
-}
-
-QString SignedErrorText(double db, const riaa::NumberLocale& locale) {
-    if (std::fabs(db) < kExactErrorDb) return QStringLiteral("exact");
-    return FormatErrorDb(db, locale);
-}
-
 QString PercentText(double percent, const riaa::NumberLocale& locale) {
     const std::string rendered = riaa::RenderNumber(percent, kPercent, locale);
     const bool showsZero = rendered.find_first_of("123456789") == std::string::npos;
