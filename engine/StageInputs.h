@@ -81,4 +81,29 @@ static_assert(RulesInInputOrder(), "RuleOf indexes kInputRules by DesignInput");
 
 constexpr bool MayTake(DesignKind kind, DesignInput input) { return RuleOf(input).kinds.has(kind); }
 
+// What the conditions of the rules look at: the curve and the treatment of the extra zero.
+struct StageConditions {
+    bool iecAmendment = false;
+    HighFrequencyZero highFrequencyZero = HighFrequencyZero::Pole;
+    bool curveHasTreblePole = true;
+    bool curveHasShelf = true;
+};
+
+// Whether a design of this kind takes the input under these conditions: its rule's kinds and condition.
+constexpr bool Takes(DesignKind kind, DesignInput input, const StageConditions& c) {
+    const InputRule& rule = RuleOf(input);
+    if (!rule.kinds.has(kind)) return false;
+    switch (rule.condition) {
+        case InputCondition::Always: return true;
+        case InputCondition::IecOrTwoStages: return kind == DesignKind::TwoStage || c.iecAmendment;
+        case InputCondition::LowPass:
+            return c.curveHasTreblePole && (kind == DesignKind::TwoStage || (kind == DesignKind::NonInverting &&
+                                                                             c.highFrequencyZero == HighFrequencyZero::Pole));
+        case InputCondition::GainNotSetByZero:
+            return !(kind == DesignKind::NonInverting && c.highFrequencyZero == HighFrequencyZero::At3_18us);
+        case InputCondition::CurveWithoutShelf: return !c.curveHasShelf;
+    }
+    return false;
+}
+
 }  // namespace riaa

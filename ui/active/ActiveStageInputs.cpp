@@ -5,6 +5,7 @@
 
 #include "engine/PartSums.h"
 #include "engine/ReplayCurves.h"
+#include "engine/StageInputs.h"
 #include "engine/ValueLists.h"
 
 namespace {
@@ -43,25 +44,22 @@ ActiveControlStates ControlStates(const ActiveInputs& inputs, const riaa::CurveC
         trebleUs = row.trebleUs;
     } catch (const riaa::EngineError&) {
     }
-    const bool twoStages = inputs.stage == DesignKind::TwoStage;
-    const bool nonInverting = inputs.stage == DesignKind::NonInverting;
+    // Which kind takes which input is the engine's rule, the command line's options' too.
+    const riaa::StageConditions conditions{curve.iecAmendment, inputs.highFrequencyZero, trebleUs > 0, shelfUs > 0};
+    const auto takes = [&](riaa::DesignInput input) { return riaa::Takes(inputs.stage, input, conditions); };
     ActiveControlStates states;
-    states.form = !twoStages;
-    states.highFrequencyZero = nonInverting;
-    states.rlChoice = twoStages || curve.iecAmendment;
+    states.form = takes(riaa::DesignInput::Form);
+    states.highFrequencyZero = takes(riaa::DesignInput::HighFrequencyZero);
+    states.rlChoice = takes(riaa::DesignInput::RL);
     auto& in = states.fields;
-    // A non-inverting stage falls to a gain of 1 at high frequency, so a zero put at 3.18 µs fixes its gain.
-    in[Index(ActiveField::Gain)] =
-        !(nonInverting && inputs.highFrequencyZero == riaa::HighFrequencyZero::At3_18us);
+    in[Index(ActiveField::Gain)] = takes(riaa::DesignInput::Gain);
     in[Index(ActiveField::Scale)] = true;
     in[Index(ActiveField::C0)] = inputs.useC0;
-    // R3 sets the low-pass that follows the stage; a curve without a treble pole needs none.
-    in[Index(ActiveField::R3)] =
-        trebleUs > 0 && (twoStages || (nonInverting && inputs.highFrequencyZero == riaa::HighFrequencyZero::Pole));
+    in[Index(ActiveField::R3)] = takes(riaa::DesignInput::R3);
     in[Index(ActiveField::RL)] = states.rlChoice && inputs.useRL;
     in[Index(ActiveField::OpenLoopGain)] = !inputs.idealOpAmp;
     in[Index(ActiveField::GainBandwidth)] = !inputs.idealOpAmp;
-    in[Index(ActiveField::Shelf)] = !(shelfUs > 0);
+    in[Index(ActiveField::Shelf)] = takes(riaa::DesignInput::Shelf);
     return states;
 }
 
