@@ -8,8 +8,10 @@
 #include <string>
 #include <utility>
 
+#include "engine/ActiveStage.h"
 #include "engine/Formats.h"
 #include "engine/Response.h"
+#include "engine/StageEnclosure.h"
 #include "engine/TransferPolynomials.h"
 #include "engine/Workers.h"
 
@@ -50,9 +52,32 @@ struct Candidates {
     ElementKind element = ElementKind::C1;
     std::vector<double> values;
     std::vector<std::array<double, 2>> parts;  // the second 0 for a single part
+    // R3 and C3 chosen as one: every pair of single parts, ordered by the time constant R3·C3 that
+    // values then holds. The response hangs on that product far more than on either part, and a
+    // run of such candidates is a run of time constants, which a box of R3's and C3's own runs is
+    // not: their product would spread over the whole box, and the valley of good builds along it
+    // would have to be cut out of the box piece by piece.
+    bool lowPass = false;
+    std::vector<double> r3;
+    std::vector<double> c3;
 };
 
+// Beyond this many candidates a low-pass run's parts are taken to span all of theirs.
+constexpr std::uint32_t kLongestScannedRun = 64;
+// How wide split() takes a run of several candidates of one value to be: the least width there is.
+constexpr double kTiedRun = 1 + 1e-12;
+
 using Pick = std::array<std::uint32_t, kPartCount>;
+
+// The least and the most of values[lo] to values[hi].
+PartInterval RunOf(const std::vector<double>& values, std::uint32_t lo, std::uint32_t hi) {
+    if (hi - lo > kLongestScannedRun) {
+        const auto [least, most] = std::minmax_element(values.begin(), values.end());
+        return {*least, *most};
+    }
+    const auto [least, most] = std::minmax_element(values.begin() + lo, values.begin() + hi + 1);
+    return {*least, *most};
+}
 
 // A run of candidates per element: lo[d] to hi[d], both included.
 struct Box {
@@ -116,6 +141,27 @@ public:
         for (std::size_t i = kBoundStride; i < grid.size(); i += kBoundStride) addFrequency(target, grid[i]);
         reference_ = MakeFrequency(1000);
         referenceTargetInverse_ = 1 / PowerRatio(target, reference_);
+        if (network.kind != DesignKind::Passive && FeedbackForm(network) == NetworkForm::A && network.has(ElementKind::C2)) {
+            std::array<std::size_t, 4> dims{};
+            std::size_t seen = 0;
+            for (std::size_t k = 0; k < 4; ++k) {
+                const ElementKind e = std::array{ElementKind::R1, ElementKind::C1, ElementKind::R2, ElementKind::C2}[k];
+                for (std::size_t d = 0; d < candidates_.size(); ++d) {
+                    if (candidates_[d].element == e && !candidates_[d].lowPass) {
+                        dims[k] = d;
+                        ++seen;
+                    }
+                }
+            }
+            if (seen == 4) mirror_ = dims;
+        }
+        // Without a load after C3 the response has R3 and C3 only as their product.
+        productOnly_ = !network.has(ElementKind::RL) && !network.has(ElementKind::Cout);
+        if (network.kind != DesignKind::Passive) {
+            designedIntervals_ = DesignedIntervals(network);
+            referenceEnclosure_.emplace(network, reference_.hz);
+            for (const BoundFrequency& f : frequencies_) enclosures_.emplace_back(network, f.f.hz);
+        }
         if (gain_) {
             // Widened by the rounding margin so that a build the exact check keeps is never cut here.
             gainLow_ = std::pow(10.0, (*gain_ - kBestBuildGainWindowDb - kRoundingMarginDb) / 10);
@@ -180,6 +226,8 @@ private:
         ratio.fill(1);
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             double r = candidates_[d].values[box.hi[d]] / candidates_[d].values[box.lo[d]];
+            // A run of equal values (R3 and C3 of one time constant) is still to be cut, after the rest.
+            if (box.hi[d] > box.lo[d] && !(r > 1)) r = kTiedRun;
             std::size_t e = d;
             for (std::size_t k = 0; k < kCutElements; ++k) {
                 if (r > ratio[k]) {
@@ -220,7 +268,7 @@ private:
             cut_ = true;  // what this box held is unknown now, even should the flag be cleared again
             return;
         }
-        if (bound > threshold()) return;
+        if (bound > threshold() || allMirrored(box)) return;
         if (isPoint(box)) {
             evaluate(box.lo);
             return;
@@ -238,23 +286,41 @@ private:
 
     // Lower bounds of the largest |error| of up to four boxes; infinite for a box the gain rule excludes.
     std::array<double, kBoxesAtOnce> bounds(const Box* boxes, std::size_t n) const {
+        std::array<double, kBoxesAtOnce> result{};
+        const double enough = threshold() + kRoundingMarginDb;
         PartValues<Lanes> lanes = base_;
         for (std::size_t j = 0; j < kBoxesAtOnce; ++j) {
             const Box& box = boxes[j < n ? j : 0];
             for (std::size_t d = 0; d < candidates_.size(); ++d) {
-                Lanes& lane = lanes.values[riaa::Index(candidates_[d].element)];
-                lane.v[2 * j] = candidates_[d].values[box.lo[d]];
-                lane.v[2 * j + 1] = candidates_[d].values[box.hi[d]];
+                const Candidates& c = candidates_[d];
+                const auto put = [&](ElementKind e, PartInterval run) {
+                    Lanes& lane = lanes.values[riaa::Index(e)];
+                    lane.v[2 * j] = run.low;
+                    lane.v[2 * j + 1] = run.high;
+                };
+                if (!c.lowPass) {
+                    put(c.element, {c.values[box.lo[d]], c.values[box.hi[d]]});
+                } else if (productOnly_) {
+                    // The coefficients see R3·C3 alone: R3 as the product and C3 as 1 give them exactly.
+                    put(ElementKind::R3, {c.values[box.lo[d]], c.values[box.hi[d]]});
+                    put(ElementKind::C3, {1, 1});
+                } else {
+                    put(ElementKind::R3, RunOf(c.r3, box.lo[d], box.hi[d]));
+                    put(ElementKind::C3, RunOf(c.c3, box.lo[d], box.hi[d]));
+                }
             }
         }
         const BasicRatio<Lanes> h = TransferFunction(network_, lanes);
-        std::array<double, kBoxesAtOnce> result{};
-        const double enough = threshold() + kRoundingMarginDb;
-        for (std::size_t j = 0; j < n; ++j) result[j] = boundOfLanes(h, 2 * j, enough);
+        for (std::size_t j = 0; j < n; ++j) {
+            result[j] = boundOfLanes(h, 2 * j, enough);
+            // The corners bound a wide box best, the discs a narrow one: where the corners leave the
+            // box in, the discs may still prove it out.
+            if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enough));
+        }
         return result;
     }
 
-    // Stops once the bound passes `enough`: the box is then out whatever the other frequencies say.
+    // From the coefficients at a box's two corners, on two lanes.
     double boundOfLanes(const BasicRatio<Lanes>& h, std::size_t lane, double enough) const {
         std::array<std::array<double, kPolynomialCoefficients>, 4> c{};  // num lo, num hi, den lo, den hi
         for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
@@ -274,7 +340,36 @@ private:
             const Span den = MagnitudeSquaredSpan(c[2], c[3], h.den.bound, f.w2);
             return Span{num.lo / den.hi, num.hi / den.lo};
         };
-        Span at1k = power(reference_);
+        return boundOfSpans(power(reference_), [&](std::size_t i) { return power(frequencies_[i].f); }, enough);
+    }
+
+    // The same from the discs that hold the response of every build in the box.
+    double boundOfEnclosures(const Box& box, double enough) const {
+        PartIntervals parts = designedIntervals_;
+        for (std::size_t d = 0; d < candidates_.size(); ++d) {
+            const Candidates& c = candidates_[d];
+            const PartInterval run{c.values[box.lo[d]], c.values[box.hi[d]]};
+            if (!c.lowPass) {
+                parts[c.element] = run;
+                continue;
+            }
+            parts.lowPassUs = run;
+            // R3 alone matters only through a load after C3.
+            if (!productOnly_) parts[ElementKind::R3] = RunOf(c.r3, box.lo[d], box.hi[d]);
+        }
+        const auto power = [&](const StageEnclosure& enclosure) {
+            const Disc h = enclosure(parts);
+            const double low = SmallestMagnitude(h);
+            const double high = LargestMagnitude(h);
+            return Span{low * low, high * high};
+        };
+        return boundOfSpans(power(*referenceEnclosure_), [&](std::size_t i) { return power(enclosures_[i]); }, enough);
+    }
+
+    // From the span of |H|² at 1 kHz and a function giving it at each bound frequency, looked at in
+    // turn; stops once the bound passes `enough`: the box is then out whatever the other frequencies say.
+    template <typename PowerAt>
+    double boundOfSpans(Span at1k, const PowerAt& powerAt, double enough) const {
         if (gain_) {
             if (!(at1k.hi >= gainLow_ && at1k.lo <= gainHigh_)) return std::numeric_limits<double>::infinity();
             // A build outside the gain window counts for nothing: only the levels at 1 kHz within it matter.
@@ -285,10 +380,10 @@ private:
         const double referenceHigh = at1k.hi * referenceTargetInverse_;
         const double enoughRatio = std::pow(10.0, enough / 10);
         double bound = 1;
-        for (const BoundFrequency& f : frequencies_) {
-            const Span p = power(f.f);
-            const double low = p.lo * f.targetInverse / referenceHigh;
-            const double high = p.hi * f.targetInverse / referenceLow;
+        for (std::size_t i = 0; i < frequencies_.size(); ++i) {
+            const Span p = powerAt(i);
+            const double low = p.lo * frequencies_[i].targetInverse / referenceHigh;
+            const double high = p.hi * frequencies_[i].targetInverse / referenceLow;
             const double least = low > 1 ? low : (high < 1 ? 1 / high : 1);
             // NaN (a 0/0 of a bound too wide to say anything) leaves the bound as it is.
             bound = least > bound ? least : bound;
@@ -297,17 +392,32 @@ private:
         return Decibels(bound) - kRoundingMarginDb;
     }
 
+    // Every build of the box is a mirror image: R1·C1 below R2·C2 throughout.
+    bool allMirrored(const Box& box) const {
+        if (!mirror_) return false;
+        const auto at = [&](std::size_t k, const Pick& end) { return candidates_[(*mirror_)[k]].values[end[(*mirror_)[k]]]; };
+        return at(0, box.hi) * at(1, box.hi) < at(2, box.lo) * at(3, box.lo);
+    }
+
     void evaluate(const Pick& index) {
         BestBuild build;
         BuiltNetwork net = network_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
+            if (c.lowPass) {
+                for (const auto& [e, v] : {std::pair{ElementKind::R3, c.r3[index[d]]}, std::pair{ElementKind::C3, c.c3[index[d]]}}) {
+                    net.set(e, v);
+                    build.parts.push_back({e, v, {v}});
+                }
+                continue;
+            }
             const std::array<double, 2>& parts = c.parts[index[d]];
             net.set(c.element, c.values[index[d]]);
             BestBuildPart part{c.element, c.values[index[d]], {parts[0]}};
             if (parts[1] > 0) part.parts.push_back(parts[1]);
             build.parts.push_back(std::move(part));
         }
+        if (mirror_ && IsMirroredFormA(net)) return;
         try {
             const AccuracyReport report = EvaluateAccuracy(net);
             build.largestErrorDb = report.largestErrorDb;
@@ -338,6 +448,12 @@ private:
     std::vector<BoundFrequency> frequencies_;
     Frequency reference_;
     double referenceTargetInverse_ = 0;
+    // An active stage's response over a box, at 1 kHz and at each bound frequency.
+    PartIntervals designedIntervals_;
+    bool productOnly_ = false;
+    std::optional<std::array<std::size_t, 4>> mirror_;  // the dimensions of R1, C1, R2, C2 where mirror images arise
+    std::optional<StageEnclosure> referenceEnclosure_;
+    std::vector<StageEnclosure> enclosures_;
     double gainLow_ = 0;  // the gain window at 1 kHz as power ratios
     double gainHigh_ = 0;
     std::atomic<double> threshold_{std::numeric_limits<double>::infinity()};
@@ -362,9 +478,26 @@ void CheckRequest(const BestBuildRequest& r) {
 }
 
 Candidates SingleParts(ElementKind element, const std::vector<double>& series) {
-    Candidates c{element, series, {}};
+    Candidates c{element, series, {}, false, {}, {}};
     for (const double v : series) c.parts.push_back({v, 0});
     return c;
+}
+
+// Every R3 with every C3, by their product; of equal products the smaller R3 first.
+Candidates LowPassParts(const std::vector<double>& resistors, const std::vector<double>& capacitors) {
+    std::vector<std::array<double, 3>> all;  // R3·C3, R3, C3
+    for (const double r : resistors) {
+        for (const double c : capacitors) all.push_back({r * c, r, c});
+    }
+    std::sort(all.begin(), all.end());
+    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}};
+    for (const auto& [tau, r, c] : all) {
+        candidates.values.push_back(tau);
+        candidates.parts.push_back({r, 0});
+        candidates.r3.push_back(r);
+        candidates.c3.push_back(c);
+    }
+    return candidates;
 }
 
 // One part or two of the series whose sum lies within kBestBuildPairSteps steps of the series'
@@ -385,7 +518,7 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
     }
     // Stable: of equal sums the first kept is a single part, else the one with the larger first part.
     std::stable_sort(sums.begin(), sums.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    Candidates c{element, {}, {}};
+    Candidates c{element, {}, {}, false, {}, {}};
     for (const auto& [sum, parts] : sums) {
         if (!c.values.empty() && c.values.back() == sum) continue;
         c.values.push_back(sum);
@@ -400,7 +533,9 @@ std::vector<Pick> Neighbours(const std::vector<Candidates>& candidates, const Bu
     std::vector<Pick> picks{Pick{}};
     for (std::size_t d = 0; d < candidates.size(); ++d) {
         const std::vector<double>& values = candidates[d].values;
-        const auto above = std::lower_bound(values.begin(), values.end(), network.value(candidates[d].element));
+        const double designed = candidates[d].lowPass ? network.value(ElementKind::R3) * network.value(ElementKind::C3)
+                                                      : network.value(candidates[d].element);
+        const auto above = std::lower_bound(values.begin(), values.end(), designed);
         const std::uint32_t high = static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(above - values.begin(), static_cast<std::ptrdiff_t>(values.size()) - 1));
         const std::uint32_t low = high > 0 ? high - 1 : 0;
         const std::size_t n = picks.size();
@@ -463,16 +598,27 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
 
     const std::vector<ElementKind> elements = BestBuildElements(network);
     std::vector<Candidates> singles;
-    for (const ElementKind e : elements) singles.push_back(SingleParts(e, seriesOf(e)));
+    for (std::size_t d = 0; d < elements.size(); ++d) {
+        if (elements[d] == ElementKind::R3 && d + 1 < elements.size() && elements[d + 1] == ElementKind::C3) {
+            singles.push_back(LowPassParts(resistors, capacitors));
+            ++d;
+            continue;
+        }
+        singles.push_back(SingleParts(elements[d], seriesOf(elements[d])));
+    }
     const unsigned threads = ThreadsToUse(request.threads);
     Search single(network, singles, request.count, gain, cancel);
     std::optional<std::vector<Found>> found = RunSearch(single, Neighbours(singles, network), threads, cancel, progress);
     if (!found) return std::nullopt;
 
     if (request.pairs && !found->empty()) {
+        // Each element on its own now, R3 and C3 too: the pair space is narrow about the best build.
         std::vector<Candidates> pairs;
+        const BestBuild& best = found->front().build;
         for (std::size_t d = 0; d < elements.size(); ++d) {
-            pairs.push_back(PairParts(elements[d], seriesOf(elements[d]), found->front().index[d]));
+            const std::vector<double>& series = seriesOf(elements[d]);
+            const auto at = std::lower_bound(series.begin(), series.end(), best.parts[d].value);
+            pairs.push_back(PairParts(elements[d], series, static_cast<std::size_t>(at - series.begin())));
         }
         // Every single-part build found lies in the pair space: the pair search starts from them.
         std::vector<Pick> seeds;
@@ -488,6 +634,14 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
     std::vector<BestBuild> builds;
     for (Found& f : *found) builds.push_back(std::move(f.build));
     return builds;
+}
+
+bool IsMirroredFormA(const BuiltNetwork& build) {
+    using enum ElementKind;
+    if (build.kind == DesignKind::Passive || FeedbackForm(build) != NetworkForm::A || !build.has(C2)) return false;
+    const double first = build.value(R1) * build.value(C1);
+    const double second = build.value(R2) * build.value(C2);
+    return first < second || (first == second && build.value(R1) < build.value(R2));
 }
 
 BuiltNetwork WithBuild(BuiltNetwork network, const BestBuild& build) {

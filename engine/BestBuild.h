@@ -57,7 +57,7 @@ std::vector<ElementKind> BestBuildElements(const BuiltNetwork& network);
 
 // The request.count builds of least largest |error| over 20 Hz to 20 kHz (normalised at 1 kHz), best
 // first, among every build of standard parts the request allows; an active stage's within the gain
-// rule. Fewer where the space holds fewer. Single parts: the exact optimum, the space pruned by
+// rule, less the mirror images (IsMirroredFormA). Fewer where the space holds fewer. Single parts: the exact optimum, the space pruned by
 // proved bounds only. Pairs: the optimum of the pair space (each element one part or a pair whose
 // sum is within kBestBuildPairSteps series steps of its value in the best single-part build), never
 // worse than the single parts. Gives nothing when cancel turned true before the end. Throws
@@ -65,6 +65,11 @@ std::vector<ElementKind> BestBuildElements(const BuiltNetwork& network);
 std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network, const BestBuildRequest& request,
                                                      const std::atomic<bool>& cancel,
                                                      BestBuildProgress* progress = nullptr);
+
+// Whether a build is the mirror image of another: form A's sections R1 ∥ C1 and R2 ∥ C2 may trade
+// places without changing anything, and of the two the search lists only the one whose first
+// section has the longer time constant (the larger R1 where both are equal), as the design has it.
+bool IsMirroredFormA(const BuiltNetwork& build);
 
 // The design with the build's parts in place of its own.
 BuiltNetwork WithBuild(BuiltNetwork network, const BestBuild& build);

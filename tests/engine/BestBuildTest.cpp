@@ -49,12 +49,16 @@ std::vector<ReducedSpace> ReducedSpaces() {
     ActiveStageRequest twoStage = plain;
     twoStage.stage = DesignKind::TwoStage;
     twoStage.r3 = 3300;
+    ActiveStageRequest loaded = twoStage;
+    loaded.rl = 10e3;
     return {
         {"passive", DrivenRiaa(), request({2.2e-3, 22e-3}, {10e3, 1e6})},
         {"non-inverting", DesignActiveStage(plain), request({3.3e-3, 4.7e-3}, {1e3, 100e3})},
         {"non-inverting, gain off", DesignActiveStage(plain), request({3.3e-3, 4.7e-3}, {1e3, 100e3}, 20.4)},
         {"inverting", DesignActiveStage(inverting), request({3.3e-3, 4.7e-3}, {1e3, 100e3})},
-        {"two stages", DesignActiveStage(twoStage), request({0.047, 0.05}, {1e3, 10e3})},
+        // R3 and C3 chosen as one, with and without a load that makes R3 count apart from R3·C3.
+        {"two stages", DesignActiveStage(twoStage), request({0.033, 0.05}, {1e3, 10e3})},
+        {"two stages into a load", DesignActiveStage(loaded), request({0.033, 0.05}, {1e3, 10e3})},
     };
 }
 
@@ -80,13 +84,16 @@ std::vector<double> BruteForce(const BuiltNetwork& network, const BestBuildReque
         for (std::size_t d = 0; d < elements.size(); ++d) {
             build.set(elements[d], (IsCapacitor(elements[d]) ? caps : resistors)[at[d]]);
         }
-        const Ratio h = TransferFunction(build);
-        const double ref = PowerRatio(h, reference) / PowerRatio(target, reference);
-        double largest = 0;
-        for (const Frequency& f : grid) {
-            largest = std::max(largest, std::fabs(10 * std::log10(PowerRatio(h, f) / PowerRatio(target, f) / ref)));
+        // The search lists one of a build and its mirror image.
+        if (!IsMirroredFormA(build)) {
+            const Ratio h = TransferFunction(build);
+            const double ref = PowerRatio(h, reference) / PowerRatio(target, reference);
+            double largest = 0;
+            for (const Frequency& f : grid) {
+                largest = std::max(largest, std::fabs(10 * std::log10(PowerRatio(h, f) / PowerRatio(target, f) / ref)));
+            }
+            all.push_back({largest, build});
         }
-        all.push_back({largest, build});
         std::size_t d = 0;
         while (d < elements.size() && ++at[d] == (IsCapacitor(elements[d]) ? caps : resistors).size()) at[d++] = 0;
         if (d == elements.size()) break;

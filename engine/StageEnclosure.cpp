@@ -1,0 +1,111 @@
+#include "engine/StageEnclosure.h"
+
+#include <numbers>
+
+#include "engine/ActiveStage.h"
+#include "engine/Cartridge.h"
+#include "engine/Rational.h"
+
+namespace riaa {
+
+namespace {
+
+const PartInterval& Of(const PartIntervals& parts, ElementKind e) { return parts[e]; }
+
+Disc Resistance(const PartInterval& r) { return Rectangle(r.low, r.high, 0, 0); }
+
+// R beside C, as an admittance 1/R + jωC; a C of 0 leaves R alone.
+Disc ParallelAdmittance(const PartInterval& r, const PartInterval& c, double w) {
+    return Rectangle(1 / r.high, 1 / r.low, w * c.low, w * c.high);
+}
+
+// R in series with C, as an impedance R − j/(ωC).
+Disc SeriesImpedance(const PartInterval& r, const PartInterval& c, double w) {
+    return Rectangle(r.low, r.high, -1 / (w * c.low), -1 / (w * c.high));
+}
+
+Disc CapacitorImpedance(const PartInterval& c, double w) { return Rectangle(0, 0, -1 / (w * c.low), -1 / (w * c.high)); }
+
+}  // namespace
+
+PartIntervals DesignedIntervals(const BuiltNetwork& network) {
+    PartIntervals parts;
+    for (const ElementKind e : kAllElements) parts[e] = {network.value(e), network.value(e)};
+    return parts;
+}
+
+StageEnclosure::StageEnclosure(const BuiltNetwork& network, double hz)
+    : network_(&network), w_(2 * std::numbers::pi * hz * 1e-6) {
+    if (!network.opAmp.ideal) {
+        const double a = OpenLoopGain(network.opAmp);
+        openLoopInverse_ = std::complex<double>(1, w_ * OpenLoopPoleUs(network.opAmp, a)) / a;
+    }
+    if (network.source) {
+        const std::complex<double> cartridge = Evaluate(CartridgeImpedance(*network.source), hz);
+        const std::complex<double> load = Evaluate(LoadImpedance(*network.source), hz);
+        drive_ = load / (cartridge + load);
+        driveImpedance_ = cartridge * load / (cartridge + load);
+    }
+}
+
+Disc StageEnclosure::feedback(const PartIntervals& parts) const {
+    using enum ElementKind;
+    const double w = w_;
+    const Disc y2 = ParallelAdmittance(Of(parts, R2), Of(parts, C2), w);
+    switch (FeedbackForm(*network_)) {
+        case NetworkForm::A: return Inverse(ParallelAdmittance(Of(parts, R1), Of(parts, C1), w)) + Inverse(y2);
+        case NetworkForm::B:
+            return Inverse(Rectangle(1 / Of(parts, R1).high, 1 / Of(parts, R1).low, 0, 0) +
+                           Inverse(CapacitorImpedance(Of(parts, C1), w) + Inverse(y2)));
+        case NetworkForm::C:
+            return Inverse(Rectangle(0, 0, w * Of(parts, C1).low, w * Of(parts, C1).high) +
+                           Inverse(Resistance(Of(parts, R1)) + Inverse(y2)));
+        case NetworkForm::D: return Inverse(y2 + Inverse(SeriesImpedance(Of(parts, R1), Of(parts, C1), w)));
+    }
+    return {0, 0};
+}
+
+// After the op-amp: R3 into C3 and the load, the load RL or Cout into RL; R3 of 0 passes all.
+Disc StageEnclosure::output(const PartIntervals& parts) const {
+    using enum ElementKind;
+    const double w = w_;
+    Disc load{0, 0};
+    Disc coupling{1, 0};
+    if (network_->has(Cout)) {
+        const Disc through = Inverse(SeriesImpedance(Of(parts, RL), Of(parts, Cout), w));
+        load = through;
+        coupling = Resistance(Of(parts, RL)) * through;
+    } else if (network_->has(RL)) {
+        load = Rectangle(1 / Of(parts, RL).high, 1 / Of(parts, RL).low, 0, 0);
+    }
+    // 1 + R3·(jωC3 + Y): with the time constant known, 1 + jωτ + R3·Y, each part once.
+    const Disc r3 = Resistance(Of(parts, R3));
+    if (parts.lowPassUs) {
+        const PartInterval& tau = *parts.lowPassUs;
+        return Inverse(Rectangle(1, 1, w * tau.low, w * tau.high) + r3 * load) * coupling;
+    }
+    const Disc node = Rectangle(0, 0, w * Of(parts, C3).low, w * Of(parts, C3).high) + load;
+    return Inverse(std::complex<double>(1) + r3 * node) * coupling;
+}
+
+Disc StageEnclosure::operator()(const PartIntervals& parts) const {
+    using enum ElementKind;
+    const Disc zf = feedback(parts);
+    const bool c0 = network_->has(C0);
+    Disc stage;
+    if (network_->kind == DesignKind::Inverting) {
+        const PartInterval& rin = Of(parts, Rin);
+        const Disc zin = driveImpedance_ + (c0 ? SeriesImpedance(rin, Of(parts, C0), w_) : Resistance(rin));
+        // −Zf/Zin, and with a finite gain −1/(Q(1 + 1/A) + 1/A) for Q = Zin/Zf: Zf and Zin once each.
+        const Disc q = zin * Inverse(zf);
+        stage = -drive_ * Inverse(openLoopInverse_ + (std::complex<double>(1) + openLoopInverse_) * q);
+    } else {
+        const PartInterval& r0 = Of(parts, R0);
+        const Disc z0 = c0 ? SeriesImpedance(r0, Of(parts, C0), w_) : Resistance(r0);
+        const Disc gain = std::complex<double>(1) + zf * Inverse(z0);
+        stage = network_->opAmp.ideal ? drive_ * gain : drive_ * Inverse(Inverse(gain) + Point(openLoopInverse_));
+    }
+    return stage * output(parts);
+}
+
+}  // namespace riaa

@@ -1,0 +1,57 @@
+// An active stage's response over a whole box of builds: at one frequency, a disc that holds Vout/Vin of
+// every build whose parts lie within given intervals.
+#pragma once
+
+#include <array>
+#include <complex>
+#include <optional>
+
+#include "engine/BuiltNetwork.h"
+#include "engine/ComplexDisc.h"
+
+namespace riaa {
+
+struct PartInterval {
+    double low = 0;
+    double high = 0;
+};
+// Indexed by ElementKind; an element not in circuit is [0, 0].
+struct PartIntervals {
+    std::array<PartInterval, kPartCount> parts{};
+    // Where set, R3·C3 in µs: the low-pass's time constant, known more narrowly than the product of
+    // R3's and C3's intervals (a run of builds ordered by it); C3's interval is then not looked at.
+    std::optional<PartInterval> lowPassUs;
+
+    PartInterval& operator[](ElementKind e) { return parts[Index(e)]; }
+    const PartInterval& operator[](ElementKind e) const { return parts[Index(e)]; }
+};
+
+// Every element at its own value.
+PartIntervals DesignedIntervals(const BuiltNetwork& network);
+
+// The stage is written as an expression in which every part appears once (the feedback network
+// through admittances, the finite op-amp as 1/(1/G + 1/A)), so that the disc arithmetic's
+// enclosure stays close to the true set of values: a rational function's numerator and
+// denominator, bounded apart, would both move with the same part and double its effect. Only a
+// coupling capacitor Cout appears twice, in the load it puts on C3 and in the share of the
+// voltage it passes. What does not vary with the parts (the op-amp's open-loop gain, the
+// cartridge) is worked out once, at construction.
+class StageEnclosure {
+public:
+    // network: an active stage; its elements' values are those the intervals leave alone.
+    StageEnclosure(const BuiltNetwork& network, double hz);
+
+    Disc operator()(const PartIntervals& parts) const;
+
+private:
+    Disc feedback(const PartIntervals& parts) const;
+    Disc output(const PartIntervals& parts) const;
+
+    const BuiltNetwork* network_;
+    double w_ = 0;                            // rad/µs: µF times Ω is µs
+    std::complex<double> openLoopInverse_;    // 1/A(jω), 0 for an ideal op-amp
+    std::complex<double> drive_{1};           // the cartridge's divider: the emf's share at the input
+    std::complex<double> driveImpedance_{0};  // the cartridge and its load seen from an inverting input
+};
+
+}  // namespace riaa

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "engine/ActiveStage.h"
+#include "engine/BestBuild.h"
+#include "engine/StageEnclosure.h"
+#include "engine/TransferPolynomials.h"
+
+using namespace riaa;
+
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+struct Stage {
+    const char* name;
+    ActiveStageRequest request;
+    std::optional<Cartridge> source;
+};
+
+std::vector<Stage> Stages() {
+    const OpAmp real{false, 100, 10e6};
+    const ActiveStageRequest base{.c0 = 100, .opAmp = real};
+    std::vector<Stage> stages{
+        {"non-inverting, form A", base, {}},
+        {"non-inverting, ideal, no C0", {.opAmp = {}}, {}},
+        {"non-inverting behind a cartridge", base, Cartridge{}},
+        {"inverting, form B", {.stage = DesignKind::Inverting, .form = NetworkForm::B, .opAmp = real}, {}},
+        {"inverting behind a cartridge, form C",
+         {.stage = DesignKind::Inverting, .form = NetworkForm::C, .c0 = 100, .opAmp = real}, Cartridge{}},
+        {"non-inverting, form D", {.form = NetworkForm::D, .opAmp = real}, {}},
+        {"two stages into a load", {.stage = DesignKind::TwoStage, .rl = 47e3, .opAmp = real}, {}},
+    };
+    Stage iec{"non-inverting, coupled out", base, {}};
+    iec.request.curve.iecAmendment = true;
+    iec.request.rl = 100e3;
+    stages.push_back(iec);
+    return stages;
+}
+
+// Every build drawn from a box lies within the disc of the box, at frequencies across the band and
+// for boxes from a few percent to several decades wide; a box of one build is that build.
+TEST(StageEnclosure, HoldsEveryBuildOfTheBox) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (const Stage& stage : Stages()) {
+        SCOPED_TRACE(stage.name);
+        BuiltNetwork network = DesignActiveStage(stage.request);
+        network.source = stage.source;
+        const std::vector<ElementKind> chosen = BestBuildElements(network);
+        for (const double hz : {20.0, 1000.0, 20000.0}) {
+            const std::complex<double> exact = Evaluate(TransferFunction(network), hz);
+            const Disc point = StageEnclosure(network, hz)(DesignedIntervals(network));
+            EXPECT_LE(std::abs(point.centre - exact), 1e-12 * std::abs(exact));
+            EXPECT_LE(point.radius, 1e-12 * std::abs(exact));
+        }
+        for (int box = 0; box < 300; ++box) {
+            PartIntervals parts = DesignedIntervals(network);
+            const double width = std::pow(10.0, 4 * unit(random) * unit(random));
+            for (const ElementKind e : chosen) {
+                const double low = network.value(e) * std::pow(10.0, unit(random) - 0.5) / std::sqrt(width);
+                parts[e] = {low, low * width};
+            }
+            // Every other box of a low-pass gives its time constant instead of C3's interval.
+            const bool lowPass = network.has(ElementKind::C3) && box % 2 == 1;
+            if (lowPass) parts.lowPassUs = PartInterval{parts[ElementKind::R3].low * parts[ElementKind::C3].low,
+                                                        parts[ElementKind::R3].high * parts[ElementKind::C3].high};
+            const double hz = 20 * std::pow(1000.0, unit(random));
+            const Disc disc = StageEnclosure(network, hz)(parts);
+            for (int draw = 0; draw < 10; ++draw) {
+                BuiltNetwork build = network;
+                for (const ElementKind e : chosen) build.set(e, parts[e].low * std::pow(width, unit(random)));
+                if (lowPass) {
+                    const PartInterval tau = *parts.lowPassUs;
+                    build.set(ElementKind::C3, tau.low * std::pow(tau.high / tau.low, unit(random)) / build.value(ElementKind::R3));
+                }
+                const std::complex<double> h = Evaluate(TransferFunction(build), hz);
+                ASSERT_LE(std::abs(h - disc.centre), disc.radius) << "box " << box << " at " << hz << " Hz";
+            }
+        }
+    }
+}
+
+}  // namespace
