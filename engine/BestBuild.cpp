@@ -41,6 +41,8 @@ static_assert(2 * kBoxesAtOnce <= Lanes::kCount, "two lanes a box");
 constexpr double kRoundingMarginDb = 1e-6;
 // Every this many points of the accuracy grid is a frequency of the bound.
 constexpr std::size_t kBoundStride = 8;
+// A box narrower than this (the product of its runs' ratios) is bounded by discs alone.
+constexpr double kNarrowBox = 64;
 // The search is cut into at least this many boxes, shared by the threads.
 constexpr std::size_t kWorkItems = 64;
 constexpr int kLargestCount = 1000;
@@ -288,6 +290,12 @@ private:
     std::array<double, kBoxesAtOnce> bounds(const Box* boxes, std::size_t n) const {
         std::array<double, kBoxesAtOnce> result{};
         const double enough = threshold() + kRoundingMarginDb;
+        // The corners bound a wide box best, the discs a narrow one: once every box is narrow the
+        // discs alone; before, the discs where the corners leave a box in.
+        if (referenceEnclosure_ && std::all_of(boxes, boxes + n, [&](const Box& box) { return narrow(box); })) {
+            for (std::size_t j = 0; j < n; ++j) result[j] = boundOfEnclosures(boxes[j], enough);
+            return result;
+        }
         PartValues<Lanes> lanes = base_;
         for (std::size_t j = 0; j < kBoxesAtOnce; ++j) {
             const Box& box = boxes[j < n ? j : 0];
@@ -313,11 +321,16 @@ private:
         const BasicRatio<Lanes> h = TransferFunction(network_, lanes);
         for (std::size_t j = 0; j < n; ++j) {
             result[j] = boundOfLanes(h, 2 * j, enough);
-            // The corners bound a wide box best, the discs a narrow one: where the corners leave the
-            // box in, the discs may still prove it out.
             if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enough));
         }
         return result;
+    }
+
+    // Whether the box's runs together span less than kNarrowBox: the product of their ratios.
+    bool narrow(const Box& box) const {
+        double span = 1;
+        for (std::size_t d = 0; d < candidates_.size(); ++d) span *= candidates_[d].values[box.hi[d]] / candidates_[d].values[box.lo[d]];
+        return span < kNarrowBox;
     }
 
     // From the coefficients at a box's two corners, on two lanes.
@@ -359,8 +372,9 @@ private:
         }
         const auto power = [&](const StageEnclosure& enclosure) {
             const Disc h = enclosure(parts);
-            const double low = SmallestMagnitude(h);
-            const double high = LargestMagnitude(h);
+            const double magnitude = std::abs(h.centre);
+            const double low = std::fmax(magnitude - h.radius, 0.0);
+            const double high = magnitude + h.radius;
             return Span{low * low, high * high};
         };
         return boundOfSpans(power(*referenceEnclosure_), [&](std::size_t i) { return power(enclosures_[i]); }, enough);
@@ -380,14 +394,23 @@ private:
         const double referenceHigh = at1k.hi * referenceTargetInverse_;
         const double enoughRatio = std::pow(10.0, enough / 10);
         double bound = 1;
-        for (std::size_t i = 0; i < frequencies_.size(); ++i) {
+        // The frequency that proved the last box out is tried first: neighbouring boxes most often
+        // fail at the same end of the band.
+        thread_local std::size_t proving = 0;
+        const std::size_t n = frequencies_.size();
+        const std::size_t first = proving < n ? proving : 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = k == 0 ? first : (k - 1 < first ? k - 1 : k);
             const Span p = powerAt(i);
             const double low = p.lo * frequencies_[i].targetInverse / referenceHigh;
             const double high = p.hi * frequencies_[i].targetInverse / referenceLow;
             const double least = low > 1 ? low : (high < 1 ? 1 / high : 1);
             // NaN (a 0/0 of a bound too wide to say anything) leaves the bound as it is.
             bound = least > bound ? least : bound;
-            if (bound > enoughRatio) break;
+            if (bound > enoughRatio) {
+                proving = i;
+                break;
+            }
         }
         return Decibels(bound) - kRoundingMarginDb;
     }
@@ -521,6 +544,9 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
     Candidates c{element, {}, {}, false, {}, {}};
     for (const auto& [sum, parts] : sums) {
         if (!c.values.empty() && c.values.back() == sum) continue;
+        // Sums closer than the spacing are one value to a designer: the first stands for them all.
+        // A single part always stays, so that every single-part build is in the pair space.
+        if (parts[1] > 0 && !c.values.empty() && sum < c.values.back() * (1 + kBestBuildPairSpacing)) continue;
         c.values.push_back(sum);
         c.parts.push_back(parts);
     }

@@ -25,7 +25,8 @@ inline constexpr double kRoundingSlack = 8 * std::numeric_limits<double>::epsilo
 inline Disc Unbounded() { return {0, std::numeric_limits<double>::infinity()}; }
 // Anything not finite (an infinite radius, or a centre beyond the doubles) is the whole plane.
 inline Disc Widened(std::complex<double> centre, double radius) {
-    const double r = radius + kRoundingSlack * (Magnitude(centre) + radius);
+    // |re| + |im| is at least |centre|, and takes no square root.
+    const double r = radius + kRoundingSlack * (std::fabs(centre.real()) + std::fabs(centre.imag()) + radius);
     if (!std::isfinite(r)) return Unbounded();
     return {centre, r};
 }
@@ -56,7 +57,8 @@ inline Disc operator*(const Disc& a, const Disc& b) {
 inline Disc Inverse(const Disc& a) {
     const double d = std::norm(a.centre) - a.radius * a.radius;
     if (!(d > 0) || !std::isfinite(a.radius)) return disc_detail::Unbounded();
-    return disc_detail::Widened(std::conj(a.centre) / d, a.radius / d);
+    const double scale = 1 / d;
+    return disc_detail::Widened(std::conj(a.centre) * scale, a.radius * scale);
 }
 
 // The least and the most |z| of the disc's points.
