@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <numbers>
 #include <random>
 #include <utility>
 
+#include "engine/RecordedTransfer.h"
 #include "engine/ReplayCurves.h"
 #include "engine/Response.h"
 #include "engine/TransferPolynomials.h"
@@ -81,75 +83,132 @@ private:
 // A chunk's polynomials coefficient by coefficient: [power of s][build].
 using Coefficients = std::array<std::array<double, kChunkBuilds>, kPolynomialCoefficients>;
 
-// |num(jω)|² / |den(jω)|² of every build of a chunk whose polynomials are of degree Top at most:
-// Horner in −ω² on the even and the odd powers, as MagnitudeSquared does, with the steps unrolled
-// so that each build's four sums stay in registers while the loop runs over the builds.
+// Builds whose levels are worked out together over every frequency, their coefficients held in
+// registers while the frequencies go by: one vector of the widest processor, and written as one so
+// that every processor's build takes them alike (the operations are those on each build alone).
+constexpr std::size_t kBlockBuilds = 8;
+using Block = double __attribute__((vector_size(kBlockBuilds * sizeof(double))));
+
+// By reference: a vector wider than the processor's own is no value to pass.
+void LoadBlock(Block& block, const double* from) { std::memcpy(&block, from, sizeof block); }
+void StoreBlock(double* to, const Block& block) { std::memcpy(to, &block, sizeof block); }
+
+// |p(jω)|² of a block of builds' polynomials of degree Top at most, at every frequency: Horner in −ω²
+// on the even and the odd powers, as MagnitudeSquared does. Each half starts at its top
+// coefficient, which is what its first step, 0·x + c with x = −ω² < 0, gives bit for bit; a
+// polynomial of lower degree than Top only adds leading zeros, which change at most the sign of a
+// zero sum, never its square.
 template <std::size_t Top>
-[[gnu::always_inline]] inline void PowerRatiosOfDegree(const Coefficients& num, const Coefficients& den, double w2,
-                         std::array<double, kChunkBuilds>& out) {
-    const double x = -w2;
-    for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
-        double nRe = 0, nIm = 0, dRe = 0, dIm = 0;
+[[gnu::always_inline]] inline void PowerSumsOfDegree(const Coefficients& c, std::size_t first, const double* x,
+                                                     const double* w2, std::size_t frequencies, double* out) {
+    std::array<Block, Top + 1> block;
+    for (std::size_t k = 0; k <= Top; ++k) LoadBlock(block[k], &c[k][first]);
+    for (std::size_t f = 0; f < frequencies; ++f) {
+        Block re{};
+        Block im{};
         const auto step = [&]<std::size_t K>() {
-            if constexpr (K % 2 == 0) {
-                nRe = nRe * x + num[K][b];
-                dRe = dRe * x + den[K][b];
+            Block& half = K % 2 == 0 ? re : im;
+            if constexpr (K + 1 >= Top) {
+                half = block[K];
             } else {
-                nIm = nIm * x + num[K][b];
-                dIm = dIm * x + den[K][b];
+                half = half * x[f] + block[K];
             }
         };
         [&]<std::size_t... J>(std::index_sequence<J...>) {
             (step.template operator()<Top - J>(), ...);
         }(std::make_index_sequence<Top + 1>{});
-        out[b] = (nRe * nRe + w2 * nIm * nIm) / (dRe * dRe + w2 * dIm * dIm);
+        StoreBlock(out + f * kBlockBuilds, re * re + w2[f] * im * im);
     }
 }
 
-// The levels of every build of a chunk at one frequency, as power ratios to the target normalised at
-// 1 kHz: into out, into row (the table of errors, for the first count builds) where one is kept, and
-// into each build's extremes. Where the processor has AVX2 the loader picks a build of this function
-// that works four builds at a time instead of two; the arithmetic, and so every figure, is the same.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
-[[gnu::target_clones("avx2", "default")]]
-#endif
-void ChunkLevels(int degree, const Coefficients& num, const Coefficients& den, double w2, double targetInverse,
-                 const std::array<double, kChunkBuilds>& referenceInverse, std::array<double, kChunkBuilds>& highest,
-                 std::array<double, kChunkBuilds>& lowest, std::array<double, kChunkBuilds>& out, float* row,
-                 std::size_t count) {
+[[gnu::always_inline]] inline void PowerSums(int degree, const Coefficients& c, std::size_t first, const double* x,
+                                             const double* w2, std::size_t frequencies, double* out) {
     static_assert(kPolynomialCoefficients == 12, "one case per degree the polynomials can have");
     switch (degree) {
-        case 0: PowerRatiosOfDegree<0>(num, den, w2, out); break;
-        case 1: PowerRatiosOfDegree<1>(num, den, w2, out); break;
-        case 2: PowerRatiosOfDegree<2>(num, den, w2, out); break;
-        case 3: PowerRatiosOfDegree<3>(num, den, w2, out); break;
-        case 4: PowerRatiosOfDegree<4>(num, den, w2, out); break;
-        case 5: PowerRatiosOfDegree<5>(num, den, w2, out); break;
-        case 6: PowerRatiosOfDegree<6>(num, den, w2, out); break;
-        case 7: PowerRatiosOfDegree<7>(num, den, w2, out); break;
-        case 8: PowerRatiosOfDegree<8>(num, den, w2, out); break;
-        case 9: PowerRatiosOfDegree<9>(num, den, w2, out); break;
-        case 10: PowerRatiosOfDegree<10>(num, den, w2, out); break;
-        default: PowerRatiosOfDegree<11>(num, den, w2, out); break;
+        case 0: PowerSumsOfDegree<0>(c, first, x, w2, frequencies, out); break;
+        case 1: PowerSumsOfDegree<1>(c, first, x, w2, frequencies, out); break;
+        case 2: PowerSumsOfDegree<2>(c, first, x, w2, frequencies, out); break;
+        case 3: PowerSumsOfDegree<3>(c, first, x, w2, frequencies, out); break;
+        case 4: PowerSumsOfDegree<4>(c, first, x, w2, frequencies, out); break;
+        case 5: PowerSumsOfDegree<5>(c, first, x, w2, frequencies, out); break;
+        case 6: PowerSumsOfDegree<6>(c, first, x, w2, frequencies, out); break;
+        case 7: PowerSumsOfDegree<7>(c, first, x, w2, frequencies, out); break;
+        case 8: PowerSumsOfDegree<8>(c, first, x, w2, frequencies, out); break;
+        case 9: PowerSumsOfDegree<9>(c, first, x, w2, frequencies, out); break;
+        case 10: PowerSumsOfDegree<10>(c, first, x, w2, frequencies, out); break;
+        default: PowerSumsOfDegree<11>(c, first, x, w2, frequencies, out); break;
     }
-    // A loop of its own: folded into the one above it would keep the compiler from vectorising either.
-    for (std::size_t b = 0; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
-        const double ratio = out[b] * targetInverse * referenceInverse[b];
-        highest[b] = highest[b] > ratio ? highest[b] : ratio;
-        lowest[b] = lowest[b] < ratio ? lowest[b] : ratio;
-        out[b] = ratio;
-    }
-    if (row != nullptr) {
-        for (std::size_t b = 0; b < count; ++b) row[b] = static_cast<float>(out[b]);
+}
+
+// What a chunk's levels are reckoned with: the frequencies, and the chunk's own polynomials.
+struct ChunkSweep {
+    const double* x;              // −ω² at each frequency
+    const double* w2;             // ω²
+    const double* targetInverse;  // 1 / |target|²
+    std::size_t frequencies;
+    const Coefficients* num;
+    const Coefficients* den;
+    int numDegree;
+    int denDegree;
+    const std::array<double, kChunkBuilds>* referenceInverse;
+    std::size_t count;  // the chunk's builds; the rest up to kChunkBuilds are padding
+    float* rows;        // where the table of errors is kept: the chunk's first build at the first frequency
+    std::size_t rowStride;
+};
+
+// Each build's highest and lowest power ratio to the target, normalised at 1 kHz, over every
+// frequency, and the table of every one where it is kept. The normalisation by the build's level at
+// 1 kHz is a product by a positive factor, whose rounding keeps the order of the values: the
+// extremes before it, times the factor, are the extremes of the normalised ratios bit for bit.
+// Where the processor has AVX-512 or AVX2 the loader picks a build of this function that works
+// eight or four builds at a time instead of two; the arithmetic, and so every figure, is the same
+// (no sum and product fused: see the engine's CMakeLists).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+[[gnu::target_clones("avx512f", "avx2", "default")]]
+#endif
+void ChunkExtremes(const ChunkSweep& sweep, std::array<double, kChunkBuilds>& highest,
+                   std::array<double, kChunkBuilds>& lowest) {
+    // Unaligned: an allocator need not give a block's alignment.
+    std::vector<double> num(sweep.frequencies * kBlockBuilds);
+    std::vector<double> den(sweep.frequencies * kBlockBuilds);
+    for (std::size_t first = 0; first < sweep.count; first += kBlockBuilds) {
+        PowerSums(sweep.numDegree, *sweep.num, first, sweep.x, sweep.w2, sweep.frequencies, num.data());
+        PowerSums(sweep.denDegree, *sweep.den, first, sweep.x, sweep.w2, sweep.frequencies, den.data());
+        Block reference;
+        LoadBlock(reference, &(*sweep.referenceInverse)[first]);
+        Block high{};
+        Block low = Block{} + std::numeric_limits<double>::infinity();
+        for (std::size_t f = 0; f < sweep.frequencies; ++f) {
+            Block n;
+            Block d;
+            LoadBlock(n, &num[f * kBlockBuilds]);
+            LoadBlock(d, &den[f * kBlockBuilds]);
+            const Block ratio = n / d * sweep.targetInverse[f];
+            high = high > ratio ? high : ratio;
+            low = low < ratio ? low : ratio;
+            if (sweep.rows != nullptr) {
+                const Block normalised = ratio * reference;
+                float* row = sweep.rows + f * sweep.rowStride + first;
+                const std::size_t n = std::min(kBlockBuilds, sweep.count - first);
+                for (std::size_t i = 0; i < n; ++i) row[i] = static_cast<float>(normalised[i]);
+            }
+        }
+        const Block highNormalised = high * reference;
+        const Block lowNormalised = low * reference;
+        StoreBlock(&highest[first], highNormalised);
+        StoreBlock(&lowest[first], lowNormalised);
     }
 }
 
 struct Run {
     const BuiltNetwork& network;
     const ToleranceSettings& settings;
+    const RecordedTransfer& transfer;  // the network's rational function in the parts a build draws
     Parts nominal{};
     std::vector<Frequency> frequencies{};
     std::vector<double> targetInverse{};  // 1 / |target|² at each frequency
+    std::vector<double> w2{};             // ω² at each frequency, and −ω² for Horner's steps
+    std::vector<double> negativeW2{};
     Frequency reference{};              // 1 kHz, where every error is taken as 0 dB
     double referenceTargetInverse = 0;
     int builds = 0;
@@ -170,22 +229,16 @@ struct Run {
         // the loop over the builds below is plain arithmetic on rows, which the compiler vectorises.
         Coefficients num{};
         Coefficients den{};
-        const int degree = transferFunctions(drawn, count, num, den);
+        const auto [numDegree, denDegree] = transferFunctions(drawn, count, num, den);
         std::array<double, kChunkBuilds> referenceInverse{};
         for (std::size_t b = 0; b < count; ++b) referenceInverse[b] = 1 / (referenceRatio(num, den, b) * referenceTargetInverse);
         padChunk(count, num, den, referenceInverse);
-        // Frequency outside, builds inside: each frequency's row of the table is written in one run.
+        float* rows = errors.empty() ? nullptr : errors.data() + static_cast<std::size_t>(first);
+        const ChunkSweep sweep{negativeW2.data(), w2.data(), targetInverse.data(), frequencies.size(), &num, &den,
+                               numDegree, denDegree, &referenceInverse, count, rows, static_cast<std::size_t>(builds)};
         std::array<double, kChunkBuilds> highest{};
         std::array<double, kChunkBuilds> lowest{};
-        lowest.fill(std::numeric_limits<double>::infinity());
-        std::array<double, kChunkBuilds> powers{};
-        for (std::size_t f = 0; f < frequencies.size(); ++f) {
-            // The table of every error only where the band is asked for; the extremes always.
-            float* row = errors.empty() ? nullptr
-                                        : errors.data() + f * static_cast<std::size_t>(builds) + static_cast<std::size_t>(first);
-            ChunkLevels(degree, num, den, frequencies[f].w2, targetInverse[f], referenceInverse, highest, lowest, powers,
-                        row, count);
-        }
+        ChunkExtremes(sweep, highest, lowest);
         for (std::size_t b = 0; b < count; ++b) {
             largest[static_cast<std::size_t>(first) + b] = std::max(Decibels(highest[b]), -Decibels(lowest[b]));
         }
@@ -214,13 +267,15 @@ struct Run {
     }
 
     // The transfer functions of Lanes::kCount builds at a time, laid out build by build in num and
-    // den; a short last group repeats the chunk's first build. Gives the largest degree.
-    int transferFunctions(const std::array<Parts, kChunkBuilds>& drawn, std::size_t count, Coefficients& num,
+    // den; a short last group repeats the chunk's first build. Gives the largest degree of each.
+    std::pair<int, int> transferFunctions(const std::array<Parts, kChunkBuilds>& drawn, std::size_t count, Coefficients& num,
                           Coefficients& den) const {
         constexpr std::size_t kWidth = Lanes::kCount;
         static_assert(kChunkBuilds % kWidth == 0, "a chunk holds whole groups");
-        int degree = 0;
+        int numDegree = 0;
+        int denDegree = 0;
         const std::size_t groups = (count + kWidth - 1) / kWidth;
+        std::vector<Lanes> workspace;
         for (std::size_t g = 0; g < groups; ++g) {
             PartValues<Lanes> lanes;
             for (std::size_t i = 0; i < kWidth; ++i) {
@@ -228,8 +283,9 @@ struct Run {
                 for (std::size_t e = 0; e < static_cast<std::size_t>(kPartCount); ++e) lanes.values[e].v[i] = drawn[b].values[e];
                 lanes.loadCapacitancePf.v[i] = drawn[b].loadCapacitancePf;
             }
-            const BasicRatio<Lanes> h = TransferFunction(network, lanes);
-            degree = std::max({degree, h.num.Degree(), h.den.Degree()});
+            const BasicRatio<Lanes> h = transfer.Evaluate(lanes, workspace);
+            numDegree = std::max(numDegree, h.num.Degree());
+            denDegree = std::max(denDegree, h.den.Degree());
             for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
                 for (std::size_t i = 0; i < kWidth; ++i) {
                     num[k][g * kWidth + i] = h.num.c[k].v[i];
@@ -237,7 +293,7 @@ struct Run {
                 }
             }
         }
-        return degree;
+        return {numDegree, denDegree};
     }
 
     // Build b's power ratio at 1 kHz, through the one evaluation every design's level goes through.
@@ -251,8 +307,8 @@ struct Run {
         return PowerRatio(h, reference);
     }
 
-    // A short last chunk repeats its first build, so the loop over the frequencies always runs the
-    // whole chunk: a fixed count of a few vectors' widths, with no remainder to handle.
+    // A short last chunk repeats its first build, so that the sweep over the frequencies always runs
+    // whole blocks, with no remainder to handle.
     static void padChunk(std::size_t count, Coefficients& num, Coefficients& den,
                          std::array<double, kChunkBuilds>& referenceInverse) {
         for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
@@ -342,7 +398,11 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     CheckSettings(settings);
     EvaluateAccuracy(network, 2);  // throws, with the user's message, for a network that cannot be built
 
-    Run run{network, settings};
+    // Every part drawParts may draw; those not in circuit the recording leaves out.
+    std::vector<ElementKind> drawn{ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2};
+    drawn.insert(drawn.end(), kStageParts.begin(), kStageParts.end());
+    const RecordedTransfer transfer(network, drawn, settings.loadCapacitancePercent > 0);
+    Run run{network, settings, transfer};
     run.nominal = DesignedValues(network);
 
     const Ratio target = TargetFunction(network);
@@ -351,6 +411,8 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     for (const double hz : ErrorBandFrequencies(n)) {
         run.frequencies.push_back(MakeFrequency(hz));
         run.targetInverse.push_back(1 / PowerRatio(target, run.frequencies.back()));
+        run.w2.push_back(run.frequencies.back().w2);
+        run.negativeW2.push_back(-run.frequencies.back().w2);
     }
     run.reference = MakeFrequency(kReferenceHz);
     run.referenceTargetInverse = 1 / PowerRatio(target, run.reference);
