@@ -93,53 +93,6 @@ using Block = double __attribute__((vector_size(kBlockBuilds * sizeof(double))))
 void LoadBlock(Block& block, const double* from) { std::memcpy(&block, from, sizeof block); }
 void StoreBlock(double* to, const Block& block) { std::memcpy(to, &block, sizeof block); }
 
-// |p(jω)|² of a block of builds' polynomials of degree Top at most, at every frequency: Horner in −ω²
-// on the even and the odd powers, as MagnitudeSquared does. Each half starts at its top
-// coefficient, which is what its first step, 0·x + c with x = −ω² < 0, gives bit for bit; a
-// polynomial of lower degree than Top only adds leading zeros, which change at most the sign of a
-// zero sum, never its square.
-template <std::size_t Top>
-[[gnu::always_inline]] inline void PowerSumsOfDegree(const Coefficients& c, std::size_t first, const double* x,
-                                                     const double* w2, std::size_t frequencies, double* out) {
-    std::array<Block, Top + 1> block;
-    for (std::size_t k = 0; k <= Top; ++k) LoadBlock(block[k], &c[k][first]);
-    for (std::size_t f = 0; f < frequencies; ++f) {
-        Block re{};
-        Block im{};
-        const auto step = [&]<std::size_t K>() {
-            Block& half = K % 2 == 0 ? re : im;
-            if constexpr (K + 1 >= Top) {
-                half = block[K];
-            } else {
-                half = half * x[f] + block[K];
-            }
-        };
-        [&]<std::size_t... J>(std::index_sequence<J...>) {
-            (step.template operator()<Top - J>(), ...);
-        }(std::make_index_sequence<Top + 1>{});
-        StoreBlock(out + f * kBlockBuilds, re * re + w2[f] * im * im);
-    }
-}
-
-[[gnu::always_inline]] inline void PowerSums(int degree, const Coefficients& c, std::size_t first, const double* x,
-                                             const double* w2, std::size_t frequencies, double* out) {
-    static_assert(kPolynomialCoefficients == 12, "one case per degree the polynomials can have");
-    switch (degree) {
-        case 0: PowerSumsOfDegree<0>(c, first, x, w2, frequencies, out); break;
-        case 1: PowerSumsOfDegree<1>(c, first, x, w2, frequencies, out); break;
-        case 2: PowerSumsOfDegree<2>(c, first, x, w2, frequencies, out); break;
-        case 3: PowerSumsOfDegree<3>(c, first, x, w2, frequencies, out); break;
-        case 4: PowerSumsOfDegree<4>(c, first, x, w2, frequencies, out); break;
-        case 5: PowerSumsOfDegree<5>(c, first, x, w2, frequencies, out); break;
-        case 6: PowerSumsOfDegree<6>(c, first, x, w2, frequencies, out); break;
-        case 7: PowerSumsOfDegree<7>(c, first, x, w2, frequencies, out); break;
-        case 8: PowerSumsOfDegree<8>(c, first, x, w2, frequencies, out); break;
-        case 9: PowerSumsOfDegree<9>(c, first, x, w2, frequencies, out); break;
-        case 10: PowerSumsOfDegree<10>(c, first, x, w2, frequencies, out); break;
-        default: PowerSumsOfDegree<11>(c, first, x, w2, frequencies, out); break;
-    }
-}
-
 // What a chunk's levels are reckoned with: the frequencies, and the chunk's own polynomials.
 struct ChunkSweep {
     const double* x;              // −ω² at each frequency
@@ -156,6 +109,79 @@ struct ChunkSweep {
     std::size_t rowStride;
 };
 
+// A block's coefficients of one polynomial, s^0 to s^Top.
+template <std::size_t Top>
+using BlockPolynomial = std::array<Block, Top + 1>;
+
+template <std::size_t Top>
+[[gnu::always_inline]] inline void LoadPolynomial(BlockPolynomial<Top>& p, const Coefficients& c, std::size_t first) {
+    for (std::size_t k = 0; k <= Top; ++k) LoadBlock(p[k], &c[k][first]);
+}
+
+// |p(jω)|² of a block of builds' polynomials of degree Top at most: Horner in −ω² on the even and
+// the odd powers, as MagnitudeSquared does. Each half starts at its top coefficient, which is what
+// its first step, 0·x + c with x = −ω² < 0, gives bit for bit; a polynomial of lower degree than Top
+// only adds leading zeros, which change at most the sign of a zero sum, never its square.
+template <std::size_t Top>
+[[gnu::always_inline]] inline void PowerSum(const BlockPolynomial<Top>& p, double x, double w2, Block& sum) {
+    Block re{};
+    Block im{};
+    const auto step = [&]<std::size_t K>() {
+        Block& half = K % 2 == 0 ? re : im;
+        if constexpr (K + 1 >= Top) {
+            half = p[K];
+        } else {
+            half = half * x + p[K];
+        }
+    };
+    [&]<std::size_t... J>(std::index_sequence<J...>) {
+        (step.template operator()<Top - J>(), ...);
+    }(std::make_index_sequence<Top + 1>{});
+    sum = re * re + w2 * im * im;
+}
+
+// The extremes over every frequency of a block of builds' power ratios to the target, before the
+// normalisation at 1 kHz, and the table's rows where they are kept. The divisions set the pace, and
+// the rest of the arithmetic runs beside them.
+template <std::size_t NumTop, std::size_t DenTop>
+[[gnu::always_inline]] inline void SweepBlock(const ChunkSweep& sweep, std::size_t first, const Block& reference,
+                                              Block& high, Block& low) {
+    BlockPolynomial<NumTop> num;
+    BlockPolynomial<DenTop> den;
+    LoadPolynomial<NumTop>(num, *sweep.num, first);
+    LoadPolynomial<DenTop>(den, *sweep.den, first);
+    for (std::size_t f = 0; f < sweep.frequencies; ++f) {
+        Block n;
+        Block d;
+        PowerSum<NumTop>(num, sweep.x[f], sweep.w2[f], n);
+        PowerSum<DenTop>(den, sweep.x[f], sweep.w2[f], d);
+        const Block ratio = n / d * sweep.targetInverse[f];
+        high = high > ratio ? high : ratio;
+        low = low < ratio ? low : ratio;
+        if (sweep.rows != nullptr) {
+            const Block normalised = ratio * reference;
+            float* row = sweep.rows + f * sweep.rowStride + first;
+            const std::size_t count = std::min(kBlockBuilds, sweep.count - first);
+            for (std::size_t i = 0; i < count; ++i) row[i] = static_cast<float>(normalised[i]);
+        }
+    }
+}
+
+// A numerator more than two degrees below the denominator is swept as one two below, and one above
+// it as of the same degree as the numerator (leading zeros, as above): three sweeps a degree, not twelve.
+template <std::size_t DenTop>
+[[gnu::always_inline]] inline void SweepBlockOfDegree(const ChunkSweep& sweep, std::size_t first,
+                                                      const Block& reference, Block& high, Block& low) {
+    const auto numDegree = static_cast<std::size_t>(sweep.numDegree);
+    if constexpr (DenTop >= 2) {
+        if (numDegree + 2 <= DenTop) return SweepBlock<DenTop - 2, DenTop>(sweep, first, reference, high, low);
+    }
+    if constexpr (DenTop >= 1) {
+        if (numDegree + 1 == DenTop) return SweepBlock<DenTop - 1, DenTop>(sweep, first, reference, high, low);
+    }
+    SweepBlock<DenTop, DenTop>(sweep, first, reference, high, low);
+}
+
 // Each build's highest and lowest power ratio to the target, normalised at 1 kHz, over every
 // frequency, and the table of every one where it is kept. The normalisation by the build's level at
 // 1 kHz is a product by a positive factor, whose rounding keeps the order of the values: the
@@ -168,30 +194,25 @@ struct ChunkSweep {
 #endif
 void ChunkExtremes(const ChunkSweep& sweep, std::array<double, kChunkBuilds>& highest,
                    std::array<double, kChunkBuilds>& lowest) {
-    // Unaligned: an allocator need not give a block's alignment.
-    std::vector<double> num(sweep.frequencies * kBlockBuilds);
-    std::vector<double> den(sweep.frequencies * kBlockBuilds);
+    static_assert(kPolynomialCoefficients == 12, "one case per degree the polynomials can have");
     for (std::size_t first = 0; first < sweep.count; first += kBlockBuilds) {
-        PowerSums(sweep.numDegree, *sweep.num, first, sweep.x, sweep.w2, sweep.frequencies, num.data());
-        PowerSums(sweep.denDegree, *sweep.den, first, sweep.x, sweep.w2, sweep.frequencies, den.data());
         Block reference;
         LoadBlock(reference, &(*sweep.referenceInverse)[first]);
         Block high{};
         Block low = Block{} + std::numeric_limits<double>::infinity();
-        for (std::size_t f = 0; f < sweep.frequencies; ++f) {
-            Block n;
-            Block d;
-            LoadBlock(n, &num[f * kBlockBuilds]);
-            LoadBlock(d, &den[f * kBlockBuilds]);
-            const Block ratio = n / d * sweep.targetInverse[f];
-            high = high > ratio ? high : ratio;
-            low = low < ratio ? low : ratio;
-            if (sweep.rows != nullptr) {
-                const Block normalised = ratio * reference;
-                float* row = sweep.rows + f * sweep.rowStride + first;
-                const std::size_t n = std::min(kBlockBuilds, sweep.count - first);
-                for (std::size_t i = 0; i < n; ++i) row[i] = static_cast<float>(normalised[i]);
-            }
+        switch (std::max(sweep.numDegree, sweep.denDegree)) {
+            case 0: SweepBlockOfDegree<0>(sweep, first, reference, high, low); break;
+            case 1: SweepBlockOfDegree<1>(sweep, first, reference, high, low); break;
+            case 2: SweepBlockOfDegree<2>(sweep, first, reference, high, low); break;
+            case 3: SweepBlockOfDegree<3>(sweep, first, reference, high, low); break;
+            case 4: SweepBlockOfDegree<4>(sweep, first, reference, high, low); break;
+            case 5: SweepBlockOfDegree<5>(sweep, first, reference, high, low); break;
+            case 6: SweepBlockOfDegree<6>(sweep, first, reference, high, low); break;
+            case 7: SweepBlockOfDegree<7>(sweep, first, reference, high, low); break;
+            case 8: SweepBlockOfDegree<8>(sweep, first, reference, high, low); break;
+            case 9: SweepBlockOfDegree<9>(sweep, first, reference, high, low); break;
+            case 10: SweepBlockOfDegree<10>(sweep, first, reference, high, low); break;
+            default: SweepBlockOfDegree<11>(sweep, first, reference, high, low); break;
         }
         const Block highNormalised = high * reference;
         const Block lowNormalised = low * reference;
