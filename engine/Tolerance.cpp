@@ -103,7 +103,9 @@ struct ChunkSweep {
     const Coefficients* den;
     int numDegree;
     int denDegree;
-    const std::array<double, kChunkBuilds>* referenceInverse;
+    double referenceX;                // −ω² at 1 kHz, where every error is taken as 0 dB
+    double referenceW2;
+    double referenceTargetInverse;  // 1 / |target|² there
     std::size_t count;  // the chunk's builds; the rest up to kChunkBuilds are padding
     float* rows;        // where the table of errors is kept: the chunk's first build at the first frequency
     std::size_t rowStride;
@@ -144,15 +146,21 @@ template <std::size_t Top>
 // normalisation at 1 kHz, and the table's rows where they are kept. The divisions set the pace, and
 // the rest of the arithmetic runs beside them.
 template <std::size_t NumTop, std::size_t DenTop>
-[[gnu::always_inline]] inline void SweepBlock(const ChunkSweep& sweep, std::size_t first, const Block& reference,
-                                              Block& high, Block& low) {
+[[gnu::always_inline]] inline void SweepBlock(const ChunkSweep& sweep, std::size_t first, Block& highest,
+                                              Block& lowest) {
     BlockPolynomial<NumTop> num;
     BlockPolynomial<DenTop> den;
     LoadPolynomial<NumTop>(num, *sweep.num, first);
     LoadPolynomial<DenTop>(den, *sweep.den, first);
+    Block n;
+    Block d;
+    // Each build's level at 1 kHz, as PowerRatio gives it.
+    PowerSum<NumTop>(num, sweep.referenceX, sweep.referenceW2, n);
+    PowerSum<DenTop>(den, sweep.referenceX, sweep.referenceW2, d);
+    const Block reference = 1 / (n / d * sweep.referenceTargetInverse);
+    Block high{};
+    Block low = Block{} + std::numeric_limits<double>::infinity();
     for (std::size_t f = 0; f < sweep.frequencies; ++f) {
-        Block n;
-        Block d;
         PowerSum<NumTop>(num, sweep.x[f], sweep.w2[f], n);
         PowerSum<DenTop>(den, sweep.x[f], sweep.w2[f], d);
         const Block ratio = n / d * sweep.targetInverse[f];
@@ -165,21 +173,23 @@ template <std::size_t NumTop, std::size_t DenTop>
             for (std::size_t i = 0; i < count; ++i) row[i] = static_cast<float>(normalised[i]);
         }
     }
+    highest = high * reference;
+    lowest = low * reference;
 }
 
 // A numerator more than two degrees below the denominator is swept as one two below, and one above
 // it as of the same degree as the numerator (leading zeros, as above): three sweeps a degree, not twelve.
 template <std::size_t DenTop>
-[[gnu::always_inline]] inline void SweepBlockOfDegree(const ChunkSweep& sweep, std::size_t first,
-                                                      const Block& reference, Block& high, Block& low) {
+[[gnu::always_inline]] inline void SweepBlockOfDegree(const ChunkSweep& sweep, std::size_t first, Block& high,
+                                                      Block& low) {
     const auto numDegree = static_cast<std::size_t>(sweep.numDegree);
     if constexpr (DenTop >= 2) {
-        if (numDegree + 2 <= DenTop) return SweepBlock<DenTop - 2, DenTop>(sweep, first, reference, high, low);
+        if (numDegree + 2 <= DenTop) return SweepBlock<DenTop - 2, DenTop>(sweep, first, high, low);
     }
     if constexpr (DenTop >= 1) {
-        if (numDegree + 1 == DenTop) return SweepBlock<DenTop - 1, DenTop>(sweep, first, reference, high, low);
+        if (numDegree + 1 == DenTop) return SweepBlock<DenTop - 1, DenTop>(sweep, first, high, low);
     }
-    SweepBlock<DenTop, DenTop>(sweep, first, reference, high, low);
+    SweepBlock<DenTop, DenTop>(sweep, first, high, low);
 }
 
 // Each build's highest and lowest power ratio to the target, normalised at 1 kHz, over every
@@ -196,28 +206,24 @@ void ChunkExtremes(const ChunkSweep& sweep, std::array<double, kChunkBuilds>& hi
                    std::array<double, kChunkBuilds>& lowest) {
     static_assert(kPolynomialCoefficients == 12, "one case per degree the polynomials can have");
     for (std::size_t first = 0; first < sweep.count; first += kBlockBuilds) {
-        Block reference;
-        LoadBlock(reference, &(*sweep.referenceInverse)[first]);
-        Block high{};
-        Block low = Block{} + std::numeric_limits<double>::infinity();
+        Block high;
+        Block low;
         switch (std::max(sweep.numDegree, sweep.denDegree)) {
-            case 0: SweepBlockOfDegree<0>(sweep, first, reference, high, low); break;
-            case 1: SweepBlockOfDegree<1>(sweep, first, reference, high, low); break;
-            case 2: SweepBlockOfDegree<2>(sweep, first, reference, high, low); break;
-            case 3: SweepBlockOfDegree<3>(sweep, first, reference, high, low); break;
-            case 4: SweepBlockOfDegree<4>(sweep, first, reference, high, low); break;
-            case 5: SweepBlockOfDegree<5>(sweep, first, reference, high, low); break;
-            case 6: SweepBlockOfDegree<6>(sweep, first, reference, high, low); break;
-            case 7: SweepBlockOfDegree<7>(sweep, first, reference, high, low); break;
-            case 8: SweepBlockOfDegree<8>(sweep, first, reference, high, low); break;
-            case 9: SweepBlockOfDegree<9>(sweep, first, reference, high, low); break;
-            case 10: SweepBlockOfDegree<10>(sweep, first, reference, high, low); break;
-            default: SweepBlockOfDegree<11>(sweep, first, reference, high, low); break;
+            case 0: SweepBlockOfDegree<0>(sweep, first, high, low); break;
+            case 1: SweepBlockOfDegree<1>(sweep, first, high, low); break;
+            case 2: SweepBlockOfDegree<2>(sweep, first, high, low); break;
+            case 3: SweepBlockOfDegree<3>(sweep, first, high, low); break;
+            case 4: SweepBlockOfDegree<4>(sweep, first, high, low); break;
+            case 5: SweepBlockOfDegree<5>(sweep, first, high, low); break;
+            case 6: SweepBlockOfDegree<6>(sweep, first, high, low); break;
+            case 7: SweepBlockOfDegree<7>(sweep, first, high, low); break;
+            case 8: SweepBlockOfDegree<8>(sweep, first, high, low); break;
+            case 9: SweepBlockOfDegree<9>(sweep, first, high, low); break;
+            case 10: SweepBlockOfDegree<10>(sweep, first, high, low); break;
+            default: SweepBlockOfDegree<11>(sweep, first, high, low); break;
         }
-        const Block highNormalised = high * reference;
-        const Block lowNormalised = low * reference;
-        StoreBlock(&highest[first], highNormalised);
-        StoreBlock(&lowest[first], lowNormalised);
+        StoreBlock(&highest[first], high);
+        StoreBlock(&lowest[first], low);
     }
 }
 
@@ -244,19 +250,16 @@ struct Run {
     void buildChunk(int chunk) {
         const int first = chunk * kChunkBuilds;
         const auto count = static_cast<std::size_t>(std::min(kChunkBuilds, builds - first));
-        std::array<Parts, kChunkBuilds> drawn;
-        drawParts(chunk, drawn, count);
         // The chunk's transfer functions coefficient by coefficient (structure of arrays), so that
-        // the loop over the builds below is plain arithmetic on rows, which the compiler vectorises.
+        // the sweep over the builds is plain arithmetic on rows, which the compiler vectorises.
         Coefficients num{};
         Coefficients den{};
-        const auto [numDegree, denDegree] = transferFunctions(drawn, count, num, den);
-        std::array<double, kChunkBuilds> referenceInverse{};
-        for (std::size_t b = 0; b < count; ++b) referenceInverse[b] = 1 / (referenceRatio(num, den, b) * referenceTargetInverse);
-        padChunk(count, num, den, referenceInverse);
+        const auto [numDegree, denDegree] = transferFunctions(chunk, count, num, den);
+        padChunk(count, num, den);
         float* rows = errors.empty() ? nullptr : errors.data() + static_cast<std::size_t>(first);
         const ChunkSweep sweep{negativeW2.data(), w2.data(), targetInverse.data(), frequencies.size(), &num, &den,
-                               numDegree, denDegree, &referenceInverse, count, rows, static_cast<std::size_t>(builds)};
+                               numDegree, denDegree, -reference.w2, reference.w2, referenceTargetInverse, count, rows,
+                               static_cast<std::size_t>(builds)};
         std::array<double, kChunkBuilds> highest{};
         std::array<double, kChunkBuilds> lowest{};
         ChunkExtremes(sweep, highest, lowest);
@@ -265,79 +268,70 @@ struct Run {
         }
     }
 
-    // The parts of the chunk's builds, each drawn within its tolerance from the chunk's own generator.
-    void drawParts(int chunk, std::array<Parts, kChunkBuilds>& drawn, std::size_t count) const {
+    // The parts of the chunk's builds, each drawn within its tolerance from the chunk's own
+    // generator, put straight into the lanes of their group, Lanes::kCount builds at a time; the
+    // transfer functions of each group, laid out build by build in num and den. A short last group
+    // repeats the chunk's first build. Gives the largest degree of each polynomial.
+    std::pair<int, int> transferFunctions(int chunk, std::size_t count, Coefficients& num, Coefficients& den) const {
+        constexpr std::size_t kWidth = Lanes::kCount;
+        static_assert(kChunkBuilds % kWidth == 0, "a chunk holds whole groups");
         PartDrawer drawer(MixSeed(settings.seed ^ MixSeed(static_cast<std::uint64_t>(chunk))), settings.distribution);
         const double rTolerance = settings.resistorPercent / 100;
         const double cTolerance = settings.capacitorPercent / 100;
         const double loadTolerance = settings.loadCapacitancePercent / 100;
         const auto tolerance = [&](ElementKind e) { return IsCapacitor(e) ? cTolerance : rTolerance; };
-        for (std::size_t b = 0; b < count; ++b) {
-            Parts& parts = drawn[b];
-            parts = nominal;
-            // Always these four draws first, in this order, whichever parts the circuit has, so
-            // that a passive network's builds stay the same whatever else a design may hold.
-            for (const ElementKind e : {ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2}) {
-                parts.values[Index(e)] *= drawer.factor(tolerance(e));
-            }
-            for (const ElementKind e : kStageParts) {
-                if (network.has(e)) parts.values[Index(e)] *= drawer.factor(tolerance(e));
-            }
-            if (network.source && loadTolerance > 0) parts.loadCapacitancePf *= drawer.factor(loadTolerance);
-        }
-    }
-
-    // The transfer functions of Lanes::kCount builds at a time, laid out build by build in num and
-    // den; a short last group repeats the chunk's first build. Gives the largest degree of each.
-    std::pair<int, int> transferFunctions(const std::array<Parts, kChunkBuilds>& drawn, std::size_t count, Coefficients& num,
-                          Coefficients& den) const {
-        constexpr std::size_t kWidth = Lanes::kCount;
-        static_assert(kChunkBuilds % kWidth == 0, "a chunk holds whole groups");
+        const bool loadDrawn = network.source && loadTolerance > 0;
+        Parts firstBuild = nominal;
         int numDegree = 0;
         int denDegree = 0;
-        const std::size_t groups = (count + kWidth - 1) / kWidth;
         std::vector<Lanes> workspace;
-        for (std::size_t g = 0; g < groups; ++g) {
-            PartValues<Lanes> lanes;
+        PartValues<Lanes> lanes;
+        for (std::size_t g = 0; g * kWidth < count; ++g) {
             for (std::size_t i = 0; i < kWidth; ++i) {
-                const std::size_t b = g * kWidth + i < count ? g * kWidth + i : 0;
-                for (std::size_t e = 0; e < static_cast<std::size_t>(kPartCount); ++e) lanes.values[e].v[i] = drawn[b].values[e];
-                lanes.loadCapacitancePf.v[i] = drawn[b].loadCapacitancePf;
+                const bool drawn = g * kWidth + i < count;
+                const auto put = [&](std::size_t e, double factor) {
+                    const double value = nominal.values[e] * factor;
+                    if (g == 0 && i == 0) firstBuild.values[e] = value;
+                    lanes.values[e].v[i] = drawn ? value : firstBuild.values[e];
+                };
+                if (!drawn) {
+                    for (std::size_t e = 0; e < nominal.values.size(); ++e) lanes.values[e].v[i] = firstBuild.values[e];
+                    lanes.loadCapacitancePf.v[i] = firstBuild.loadCapacitancePf;
+                    continue;
+                }
+                // Always these four draws first, in this order, whichever parts the circuit has, so
+                // that a passive network's builds stay the same whatever else a design may hold.
+                for (const ElementKind e : {ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2}) {
+                    put(Index(e), drawer.factor(tolerance(e)));
+                }
+                for (const ElementKind e : kStageParts) {
+                    if (network.has(e)) put(Index(e), drawer.factor(tolerance(e)));
+                }
+                if (loadDrawn) {
+                    const double value = nominal.loadCapacitancePf * drawer.factor(loadTolerance);
+                    if (g == 0 && i == 0) firstBuild.loadCapacitancePf = value;
+                    lanes.loadCapacitancePf.v[i] = value;
+                }
             }
             const BasicRatio<Lanes> h = transfer.Evaluate(lanes, workspace);
             numDegree = std::max(numDegree, h.num.Degree());
             denDegree = std::max(denDegree, h.den.Degree());
             for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
-                for (std::size_t i = 0; i < kWidth; ++i) {
-                    num[k][g * kWidth + i] = h.num.c[k].v[i];
-                    den[k][g * kWidth + i] = h.den.c[k].v[i];
-                }
+                std::copy(h.num.c[k].v.begin(), h.num.c[k].v.end(), num[k].begin() + static_cast<std::ptrdiff_t>(g * kWidth));
+                std::copy(h.den.c[k].v.begin(), h.den.c[k].v.end(), den[k].begin() + static_cast<std::ptrdiff_t>(g * kWidth));
             }
         }
         return {numDegree, denDegree};
     }
 
-    // Build b's power ratio at 1 kHz, through the one evaluation every design's level goes through.
-    double referenceRatio(const Coefficients& num, const Coefficients& den, std::size_t b) const {
-        Ratio h;
-        h.num.bound = h.den.bound = kPolynomialCoefficients - 1;
-        for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
-            h.num.c[k] = num[k][b];
-            h.den.c[k] = den[k][b];
-        }
-        return PowerRatio(h, reference);
-    }
-
     // A short last chunk repeats its first build, so that the sweep over the frequencies always runs
     // whole blocks, with no remainder to handle.
-    static void padChunk(std::size_t count, Coefficients& num, Coefficients& den,
-                         std::array<double, kChunkBuilds>& referenceInverse) {
+    static void padChunk(std::size_t count, Coefficients& num, Coefficients& den) {
         for (std::size_t b = count; b < static_cast<std::size_t>(kChunkBuilds); ++b) {
             for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
                 num[k][b] = num[k][0];
                 den[k][b] = den[k][0];
             }
-            referenceInverse[b] = referenceInverse[0];
         }
     }
 };
