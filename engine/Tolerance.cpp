@@ -7,9 +7,9 @@
 #include <functional>
 #include <limits>
 #include <numbers>
-#include <random>
 #include <utility>
 
+#include "engine/MersenneTwister.h"
 #include "engine/RecordedTransfer.h"
 #include "engine/ReplayCurves.h"
 #include "engine/Response.h"
@@ -73,7 +73,7 @@ public:
 private:
     double unit() { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }  // [0, 1)
 
-    std::mt19937_64 generator_;
+    MersenneTwister64 generator_;  // std::mt19937_64's numbers
     ToleranceDistribution distribution_;
     std::optional<double> spare_;
 };
