@@ -386,10 +386,21 @@ std::size_t RankOf(double p, std::size_t n) {
     return std::clamp<std::size_t>(rank, 1, n) - 1;
 }
 
-double Percentile(std::vector<double>& values, double p) {
-    const auto rank = static_cast<std::ptrdiff_t>(RankOf(p, values.size()));
-    std::nth_element(values.begin(), values.begin() + rank, values.end());
-    return values[static_cast<std::size_t>(rank)];
+// The values at several fractions, ascending: each selection leaves every value above its rank
+// after it, so the next one looks at those only.
+template <std::size_t N>
+std::array<double, N> Percentiles(std::vector<double>& values, const std::array<double, N>& fractions) {
+    std::array<double, N> result{};
+    auto from = values.begin();
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto rank = values.begin() + static_cast<std::ptrdiff_t>(RankOf(fractions[i], values.size()));
+        if (rank >= from) {
+            std::nth_element(from, rank, values.end());
+            from = rank + 1;
+        }
+        result[i] = *rank;
+    }
+    return result;
 }
 
 void CheckSettings(const ToleranceSettings& s) {
@@ -461,9 +472,10 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     // Only a whole run has figures: a band partly gathered would show its missing points at 0 dB.
     if (!gathered) return std::nullopt;
 
-    result.p50Db = Percentile(run.largest, 0.50);
-    result.p95Db = Percentile(run.largest, 0.95);
-    result.p99Db = Percentile(run.largest, 0.99);
+    const std::array<double, 3> percentiles = Percentiles(run.largest, std::array{0.50, 0.95, 0.99});
+    result.p50Db = percentiles[0];
+    result.p95Db = percentiles[1];
+    result.p99Db = percentiles[2];
     return result;
 }
 
