@@ -38,6 +38,15 @@ constexpr std::array<ElementKind, 6> kStageParts{ElementKind::R0, ElementKind::C
 
 double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
 
+// max(Decibels(highest), −Decibels(lowest)) with one logarithm where the product of the two tells
+// which is larger: a margin of 1e-9 against 1 is far beyond the rounding of either logarithm.
+double LargestErrorDb(double highest, double lowest) {
+    const double product = highest * lowest;
+    if (product > 1 + 1e-9) return Decibels(highest);
+    if (product < 1 - 1e-9) return -Decibels(lowest);
+    return std::max(Decibels(highest), -Decibels(lowest));
+}
+
 // --- Random parts --------------------------------------------------------------------------------
 
 // SplitMix64: spreads a seed and a chunk number into an unrelated generator seed.
@@ -252,8 +261,9 @@ struct Run {
         const auto count = static_cast<std::size_t>(std::min(kChunkBuilds, builds - first));
         // The chunk's transfer functions coefficient by coefficient (structure of arrays), so that
         // the sweep over the builds is plain arithmetic on rows, which the compiler vectorises.
-        Coefficients num{};
-        Coefficients den{};
+        // Every row and column the sweep reads is written: no need to clear them first.
+        Coefficients num;
+        Coefficients den;
         const auto [numDegree, denDegree] = transferFunctions(chunk, count, num, den);
         padChunk(count, num, den);
         float* rows = errors.empty() ? nullptr : errors.data() + static_cast<std::size_t>(first);
@@ -263,9 +273,7 @@ struct Run {
         std::array<double, kChunkBuilds> highest{};
         std::array<double, kChunkBuilds> lowest{};
         ChunkExtremes(sweep, highest, lowest);
-        for (std::size_t b = 0; b < count; ++b) {
-            largest[static_cast<std::size_t>(first) + b] = std::max(Decibels(highest[b]), -Decibels(lowest[b]));
-        }
+        for (std::size_t b = 0; b < count; ++b) largest[static_cast<std::size_t>(first) + b] = LargestErrorDb(highest[b], lowest[b]);
     }
 
     // The parts of the chunk's builds, each drawn within its tolerance from the chunk's own
@@ -280,6 +288,21 @@ struct Run {
         const double cTolerance = settings.capacitorPercent / 100;
         const double loadTolerance = settings.loadCapacitancePercent / 100;
         const auto tolerance = [&](ElementKind e) { return IsCapacitor(e) ? cTolerance : rTolerance; };
+        // What each build draws, in order: always the four parts of the passive networks first,
+        // whichever parts the circuit has, so that a passive network's builds stay the same whatever
+        // else a design may hold; then the stage's parts in circuit.
+        struct Draw {
+            std::size_t part;
+            double tolerance;
+            bool inCircuit;
+        };
+        std::vector<Draw> draws;
+        for (const ElementKind e : {ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2}) {
+            draws.push_back({Index(e), tolerance(e), network.has(e)});
+        }
+        for (const ElementKind e : kStageParts) {
+            if (network.has(e)) draws.push_back({Index(e), tolerance(e), true});
+        }
         const bool loadDrawn = network.source && loadTolerance > 0;
         Parts firstBuild = nominal;
         int numDegree = 0;
@@ -288,30 +311,21 @@ struct Run {
         PartValues<Lanes> lanes;
         for (std::size_t g = 0; g * kWidth < count; ++g) {
             for (std::size_t i = 0; i < kWidth; ++i) {
-                const bool drawn = g * kWidth + i < count;
-                const auto put = [&](std::size_t e, double factor) {
-                    const double value = nominal.values[e] * factor;
-                    if (g == 0 && i == 0) firstBuild.values[e] = value;
-                    lanes.values[e].v[i] = drawn ? value : firstBuild.values[e];
-                };
-                if (!drawn) {
+                if (g * kWidth + i >= count) {
                     for (std::size_t e = 0; e < nominal.values.size(); ++e) lanes.values[e].v[i] = firstBuild.values[e];
                     lanes.loadCapacitancePf.v[i] = firstBuild.loadCapacitancePf;
                     continue;
                 }
-                // Always these four draws first, in this order, whichever parts the circuit has, so
-                // that a passive network's builds stay the same whatever else a design may hold.
-                for (const ElementKind e : {ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2}) {
-                    put(Index(e), drawer.factor(tolerance(e)));
+                for (const Draw& draw : draws) {
+                    // A part out of circuit is 0 in every build, and its draw only keeps the order.
+                    const double factor = drawer.factor(draw.tolerance);
+                    lanes.values[draw.part].v[i] = draw.inCircuit ? nominal.values[draw.part] * factor : 0;
                 }
-                for (const ElementKind e : kStageParts) {
-                    if (network.has(e)) put(Index(e), drawer.factor(tolerance(e)));
-                }
-                if (loadDrawn) {
-                    const double value = nominal.loadCapacitancePf * drawer.factor(loadTolerance);
-                    if (g == 0 && i == 0) firstBuild.loadCapacitancePf = value;
-                    lanes.loadCapacitancePf.v[i] = value;
-                }
+                if (loadDrawn) lanes.loadCapacitancePf.v[i] = nominal.loadCapacitancePf * drawer.factor(loadTolerance);
+            }
+            if (g == 0) {
+                for (const Draw& draw : draws) firstBuild.values[draw.part] = lanes.values[draw.part].v[0];
+                if (loadDrawn) firstBuild.loadCapacitancePf = lanes.loadCapacitancePf.v[0];
             }
             const BasicRatio<Lanes> h = transfer.Evaluate(lanes, workspace);
             numDegree = std::max(numDegree, h.num.Degree());
