@@ -1,5 +1,7 @@
 #include "engine/MersenneTwister.h"
 
+#include <algorithm>
+
 namespace riaa {
 
 namespace {
@@ -43,6 +45,17 @@ MersenneTwister64::MersenneTwister64(std::uint64_t seed) {
     state_[0] = seed;
     for (std::size_t i = 1; i < kStateSize; ++i) {
         state_[i] = kInitialiser * (state_[i - 1] ^ (state_[i - 1] >> 62)) + i;
+    }
+}
+
+void MersenneTwister64::fill(std::uint64_t* to, std::size_t n) {
+    while (n > 0) {
+        if (next_ == kStateSize) refill();
+        const std::size_t run = std::min(n, kStateSize - next_);
+        std::copy_n(out_.begin() + static_cast<std::ptrdiff_t>(next_), run, to);
+        next_ += run;
+        to += run;
+        n -= run;
     }
 }
 

@@ -19,6 +19,8 @@ public:
         if (next_ == kStateSize) refill();
         return out_[next_++];
     }
+    // The next n numbers, as n calls would give them.
+    void fill(std::uint64_t* to, std::size_t n);
 
 private:
     // The next kStateSize numbers: the state twisted, then each word tempered.

@@ -79,12 +79,33 @@ public:
         return 1 + tolerance / 2 * z;
     }
 
+    // The factors of builds drawing one after the other, each the parts of tolerances in turn: as
+    // many calls of factor would give them, the uniform ones made from one fill of the generator.
+    void factors(const std::vector<double>& tolerances, std::size_t builds, std::vector<double>& out) {
+        const std::size_t n = builds * tolerances.size();
+        out.resize(n);
+        if (distribution_ == ToleranceDistribution::Normal) {
+            for (std::size_t j = 0; j < n; ++j) out[j] = factor(tolerances[j % tolerances.size()]);
+            return;
+        }
+        bits_.resize(n);
+        generator_.fill(bits_.data(), n);
+        for (std::size_t b = 0; b < builds; ++b) {
+            for (std::size_t d = 0; d < tolerances.size(); ++d) {
+                const std::size_t j = b * tolerances.size() + d;
+                out[j] = 1 + tolerances[d] * (2 * Unit(bits_[j]) - 1);
+            }
+        }
+    }
+
 private:
-    double unit() { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }  // [0, 1)
+    static double Unit(std::uint64_t bits) { return static_cast<double>(bits >> 11) * 0x1.0p-53; }  // [0, 1)
+    double unit() { return Unit(generator_()); }
 
     MersenneTwister64 generator_;  // std::mt19937_64's numbers
     ToleranceDistribution distribution_;
     std::optional<double> spare_;
+    std::vector<std::uint64_t> bits_;
 };
 
 // --- The run -------------------------------------------------------------------------------------
@@ -304,28 +325,32 @@ struct Run {
             if (network.has(e)) draws.push_back({Index(e), tolerance(e), true});
         }
         const bool loadDrawn = network.source && loadTolerance > 0;
-        Parts firstBuild = nominal;
+        if (loadDrawn) draws.push_back({kPartCount, loadTolerance, true});  // the load capacitance, last
+        std::vector<double> tolerances;
+        for (const Draw& draw : draws) tolerances.push_back(draw.tolerance);
+        const auto part = [](PartValues<Lanes>& parts, std::size_t index) -> Lanes& {
+            return index < parts.values.size() ? parts.values[index] : parts.loadCapacitancePf;
+        };
+        const auto nominalPart = [&](std::size_t index) {
+            return index < nominal.values.size() ? nominal.values[index] : nominal.loadCapacitancePf;
+        };
+        std::vector<double> factors;
+        std::vector<double> firstBuild(draws.size());
         int numDegree = 0;
         int denDegree = 0;
         std::vector<Lanes> workspace;
         PartValues<Lanes> lanes;
         for (std::size_t g = 0; g * kWidth < count; ++g) {
-            for (std::size_t i = 0; i < kWidth; ++i) {
-                if (g * kWidth + i >= count) {
-                    for (std::size_t e = 0; e < nominal.values.size(); ++e) lanes.values[e].v[i] = firstBuild.values[e];
-                    lanes.loadCapacitancePf.v[i] = firstBuild.loadCapacitancePf;
-                    continue;
-                }
-                for (const Draw& draw : draws) {
-                    // A part out of circuit is 0 in every build, and its draw only keeps the order.
-                    const double factor = drawer.factor(draw.tolerance);
-                    lanes.values[draw.part].v[i] = draw.inCircuit ? nominal.values[draw.part] * factor : 0;
-                }
-                if (loadDrawn) lanes.loadCapacitancePf.v[i] = nominal.loadCapacitancePf * drawer.factor(loadTolerance);
-            }
-            if (g == 0) {
-                for (const Draw& draw : draws) firstBuild.values[draw.part] = lanes.values[draw.part].v[0];
-                if (loadDrawn) firstBuild.loadCapacitancePf = lanes.loadCapacitancePf.v[0];
+            const std::size_t inGroup = std::min(kWidth, count - g * kWidth);
+            drawer.factors(tolerances, inGroup, factors);
+            for (std::size_t d = 0; d < draws.size(); ++d) {
+                // A part out of circuit is 0 in every build, and its draw only keeps the order.
+                const double value = draws[d].inCircuit ? nominalPart(draws[d].part) : 0;
+                Lanes& lane = part(lanes, draws[d].part);
+                for (std::size_t i = 0; i < inGroup; ++i) lane.v[i] = value * factors[i * draws.size() + d];
+                // A short group is made up with the chunk's first build.
+                if (g == 0) firstBuild[d] = lane.v[0];
+                for (std::size_t i = inGroup; i < kWidth; ++i) lane.v[i] = firstBuild[d];
             }
             const BasicRatio<Lanes> h = transfer.Evaluate(lanes, workspace);
             numDegree = std::max(numDegree, h.num.Degree());
