@@ -463,7 +463,7 @@ std::optional<ToleranceResult> RunTolerance(const BuiltNetwork& network, const T
     CheckSettings(settings);
     EvaluateAccuracy(network, 2);  // throws, with the user's message, for a network that cannot be built
 
-    // Every part drawParts may draw; those not in circuit the recording leaves out.
+    // Every part a build may draw; those not in circuit the recording leaves out.
     std::vector<ElementKind> drawn{ElementKind::C1, ElementKind::C2, ElementKind::R1, ElementKind::R2};
     drawn.insert(drawn.end(), kStageParts.begin(), kStageParts.end());
     const RecordedTransfer transfer(network, drawn, settings.loadCapacitancePercent > 0);
