@@ -48,8 +48,9 @@ private:
 // every lane bit for bit what the double evaluation of that lane's parts alone gives.
 class RecordedTransfer {
 public:
-    // Throws as TransferFunction does for a network whose polynomials overflow. An element listed but
-    // not in circuit, or of value zero, stays the network's own.
+    // Throws as TransferFunction does for a network whose polynomials overflow. An element listed
+    // that is out of circuit or zero in the network stays as the network has it, as every build
+    // drawn around it does; the lanes of the others must hold positive values, as drawn parts are.
     RecordedTransfer(const BuiltNetwork& network, std::span<const ElementKind> varying,
                      bool loadCapacitanceVaries = false);
 
