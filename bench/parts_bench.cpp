@@ -1,5 +1,5 @@
-// Parts timings: the best pair over E96 for one value, and tolerance runs of 10,000 builds of a
-// passive network and of an active stage.
+// Parts timings: the best pair over E96 for one value, tolerance runs of 10,000 builds of a passive
+// network and of an active stage, and the stage's rational function for 16 builds at once.
 #include <benchmark/benchmark.h>
 
 #include "engine/ActiveStage.h"
@@ -7,8 +7,10 @@
 #include "BenchStage.h"
 #include "engine/PairSearch.h"
 #include "engine/PartSeries.h"
+#include "engine/RecordedTransfer.h"
 #include "engine/Response.h"
 #include "engine/Tolerance.h"
+#include "engine/TransferPolynomials.h"
 
 namespace {
 
@@ -49,6 +51,36 @@ BENCHMARK(BM_MonteCarloNonInverting)
     ->UseRealTime()
     ->Repetitions(5)
     ->ReportAggregatesOnly();
+
+// The same as the command line runs it: the percentiles only, on one thread (range(0) 1) or two.
+void BM_MonteCarloNonInvertingPercentiles(benchmark::State& bench) {
+    const riaa::BuiltNetwork network = riaa::DesignActiveStage(BenchStageRequest());
+    riaa::ToleranceSettings settings;
+    settings.band = false;
+    settings.threads = static_cast<unsigned>(bench.range(0));
+    const std::atomic<bool> cancel{false};
+    for (auto _ : bench) benchmark::DoNotOptimize(riaa::RunTolerance(network, settings, cancel));
+}
+BENCHMARK(BM_MonteCarloNonInvertingPercentiles)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The stage's rational function for Lanes::kCount builds whose every part differs: by the generic
+// polynomial algebra (range(0) 0), or replayed from its recording (1), which the run makes once.
+void BM_StageTransferOfLanes(benchmark::State& bench) {
+    const riaa::BuiltNetwork network = riaa::DesignActiveStage(BenchStageRequest());
+    const riaa::PartValues<double> designed = riaa::DesignedValues(network);
+    riaa::PartValues<riaa::Lanes> lanes;
+    for (std::size_t e = 0; e < designed.values.size(); ++e) {
+        for (std::size_t i = 0; i < riaa::Lanes::kCount; ++i) lanes.values[e].v[i] = designed.values[e] * (1 + 0.001 * double(i));
+    }
+    const riaa::RecordedTransfer recorded(network, riaa::kAllElements);
+    std::vector<riaa::Lanes> workspace;
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(bench.range(0) == 0 ? riaa::TransferFunction(network, lanes)
+                                                     : recorded.Evaluate(lanes, workspace));
+    }
+    bench.counters["steps"] = static_cast<double>(recorded.StepCount());
+}
+BENCHMARK(BM_StageTransferOfLanes)->Arg(0)->Arg(1);
 
 // The best-build search over E12 capacitors from 1 nF to 100 nF with E24 or E96 resistors (range(1)),
 // single parts or pairs (range(2)), on two threads: circuit 4 at its start values with Rs 1 kΩ and RL

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "engine/Formats.h"
+#include "engine/RecordedTransfer.h"
 #include "engine/SpiceLine.h"
 
 namespace riaa {
@@ -369,6 +370,7 @@ BasicRatio<T> ActiveStageTransfer(const BuiltNetwork& network, const PartValues<
 }
 template BasicRatio<double> ActiveStageTransfer(const BuiltNetwork&, const PartValues<double>&);
 template BasicRatio<Lanes> ActiveStageTransfer(const BuiltNetwork&, const PartValues<Lanes>&);
+template BasicRatio<RecordedValue> ActiveStageTransfer(const BuiltNetwork&, const PartValues<RecordedValue>&);
 
 Ratio ActiveStageTransfer(const BuiltNetwork& network) { return ActiveStageTransfer(network, DesignedValues(network)); }
 

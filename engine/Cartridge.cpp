@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "engine/Formats.h"
+#include "engine/RecordedTransfer.h"
 #include "engine/SpiceLine.h"
 
 namespace riaa {
@@ -27,6 +28,7 @@ BasicRatio<T> CartridgeImpedance(const Cartridge& cartridge) {
 }
 template BasicRatio<double> CartridgeImpedance(const Cartridge&);
 template BasicRatio<Lanes> CartridgeImpedance(const Cartridge&);
+template BasicRatio<RecordedValue> CartridgeImpedance(const Cartridge&);
 
 template <typename T>
 BasicRatio<T> LoadImpedance(const Cartridge& cartridge, const T& loadCapacitancePf) {
@@ -35,6 +37,7 @@ BasicRatio<T> LoadImpedance(const Cartridge& cartridge, const T& loadCapacitance
 }
 template BasicRatio<double> LoadImpedance(const Cartridge&, const double&);
 template BasicRatio<Lanes> LoadImpedance(const Cartridge&, const Lanes&);
+template BasicRatio<RecordedValue> LoadImpedance(const Cartridge&, const RecordedValue&);
 
 template <typename T>
 BasicRatio<T> CartridgeDivider(const Cartridge& cartridge, const T& loadCapacitancePf) {
@@ -42,6 +45,7 @@ BasicRatio<T> CartridgeDivider(const Cartridge& cartridge, const T& loadCapacita
 }
 template BasicRatio<double> CartridgeDivider(const Cartridge&, const double&);
 template BasicRatio<Lanes> CartridgeDivider(const Cartridge&, const Lanes&);
+template BasicRatio<RecordedValue> CartridgeDivider(const Cartridge&, const RecordedValue&);
 
 Ratio CartridgeImpedance(const Cartridge& cartridge) { return CartridgeImpedance<double>(cartridge); }
 

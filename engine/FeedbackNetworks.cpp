@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/Formats.h"
+#include "engine/RecordedTransfer.h"
 #include "engine/SpiceLine.h"
 
 namespace riaa {
@@ -126,6 +127,7 @@ BasicRatio<T> FeedbackImpedance(NetworkForm form, const PartValues<T>& parts) {
 }
 template BasicRatio<double> FeedbackImpedance(NetworkForm, const PartValues<double>&);
 template BasicRatio<Lanes> FeedbackImpedance(NetworkForm, const PartValues<Lanes>&);
+template BasicRatio<RecordedValue> FeedbackImpedance(NetworkForm, const PartValues<RecordedValue>&);
 
 Ratio FeedbackImpedance(NetworkForm form, const BuiltNetwork& network) {
     return FeedbackImpedance(form, DesignedValues(network));

@@ -3,6 +3,7 @@
 #include "engine/ActiveStage.h"
 #include "engine/Cartridge.h"
 #include "engine/Circuits.h"
+#include "engine/RecordedTransfer.h"
 #include "engine/ReplayCurves.h"
 
 namespace riaa {
@@ -47,6 +48,7 @@ BasicRatio<T> TransferFunction(const BuiltNetwork& network, const PartValues<T>&
 }
 template BasicRatio<double> TransferFunction(const BuiltNetwork&, const PartValues<double>&);
 template BasicRatio<Lanes> TransferFunction(const BuiltNetwork&, const PartValues<Lanes>&);
+template BasicRatio<RecordedValue> TransferFunction(const BuiltNetwork&, const PartValues<RecordedValue>&);
 
 Ratio TransferFunction(const BuiltNetwork& network) { return TransferFunction(network, DesignedValues(network)); }
 

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <random>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
 #include <vector>
 
 #include "engine/ActiveStage.h"
+#include "engine/MersenneTwister.h"
 #include "engine/PartSeries.h"
 #include "engine/Response.h"
 #include "engine/Tolerance.h"
@@ -87,6 +89,15 @@ TEST(Tolerance, BuildsSideBySideAreEachBuildAlone) {
                 EXPECT_EQ(side.den.c[k].v[i], h.den.c[k]) << d << " lane " << i << " s^" << k;
             }
         }
+    }
+}
+
+// The runs' generator makes the standard engine's numbers, across several refills of its state.
+TEST(Tolerance, GeneratorIsTheStandardMersenneTwister) {
+    for (const std::uint64_t seed : {std::uint64_t{0}, std::uint64_t{1}, ToleranceSettings{}.seed, ~std::uint64_t{0}}) {
+        std::mt19937_64 standard(seed);
+        MersenneTwister64 ours(seed);
+        for (std::size_t i = 0; i < 3 * MersenneTwister64::kStateSize + 1; ++i) ASSERT_EQ(ours(), standard()) << seed << " " << i;
     }
 }
 
