@@ -10,6 +10,7 @@
 
 #include "engine/ActiveStage.h"
 #include "engine/Formats.h"
+#include "engine/RecordedTransfer.h"
 #include "engine/Response.h"
 #include "engine/StageEnclosure.h"
 #include "engine/TransferPolynomials.h"
@@ -71,6 +72,16 @@ constexpr double kTiedRun = 1 + 1e-12;
 
 using Pick = std::array<std::uint32_t, kPartCount>;
 
+// The elements the candidates set: a low-pass's R3 and C3 both.
+std::vector<ElementKind> ChosenElements(const std::vector<Candidates>& candidates) {
+    std::vector<ElementKind> elements;
+    for (const Candidates& c : candidates) {
+        elements.push_back(c.element);
+        if (c.lowPass) elements.push_back(ElementKind::C3);
+    }
+    return elements;
+}
+
 // The least and the most of values[lo] to values[hi].
 PartInterval RunOf(const std::vector<double>& values, std::uint32_t lo, std::uint32_t hi) {
     if (hi - lo > kLongestScannedRun) {
@@ -130,7 +141,7 @@ public:
     Search(const BuiltNetwork& network, std::vector<Candidates> candidates, int count, std::optional<double> gain,
            const std::atomic<bool>& cancel)
         : network_(network), candidates_(std::move(candidates)), count_(static_cast<std::size_t>(count)), gain_(gain),
-          cancel_(cancel) {
+          cancel_(cancel), recorded_(network, ChosenElements(candidates_)) {
         const PartValues<double> designed = DesignedValues(network);
         for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
         base_.loadCapacitancePf = Lanes(designed.loadCapacitancePf);
@@ -318,7 +329,9 @@ private:
                 }
             }
         }
-        const BasicRatio<Lanes> h = TransferFunction(network_, lanes);
+        // The rational function replayed from its recording, as the tolerance runs take it.
+        thread_local std::vector<Lanes> workspace;
+        const BasicRatio<Lanes> h = recorded_.Evaluate(lanes, workspace);
         for (std::size_t j = 0; j < n; ++j) {
             result[j] = boundOfLanes(h, 2 * j, enough);
             if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enough));
@@ -467,6 +480,7 @@ private:
     std::size_t count_;
     std::optional<double> gain_;
     const std::atomic<bool>& cancel_;
+    RecordedTransfer recorded_;  // the design's rational function, of the chosen elements
     PartValues<Lanes> base_;
     std::vector<BoundFrequency> frequencies_;
     Frequency reference_;
