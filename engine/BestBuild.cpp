@@ -55,9 +55,9 @@ struct Candidates {
     ElementKind element = ElementKind::C1;
     std::vector<double> values;
     std::vector<std::array<double, 2>> parts;  // the second 0 for a single part
-    // R3 and C3 chosen as one: every pair of single parts, ordered by the time constant R3·C3 that
-    // values then holds. The response hangs on that product far more than on either part, and a
-    // run of such candidates is a run of time constants, which a box of R3's and C3's own runs is
+    // R3 and C3 chosen as one where the response has them only as their product (no load after
+    // C3): every pair of single parts, ordered by the time constant R3·C3 that values then holds.
+    // A run of such candidates is a run of time constants, which a box of R3's and C3's own runs is
     // not: their product would spread over the whole box, and the valley of good builds along it
     // would have to be cut out of the box piece by piece.
     bool lowPass = false;
@@ -65,8 +65,6 @@ struct Candidates {
     std::vector<double> c3;
 };
 
-// Beyond this many candidates a low-pass run's parts are taken to span all of theirs.
-constexpr std::uint32_t kLongestScannedRun = 64;
 // How wide split() takes a run of several candidates of one value to be: the least width there is.
 constexpr double kTiedRun = 1 + 1e-12;
 
@@ -82,15 +80,6 @@ std::vector<ElementKind> ChosenElements(const std::vector<Candidates>& candidate
     return elements;
 }
 
-// The least and the most of values[lo] to values[hi].
-PartInterval RunOf(const std::vector<double>& values, std::uint32_t lo, std::uint32_t hi) {
-    if (hi - lo > kLongestScannedRun) {
-        const auto [least, most] = std::minmax_element(values.begin(), values.end());
-        return {*least, *most};
-    }
-    const auto [least, most] = std::minmax_element(values.begin() + lo, values.begin() + hi + 1);
-    return {*least, *most};
-}
 
 // A run of candidates per element: lo[d] to hi[d], both included.
 struct Box {
@@ -168,8 +157,6 @@ public:
             }
             if (seen == 4) mirror_ = dims;
         }
-        // Without a load after C3 the response has R3 and C3 only as their product.
-        productOnly_ = !network.has(ElementKind::RL) && !network.has(ElementKind::Cout);
         if (network.kind != DesignKind::Passive) {
             designedIntervals_ = DesignedIntervals(network);
             referenceEnclosure_.emplace(network, reference_.hz);
@@ -317,16 +304,9 @@ private:
                     lane.v[2 * j] = run.low;
                     lane.v[2 * j + 1] = run.high;
                 };
-                if (!c.lowPass) {
-                    put(c.element, {c.values[box.lo[d]], c.values[box.hi[d]]});
-                } else if (productOnly_) {
-                    // The coefficients see R3·C3 alone: R3 as the product and C3 as 1 give them exactly.
-                    put(ElementKind::R3, {c.values[box.lo[d]], c.values[box.hi[d]]});
-                    put(ElementKind::C3, {1, 1});
-                } else {
-                    put(ElementKind::R3, RunOf(c.r3, box.lo[d], box.hi[d]));
-                    put(ElementKind::C3, RunOf(c.c3, box.lo[d], box.hi[d]));
-                }
+                put(c.element, {c.values[box.lo[d]], c.values[box.hi[d]]});
+                // The coefficients see R3·C3 alone: R3 as the product and C3 as 1 give them exactly.
+                if (c.lowPass) put(ElementKind::C3, {1, 1});
             }
         }
         // The rational function replayed from its recording, as the tolerance runs take it.
@@ -380,8 +360,6 @@ private:
                 continue;
             }
             parts.lowPassUs = run;
-            // R3 alone matters only through a load after C3.
-            if (!productOnly_) parts[ElementKind::R3] = RunOf(c.r3, box.lo[d], box.hi[d]);
         }
         const auto power = [&](const StageEnclosure& enclosure) {
             const Disc h = enclosure(parts);
@@ -487,7 +465,6 @@ private:
     double referenceTargetInverse_ = 0;
     // An active stage's response over a box, at 1 kHz and at each bound frequency.
     PartIntervals designedIntervals_;
-    bool productOnly_ = false;
     std::optional<std::array<std::size_t, 4>> mirror_;  // the dimensions of R1, C1, R2, C2 where mirror images arise
     std::optional<StageEnclosure> referenceEnclosure_;
     std::vector<StageEnclosure> enclosures_;
@@ -639,7 +616,9 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
     const std::vector<ElementKind> elements = BestBuildElements(network);
     std::vector<Candidates> singles;
     for (std::size_t d = 0; d < elements.size(); ++d) {
-        if (elements[d] == ElementKind::R3 && d + 1 < elements.size() && elements[d + 1] == ElementKind::C3) {
+        // R3 and C3 as one where the response has them only as their product; a load after C3
+        // makes R3 count on its own, and then each is searched as itself.
+        if (!network.has(ElementKind::RL) && !network.has(ElementKind::Cout) && elements[d] == ElementKind::R3 && d + 1 < elements.size() && elements[d + 1] == ElementKind::C3) {
             singles.push_back(LowPassParts(resistors, capacitors));
             ++d;
             continue;
