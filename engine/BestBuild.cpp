@@ -54,7 +54,7 @@ double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
 struct Candidates {
     ElementKind element = ElementKind::C1;
     std::vector<double> values;
-    std::vector<std::array<double, 2>> parts;  // the second 0 for a single part
+    std::vector<std::array<double, 2>> parts;  // the second 0 for a single part; empty for a low-pass
     // R3 and C3 chosen as one where the response has them only as their product (no load after
     // C3): every pair of single parts, ordered by the time constant R3·C3 that values then holds.
     // A run of such candidates is a run of time constants, which a box of R3's and C3's own runs is
@@ -284,7 +284,7 @@ private:
         for (std::size_t i = 0; i < parts.size(); ++i) explore(parts[order[i]], b[order[i]]);
     }
 
-    // Lower bounds of the largest |error| of up to four boxes; infinite for a box the gain rule excludes.
+    // Lower bounds of the largest |error| of up to eight boxes; infinite for a box the gain rule excludes.
     std::array<double, kBoxesAtOnce> bounds(const Box* boxes, std::size_t n) const {
         std::array<double, kBoxesAtOnce> result{};
         const double enough = threshold() + kRoundingMarginDb;
@@ -507,7 +507,6 @@ Candidates LowPassParts(const std::vector<double>& resistors, const std::vector<
     Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}};
     for (const auto& [tau, r, c] : all) {
         candidates.values.push_back(tau);
-        candidates.parts.push_back({r, 0});
         candidates.r3.push_back(r);
         candidates.c3.push_back(c);
     }
