@@ -44,8 +44,11 @@ constexpr double kRoundingMarginDb = 1e-6;
 constexpr std::size_t kBoundStride = 8;
 // A box narrower than this (the product of its runs' ratios) is bounded by discs alone.
 constexpr double kNarrowBox = 64;
-// The search is cut into at least this many boxes, shared by the threads.
-constexpr std::size_t kWorkItems = 64;
+// The search is cut into at least this many boxes, shared by the threads: the whole space of single
+// parts finely, so that the two threads stay busy to the end; the narrow pair space coarsely, as its
+// boxes are best cut by the bound as it goes.
+constexpr std::size_t kSingleWorkItems = 1024;
+constexpr std::size_t kPairWorkItems = 64;
 constexpr int kLargestCount = 1000;
 
 double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
@@ -173,11 +176,11 @@ public:
     void seed(const Pick& index) { evaluate(index); }
 
     // The whole space cut into boxes for the threads.
-    std::vector<Box> workItems() const {
+    std::vector<Box> workItems(std::size_t atLeast) const {
         Box whole;
         for (std::size_t d = 0; d < candidates_.size(); ++d) whole.hi[d] = static_cast<std::uint32_t>(candidates_[d].values.size() - 1);
         std::vector<Box> items{whole};
-        for (std::size_t i = 0; i < items.size() && items.size() < kWorkItems;) {
+        for (std::size_t i = 0; i < items.size() && items.size() < atLeast;) {
             std::vector<Box> parts = split(items[i]);
             if (parts.size() <= 1) {
                 ++i;
@@ -575,10 +578,10 @@ std::uint32_t Nearest(const std::vector<double>& values, double x) {
     return static_cast<std::uint32_t>(i);
 }
 
-std::optional<std::vector<Found>> RunSearch(Search& search, const std::vector<Pick>& seeds, unsigned threads,
+std::optional<std::vector<Found>> RunSearch(Search& search, const std::vector<Pick>& seeds, std::size_t workItems, unsigned threads,
                                             const std::atomic<bool>& cancel, BestBuildProgress* progress) {
     for (const Pick& s : seeds) search.seed(s);
-    const std::vector<Box> items = search.workItems();
+    const std::vector<Box> items = search.workItems(workItems);
     if (progress) progress->total += items.size();
     const bool whole = RunShared(static_cast<int>(items.size()), threads, cancel, [&](int i) {
         search.explore(items[static_cast<std::size_t>(i)]);
@@ -626,7 +629,7 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
     }
     const unsigned threads = ThreadsToUse(request.threads);
     Search single(network, singles, request.count, gain, cancel);
-    std::optional<std::vector<Found>> found = RunSearch(single, Neighbours(singles, network), threads, cancel, progress);
+    std::optional<std::vector<Found>> found = RunSearch(single, Neighbours(singles, network), kSingleWorkItems, threads, cancel, progress);
     if (!found) return std::nullopt;
 
     if (request.pairs && !found->empty()) {
@@ -646,7 +649,7 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
             seeds.push_back(index);
         }
         Search paired(network, pairs, request.count, gain, cancel);
-        found = RunSearch(paired, seeds, threads, cancel, progress);
+        found = RunSearch(paired, seeds, kPairWorkItems, threads, cancel, progress);
         if (!found) return std::nullopt;
     }
     std::vector<BestBuild> builds;
