@@ -366,7 +366,8 @@ private:
         }
         const auto power = [&](const StageEnclosure& enclosure) {
             const Disc h = enclosure(parts);
-            const double magnitude = std::abs(h.centre);
+            // No std::abs: its care for overflow costs, and a stage's levels are nowhere near it.
+            const double magnitude = std::sqrt(std::norm(h.centre));
             const double low = std::fmax(magnitude - h.radius, 0.0);
             const double high = magnitude + h.radius;
             return Span{low * low, high * high};
