@@ -9,9 +9,10 @@ namespace riaa {
 
 // Every z with |z − centre| ≤ radius. Sums and inverses of discs are exact (an inverse maps a disc
 // that leaves out 0 onto a disc); a product holds the true set with a little to spare. Each result
-// is widened by a few units in the last place of its centre, so that a chain of them stays an
-// enclosure whatever the roundings on the way. A disc holding 0 has no inverse that is a disc: its
-// inverse is unbounded (an infinite radius), and so is everything made from it.
+// is widened by a few units in the last place of the operands it was worked out from (not of the
+// result, which a sum may cancel), so that a chain of them stays an enclosure whatever the roundings
+// on the way. A disc holding 0 has no inverse that is a disc: its inverse is unbounded (an infinite
+// radius), and so is everything made from it.
 struct Disc {
     std::complex<double> centre;
     double radius = 0;
@@ -24,9 +25,11 @@ inline double Magnitude(std::complex<double> z) { return std::sqrt(z.real() * z.
 inline constexpr double kRoundingSlack = 8 * std::numeric_limits<double>::epsilon();
 inline Disc Unbounded() { return {0, std::numeric_limits<double>::infinity()}; }
 // Anything not finite (an infinite radius, or a centre beyond the doubles) is the whole plane.
-inline Disc Widened(std::complex<double> centre, double radius) {
-    // |re| + |im| is at least |centre|, and takes no square root.
-    const double r = radius + kRoundingSlack * (std::fabs(centre.real()) + std::fabs(centre.imag()) + radius);
+// |re| + |im|: at least |z|, and without a square root.
+inline double Size(std::complex<double> z) { return std::fabs(z.real()) + std::fabs(z.imag()); }
+// scale: at least the magnitude of what the result was worked out from.
+inline Disc Widened(std::complex<double> centre, double radius, double scale) {
+    const double r = radius + kRoundingSlack * (scale + radius);
     if (!std::isfinite(r)) return Unbounded();
     return {centre, r};
 }
@@ -36,29 +39,41 @@ inline Disc Widened(std::complex<double> centre, double radius) {
 // interval is the rectangle with imLow = imHigh = 0.
 inline Disc Rectangle(double reLow, double reHigh, double imLow, double imHigh) {
     return disc_detail::Widened({(reLow + reHigh) / 2, (imLow + imHigh) / 2},
-                                std::sqrt((reHigh - reLow) * (reHigh - reLow) + (imHigh - imLow) * (imHigh - imLow)) / 2);
+                                std::sqrt((reHigh - reLow) * (reHigh - reLow) + (imHigh - imLow) * (imHigh - imLow)) / 2,
+                                std::fabs(reLow) + std::fabs(reHigh) + std::fabs(imLow) + std::fabs(imHigh));
 }
 inline Disc Point(std::complex<double> z) { return {z, 0}; }
 
 inline Disc operator+(const Disc& a, const Disc& b) {
-    return disc_detail::Widened(a.centre + b.centre, a.radius + b.radius);
+    return disc_detail::Widened(a.centre + b.centre, a.radius + b.radius, disc_detail::Size(a.centre) + disc_detail::Size(b.centre));
 }
-inline Disc operator+(std::complex<double> k, const Disc& a) { return disc_detail::Widened(k + a.centre, a.radius); }
+inline Disc operator+(std::complex<double> k, const Disc& a) {
+    return disc_detail::Widened(k + a.centre, a.radius, disc_detail::Size(k) + disc_detail::Size(a.centre));
+}
 inline Disc operator*(std::complex<double> k, const Disc& a) {
     if (!std::isfinite(a.radius)) return disc_detail::Unbounded();
-    return disc_detail::Widened(k * a.centre, disc_detail::Magnitude(k) * a.radius);
+    return disc_detail::Widened(k * a.centre, disc_detail::Magnitude(k) * a.radius,
+                                disc_detail::Size(k) * disc_detail::Size(a.centre));
 }
 inline Disc operator*(const Disc& a, const Disc& b) {
     // Not 0·∞: a product with the whole plane is the whole plane.
     if (!std::isfinite(a.radius) || !std::isfinite(b.radius)) return disc_detail::Unbounded();
-    return disc_detail::Widened(a.centre * b.centre,
-                                disc_detail::Magnitude(a.centre) * b.radius + disc_detail::Magnitude(b.centre) * a.radius + a.radius * b.radius);
+    const double sizeA = disc_detail::Magnitude(a.centre);
+    const double sizeB = disc_detail::Magnitude(b.centre);
+    return disc_detail::Widened(a.centre * b.centre, sizeA * b.radius + sizeB * a.radius + a.radius * b.radius,
+                                disc_detail::Size(a.centre) * disc_detail::Size(b.centre));
 }
 inline Disc Inverse(const Disc& a) {
-    const double d = std::norm(a.centre) - a.radius * a.radius;
+    const double norm = std::norm(a.centre);
+    const double square = a.radius * a.radius;
+    const double d = norm - square;
     if (!(d > 0) || !std::isfinite(a.radius)) return disc_detail::Unbounded();
     const double scale = 1 / d;
-    return disc_detail::Widened(std::conj(a.centre) * scale, a.radius * scale);
+    // d carries a few ulps of |c|² + r², which a disc that nearly reaches 0 magnifies: the share
+    // of 1/d that may be wrong, carried into both centre and radius.
+    const double doubt = 4 * std::numeric_limits<double>::epsilon() * (norm + square) * scale;
+    const double size = disc_detail::Size(a.centre) * scale;
+    return disc_detail::Widened(std::conj(a.centre) * scale, a.radius * scale + (size + a.radius * scale) * doubt, size);
 }
 
 // The least and the most |z| of the disc's points.
