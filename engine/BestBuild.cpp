@@ -365,12 +365,8 @@ private:
             parts.lowPassUs = run;
         }
         const auto power = [&](const StageEnclosure& enclosure) {
-            const Disc h = enclosure(parts);
-            // No std::abs: its care for overflow costs, and a stage's levels are nowhere near it.
-            const double magnitude = std::sqrt(std::norm(h.centre));
-            const double low = std::fmax(magnitude - h.radius, 0.0);
-            const double high = magnitude + h.radius;
-            return Span{low * low, high * high};
+            const MagnitudeBounds h = MagnitudesOf(enclosure(parts));
+            return Span{h.least * h.least, h.most * h.most};
         };
         return boundOfSpans(power(*referenceEnclosure_), [&](std::size_t i) { return power(enclosures_[i]); }, enough);
     }

@@ -77,7 +77,13 @@ inline Disc Inverse(const Disc& a) {
 }
 
 // The least and the most |z| of the disc's points.
-inline double SmallestMagnitude(const Disc& a) { return std::fmax(disc_detail::Magnitude(a.centre) - a.radius, 0.0); }
-inline double LargestMagnitude(const Disc& a) { return disc_detail::Magnitude(a.centre) + a.radius; }
+struct MagnitudeBounds {
+    double least = 0;
+    double most = 0;
+};
+inline MagnitudeBounds MagnitudesOf(const Disc& a) {
+    const double centre = disc_detail::Magnitude(a.centre);
+    return {std::fmax(centre - a.radius, 0.0), centre + a.radius};
+}
 
 }  // namespace riaa

@@ -10,9 +10,9 @@ namespace riaa {
 
 namespace {
 
-const PartInterval& Of(const PartIntervals& parts, ElementKind e) { return parts[e]; }
-
 Disc Resistance(const PartInterval& r) { return Rectangle(r.low, r.high, 0, 0); }
+Disc Conductance(const PartInterval& r) { return Rectangle(1 / r.high, 1 / r.low, 0, 0); }
+Disc CapacitorAdmittance(const PartInterval& c, double w) { return Rectangle(0, 0, w * c.low, w * c.high); }
 
 // R beside C, as an admittance 1/R + jωC; a C of 0 leaves R alone.
 Disc ParallelAdmittance(const PartInterval& r, const PartInterval& c, double w) {
@@ -51,16 +51,16 @@ StageEnclosure::StageEnclosure(const BuiltNetwork& network, double hz)
 Disc StageEnclosure::feedback(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
-    const Disc y2 = ParallelAdmittance(Of(parts, R2), Of(parts, C2), w);
+    const Disc y2 = ParallelAdmittance(parts[R2], parts[C2], w);
     switch (FeedbackForm(*network_)) {
-        case NetworkForm::A: return Inverse(ParallelAdmittance(Of(parts, R1), Of(parts, C1), w)) + Inverse(y2);
+        case NetworkForm::A: return Inverse(ParallelAdmittance(parts[R1], parts[C1], w)) + Inverse(y2);
         case NetworkForm::B:
-            return Inverse(Rectangle(1 / Of(parts, R1).high, 1 / Of(parts, R1).low, 0, 0) +
-                           Inverse(CapacitorImpedance(Of(parts, C1), w) + Inverse(y2)));
+            return Inverse(Conductance(parts[R1]) +
+                           Inverse(CapacitorImpedance(parts[C1], w) + Inverse(y2)));
         case NetworkForm::C:
-            return Inverse(Rectangle(0, 0, w * Of(parts, C1).low, w * Of(parts, C1).high) +
-                           Inverse(Resistance(Of(parts, R1)) + Inverse(y2)));
-        case NetworkForm::D: return Inverse(y2 + Inverse(SeriesImpedance(Of(parts, R1), Of(parts, C1), w)));
+            return Inverse(CapacitorAdmittance(parts[C1], w) +
+                           Inverse(Resistance(parts[R1]) + Inverse(y2)));
+        case NetworkForm::D: return Inverse(y2 + Inverse(SeriesImpedance(parts[R1], parts[C1], w)));
     }
     return {0, 0};
 }
@@ -72,19 +72,19 @@ Disc StageEnclosure::output(const PartIntervals& parts) const {
     Disc load{0, 0};
     Disc coupling{1, 0};
     if (network_->has(Cout)) {
-        const Disc through = Inverse(SeriesImpedance(Of(parts, RL), Of(parts, Cout), w));
+        const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], w));
         load = through;
-        coupling = Resistance(Of(parts, RL)) * through;
+        coupling = Resistance(parts[RL]) * through;
     } else if (network_->has(RL)) {
-        load = Rectangle(1 / Of(parts, RL).high, 1 / Of(parts, RL).low, 0, 0);
+        load = Conductance(parts[RL]);
     }
     // 1 + R3·(jωC3 + Y): with the time constant known, 1 + jωτ + R3·Y, each part once.
-    const Disc r3 = Resistance(Of(parts, R3));
+    const Disc r3 = Resistance(parts[R3]);
     if (parts.lowPassUs) {
         const PartInterval& tau = *parts.lowPassUs;
         return Inverse(Rectangle(1, 1, w * tau.low, w * tau.high) + r3 * load) * coupling;
     }
-    const Disc node = Rectangle(0, 0, w * Of(parts, C3).low, w * Of(parts, C3).high) + load;
+    const Disc node = CapacitorAdmittance(parts[C3], w) + load;
     return Inverse(std::complex<double>(1) + r3 * node) * coupling;
 }
 
@@ -94,14 +94,14 @@ Disc StageEnclosure::operator()(const PartIntervals& parts) const {
     const bool c0 = network_->has(C0);
     Disc stage;
     if (network_->kind == DesignKind::Inverting) {
-        const PartInterval& rin = Of(parts, Rin);
-        const Disc zin = driveImpedance_ + (c0 ? SeriesImpedance(rin, Of(parts, C0), w_) : Resistance(rin));
+        const PartInterval& rin = parts[Rin];
+        const Disc zin = driveImpedance_ + (c0 ? SeriesImpedance(rin, parts[C0], w_) : Resistance(rin));
         // −Zf/Zin, and with a finite gain −1/(Q(1 + 1/A) + 1/A) for Q = Zin/Zf: Zf and Zin once each.
         const Disc q = zin * Inverse(zf);
         stage = -drive_ * Inverse(openLoopInverse_ + (std::complex<double>(1) + openLoopInverse_) * q);
     } else {
-        const PartInterval& r0 = Of(parts, R0);
-        const Disc z0 = c0 ? SeriesImpedance(r0, Of(parts, C0), w_) : Resistance(r0);
+        const PartInterval& r0 = parts[R0];
+        const Disc z0 = c0 ? SeriesImpedance(r0, parts[C0], w_) : Resistance(r0);
         const Disc gain = std::complex<double>(1) + zf * Inverse(z0);
         stage = network_->opAmp.ideal ? drive_ * gain : drive_ * Inverse(Inverse(gain) + Point(openLoopInverse_));
     }
