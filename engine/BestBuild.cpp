@@ -131,14 +131,13 @@ Span MagnitudeSquaredSpan(const std::array<double, kPolynomialCoefficients>& lo,
             SquareHigh(low[0], high[0]) + w2 * SquareHigh(low[1], high[1])};
 }
 
-// Where the design's own error turns, as points of the accuracy grid, the largest first: a narrow
+// Where a design's error curve turns, as points of the accuracy grid, the largest first: a narrow
 // peak such as a cartridge's resonance lies between the bound's sparse points, and a bound blind to
 // it proves nothing out near it. Turns of less than kErrorTurnFloorDb (an exact design's rounding)
 // are left out, and so are all but the kErrorTurns largest.
 constexpr double kErrorTurnFloorDb = 1e-4;
 constexpr std::size_t kErrorTurns = 8;
-std::vector<std::size_t> DesignedErrorTurns(const BuiltNetwork& network) {
-    const std::vector<ErrorPoint> curve = EvaluateAccuracy(network).errorCurve;
+std::vector<std::size_t> ErrorTurns(const std::vector<ErrorPoint>& curve) {
     std::vector<std::size_t> turns;
     for (std::size_t i = 1; i + 1 < curve.size(); ++i) {
         const double e = curve[i].errorDb;
@@ -153,8 +152,9 @@ std::vector<std::size_t> DesignedErrorTurns(const BuiltNetwork& network) {
 
 class Search {
 public:
+    // errorTurns: ErrorTurns of the design's own error curve, points the bound looks at beside its grid.
     Search(const BuiltNetwork& network, std::vector<Candidates> candidates, int count, std::optional<double> gain,
-           const std::atomic<bool>& cancel)
+           const std::vector<std::size_t>& errorTurns, const std::atomic<bool>& cancel)
         : network_(network), candidates_(std::move(candidates)), count_(static_cast<std::size_t>(count)), gain_(gain),
           cancel_(cancel), recorded_(network, ChosenElements(candidates_)) {
         const PartValues<double> designed = DesignedValues(network);
@@ -166,7 +166,7 @@ public:
         // is most often proved out there, and the rest of the frequencies are then not looked at.
         std::vector<std::size_t> points{0, grid.size() - 1};
         for (std::size_t i = kBoundStride; i + 1 < grid.size(); i += kBoundStride) points.push_back(i);
-        for (const std::size_t i : DesignedErrorTurns(network)) {
+        for (const std::size_t i : errorTurns) {
             if (std::find(points.begin(), points.end(), i) == points.end()) points.push_back(i);
         }
         for (const std::size_t i : points) addFrequency(target, grid[i]);
@@ -651,7 +651,8 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
         singles.push_back(SingleParts(elements[d], seriesOf(elements[d])));
     }
     const unsigned threads = ThreadsToUse(request.threads);
-    Search single(network, singles, request.count, gain, cancel);
+    const std::vector<std::size_t> errorTurns = ErrorTurns(designed.errorCurve);
+    Search single(network, singles, request.count, gain, errorTurns, cancel);
     std::optional<std::vector<Found>> found = RunSearch(single, Neighbours(singles, network), kSingleWorkItems, threads, cancel, progress);
     if (!found) return std::nullopt;
 
@@ -671,7 +672,7 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
             for (std::size_t d = 0; d < elements.size(); ++d) index[d] = Nearest(pairs[d].values, f.build.parts[d].value);
             seeds.push_back(index);
         }
-        Search paired(network, pairs, request.count, gain, cancel);
+        Search paired(network, pairs, request.count, gain, errorTurns, cancel);
         found = RunSearch(paired, seeds, kPairWorkItems, threads, cancel, progress);
         if (!found) return std::nullopt;
     }

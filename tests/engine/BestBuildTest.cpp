@@ -51,7 +51,7 @@ std::vector<ReducedSpace> ReducedSpaces() {
     twoStage.r3 = 3300;
     ActiveStageRequest loaded = twoStage;
     loaded.rl = 10e3;
-    // A cartridge's resonance puts a narrow peak in the error that the bound must not step over.
+    // The cartridge's drive in every bound, and its resonance's peak among the bound's frequencies.
     BuiltNetwork sourced = DesignActiveStage(plain);
     sourced.source = Cartridge{};
     return {
