@@ -53,6 +53,8 @@ constexpr double kNarrowBox = 64;
 constexpr std::size_t kSingleWorkItems = 1024;
 constexpr std::size_t kPairWorkItems = 64;
 constexpr int kLargestCount = 1000;
+// A build the bound kept is looked at on up to this many points of the accuracy grid before its full evaluation.
+constexpr std::size_t kLeafChecks = 24;
 
 double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
 
@@ -190,6 +192,10 @@ public:
             designedIntervals_ = DesignedIntervals(network);
             referenceEnclosure_.emplace(network, reference_.hz);
             for (const BoundFrequency& f : frequencies_) enclosures_.emplace_back(network, f.f.hz);
+            for (const double hz : grid) {
+                const Frequency f = MakeFrequency(hz);
+                gridEnclosures_.emplace_back(BoundFrequency{f, 1 / PowerRatio(target, f)}, StageEnclosure(network, hz));
+            }
         }
         if (gain_) {
             // Widened by the rounding margin so that a build the exact check keeps is never cut here.
@@ -299,7 +305,7 @@ private:
         }
         if (bound > threshold() || allMirrored(box)) return;
         if (isPoint(box)) {
-            evaluate(box.lo);
+            if (!outOnGrid(box, threshold() + kRoundingMarginDb)) evaluate(box.lo);
             return;
         }
         const std::vector<Box> parts = split(box);
@@ -378,8 +384,7 @@ private:
         return boundOfSpans(power(reference_), [&](std::size_t i) { return power(frequencies_[i].f); }, enough);
     }
 
-    // The same from the discs that hold the response of every build in the box.
-    double boundOfEnclosures(const Box& box, double enough) const {
+    PartIntervals intervalsOf(const Box& box) const {
         PartIntervals parts = designedIntervals_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
@@ -390,25 +395,70 @@ private:
             }
             parts.lowPassUs = run;
         }
-        const auto power = [&](const StageEnclosure& enclosure) {
-            const MagnitudeBounds h = MagnitudesOf(enclosure(parts));
-            return Span{h.least * h.least, h.most * h.most};
-        };
-        return boundOfSpans(power(*referenceEnclosure_), [&](std::size_t i) { return power(enclosures_[i]); }, enough);
+        return parts;
+    }
+
+    static Span PowerSpan(const StageEnclosure& enclosure, const PartIntervals& parts) {
+        const MagnitudeBounds h = enclosure(parts);
+        return Span{h.least * h.least, h.most * h.most};
+    }
+
+    // The same from the discs that hold the response of every build in the box.
+    double boundOfEnclosures(const Box& box, double enough) const {
+        const PartIntervals parts = intervalsOf(box);
+        return boundOfSpans(PowerSpan(*referenceEnclosure_, parts), [&](std::size_t i) { return PowerSpan(enclosures_[i], parts); }, enough);
+    }
+
+    // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
+    // full evaluation, which costs as much as a few hundred points, and most often out at one of the
+    // few points that put the builds before it out. Those are tried first, up to kLeafChecks of them.
+    bool outOnGrid(const Box& point, double enough) const {
+        if (gridEnclosures_.empty()) return false;
+        const PartIntervals parts = intervalsOf(point);
+        const std::optional<Span> reference = referenceOf(PowerSpan(*referenceEnclosure_, parts));
+        if (!reference) return true;
+        const double enoughRatio = std::pow(10.0, enough / 10);
+        thread_local std::vector<std::uint16_t> order;
+        if (order.size() != gridEnclosures_.size()) {
+            order.resize(gridEnclosures_.size());
+            for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint16_t>(i);
+        }
+        for (std::size_t k = 0; k < std::min(kLeafChecks, order.size()); ++k) {
+            const BoundFrequency& f = gridEnclosures_[order[k]].first;
+            if (LeastRatio(PowerSpan(gridEnclosures_[order[k]].second, parts), f.targetInverse, *reference) > enoughRatio) {
+                std::rotate(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(k), order.begin() + static_cast<std::ptrdiff_t>(k) + 1);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The span of |H(1 kHz)|² over the target there that the errors are normalised by; empty where
+    // the gain rule leaves out every build: a build outside the gain window counts for nothing, so
+    // only the levels at 1 kHz within it matter.
+    std::optional<Span> referenceOf(Span at1k) const {
+        if (gain_) {
+            if (!(at1k.hi >= gainLow_ && at1k.lo <= gainHigh_)) return std::nullopt;
+            at1k = {std::max(at1k.lo, gainLow_), std::min(at1k.hi, gainHigh_)};
+        }
+        return Span{at1k.lo * referenceTargetInverse_, at1k.hi * referenceTargetInverse_};
+    }
+
+    // The least power ratio away from 1 that the error at a frequency may take: p is the span of |H|²
+    // there, targetInverse the target's there, reference what referenceOf gives.
+    static double LeastRatio(Span p, double targetInverse, Span reference) {
+        const double low = p.lo * targetInverse / reference.hi;
+        const double high = p.hi * targetInverse / reference.lo;
+        return low > 1 ? low : (high < 1 ? 1 / high : 1);
     }
 
     // From the span of |H|² at 1 kHz and a function giving it at each bound frequency, looked at in
     // turn; stops once the bound passes `enough`: the box is then out whatever the other frequencies say.
     template <typename PowerAt>
     double boundOfSpans(Span at1k, const PowerAt& powerAt, double enough) const {
-        if (gain_) {
-            if (!(at1k.hi >= gainLow_ && at1k.lo <= gainHigh_)) return std::numeric_limits<double>::infinity();
-            // A build outside the gain window counts for nothing: only the levels at 1 kHz within it matter.
-            at1k = {std::max(at1k.lo, gainLow_), std::min(at1k.hi, gainHigh_)};
-        }
-        // Worked in power ratios, one logarithm at the end: the least ratio away from 1 each frequency allows.
-        const double referenceLow = at1k.lo * referenceTargetInverse_;
-        const double referenceHigh = at1k.hi * referenceTargetInverse_;
+        const std::optional<Span> reference = referenceOf(at1k);
+        if (!reference) return std::numeric_limits<double>::infinity();
+        // Worked in power ratios, one logarithm at the end.
         const double enoughRatio = std::pow(10.0, enough / 10);
         double bound = 1;
         // The frequency that proved the last box out is tried first: neighbouring boxes most often
@@ -418,10 +468,7 @@ private:
         const std::size_t first = proving < n ? proving : 0;
         for (std::size_t k = 0; k < n; ++k) {
             const std::size_t i = k == 0 ? first : (k - 1 < first ? k - 1 : k);
-            const Span p = powerAt(i);
-            const double low = p.lo * frequencies_[i].targetInverse / referenceHigh;
-            const double high = p.hi * frequencies_[i].targetInverse / referenceLow;
-            const double least = low > 1 ? low : (high < 1 ? 1 / high : 1);
+            const double least = LeastRatio(powerAt(i), frequencies_[i].targetInverse, *reference);
             // NaN (a 0/0 of a bound too wide to say anything) leaves the bound as it is.
             bound = least > bound ? least : bound;
             if (bound > enoughRatio) {
@@ -494,6 +541,7 @@ private:
     std::optional<std::array<std::size_t, 4>> mirror_;  // the dimensions of R1, C1, R2, C2 where mirror images arise
     std::optional<StageEnclosure> referenceEnclosure_;
     std::vector<StageEnclosure> enclosures_;
+    std::vector<std::pair<BoundFrequency, StageEnclosure>> gridEnclosures_;  // at every point of the accuracy grid
     double gainLow_ = 0;  // the gain window at 1 kHz as power ratios
     double gainHigh_ = 0;
     std::atomic<double> threshold_{std::numeric_limits<double>::infinity()};

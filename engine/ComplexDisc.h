@@ -38,8 +38,11 @@ inline Disc Widened(std::complex<double> centre, double radius, double scale) {
 // The points of a rectangle's bounding disc: re in [reLow, reHigh], im in [imLow, imHigh]. A real
 // interval is the rectangle with imLow = imHigh = 0.
 inline Disc Rectangle(double reLow, double reHigh, double imLow, double imHigh) {
-    return disc_detail::Widened({(reLow + reHigh) / 2, (imLow + imHigh) / 2},
-                                std::sqrt((reHigh - reLow) * (reHigh - reLow) + (imHigh - imLow) * (imHigh - imLow)) / 2,
+    const double re = reHigh - reLow;
+    const double im = imHigh - imLow;
+    // A segment of either axis needs no square root: √(x²) is |x| exactly.
+    const double diagonal = im == 0 ? std::fabs(re) : re == 0 ? std::fabs(im) : std::sqrt(re * re + im * im);
+    return disc_detail::Widened({(reLow + reHigh) / 2, (imLow + imHigh) / 2}, diagonal / 2,
                                 std::fabs(reLow) + std::fabs(reHigh) + std::fabs(imLow) + std::fabs(imHigh));
 }
 inline Disc Point(std::complex<double> z) { return {z, 0}; }

@@ -1,5 +1,6 @@
 #include "engine/StageEnclosure.h"
 
+#include <limits>
 #include <numbers>
 
 #include "engine/ActiveStage.h"
@@ -43,8 +44,8 @@ StageEnclosure::StageEnclosure(const BuiltNetwork& network, double hz)
     if (network.source) {
         const std::complex<double> cartridge = Evaluate(CartridgeImpedance(*network.source), hz);
         const std::complex<double> load = Evaluate(LoadImpedance(*network.source), hz);
-        drive_ = load / (cartridge + load);
         driveImpedance_ = cartridge * load / (cartridge + load);
+        driveMagnitude_ = std::abs(load / (cartridge + load));
     }
 }
 
@@ -69,26 +70,23 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
 Disc StageEnclosure::output(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
-    Disc load{0, 0};
-    Disc coupling{1, 0};
+    // 1 + R3·(jωC3 + Y): with the time constant known, 1 + jωτ + R3·Y, each part once. Without a
+    // load (Y of 0, nothing coupled after) the product and the coupling's factor of 1 are left out.
+    const Disc r3 = Resistance(parts[R3]);
+    const auto lowPass = [&](const Disc& load) {
+        if (parts.lowPassUs) return Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high) + r3 * load;
+        return std::complex<double>(1) + r3 * (CapacitorAdmittance(parts[C3], w) + load);
+    };
     if (network_->has(Cout)) {
         const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], w));
-        load = through;
-        coupling = Resistance(parts[RL]) * through;
-    } else if (network_->has(RL)) {
-        load = Conductance(parts[RL]);
+        return Inverse(lowPass(through)) * (Resistance(parts[RL]) * through);
     }
-    // 1 + R3·(jωC3 + Y): with the time constant known, 1 + jωτ + R3·Y, each part once.
-    const Disc r3 = Resistance(parts[R3]);
-    if (parts.lowPassUs) {
-        const PartInterval& tau = *parts.lowPassUs;
-        return Inverse(Rectangle(1, 1, w * tau.low, w * tau.high) + r3 * load) * coupling;
-    }
-    const Disc node = CapacitorAdmittance(parts[C3], w) + load;
-    return Inverse(std::complex<double>(1) + r3 * node) * coupling;
+    if (network_->has(RL)) return Inverse(lowPass(Conductance(parts[RL])));
+    if (parts.lowPassUs) return Inverse(Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high));
+    return Inverse(std::complex<double>(1) + r3 * CapacitorAdmittance(parts[C3], w));
 }
 
-Disc StageEnclosure::operator()(const PartIntervals& parts) const {
+MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {
     using enum ElementKind;
     const Disc zf = feedback(parts);
     const bool c0 = network_->has(C0);
@@ -96,16 +94,22 @@ Disc StageEnclosure::operator()(const PartIntervals& parts) const {
     if (network_->kind == DesignKind::Inverting) {
         const PartInterval& rin = parts[Rin];
         const Disc zin = driveImpedance_ + (c0 ? SeriesImpedance(rin, parts[C0], w_) : Resistance(rin));
-        // −Zf/Zin, and with a finite gain −1/(Q(1 + 1/A) + 1/A) for Q = Zin/Zf: Zf and Zin once each.
+        // Zf/Zin, and with a finite gain 1/(Q(1 + 1/A) + 1/A) for Q = Zin/Zf: Zf and Zin once each.
         const Disc q = zin * Inverse(zf);
-        stage = -drive_ * Inverse(openLoopInverse_ + (std::complex<double>(1) + openLoopInverse_) * q);
+        stage = Inverse(openLoopInverse_ + (std::complex<double>(1) + openLoopInverse_) * q);
     } else {
         const PartInterval& r0 = parts[R0];
         const Disc z0 = c0 ? SeriesImpedance(r0, parts[C0], w_) : Resistance(r0);
         const Disc gain = std::complex<double>(1) + zf * Inverse(z0);
-        stage = network_->opAmp.ideal ? drive_ * gain : drive_ * Inverse(Inverse(gain) + Point(openLoopInverse_));
+        stage = network_->opAmp.ideal ? gain : Inverse(Inverse(gain) + Point(openLoopInverse_));
     }
-    return stage * output(parts);
+    // |H| = |drive|·|stage|·|output|: the factors' magnitudes multiply, which bounds |H| more
+    // closely than a disc of their product would. The products' roundings are taken up outward.
+    const MagnitudeBounds s = MagnitudesOf(stage);
+    const MagnitudeBounds o = MagnitudesOf(output(parts));
+    constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
+    constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
+    return {s.least * o.least * driveMagnitude_ * kIn, s.most * o.most * driveMagnitude_ * kOut};
 }
 
 }  // namespace riaa

@@ -1,5 +1,5 @@
-// An active stage's response over a whole box of builds: at one frequency, a disc that holds Vout/Vin of
-// every build whose parts lie within given intervals.
+// An active stage's response over a whole box of builds: at one frequency, the least and the most
+// |Vout/Vin| of every build whose parts lie within given intervals.
 #pragma once
 
 #include <array>
@@ -29,19 +29,20 @@ struct PartIntervals {
 // Every element at its own value.
 PartIntervals DesignedIntervals(const BuiltNetwork& network);
 
-// The stage is written as an expression in which every part appears once (the feedback network
-// through admittances, the finite op-amp as 1/(1/G + 1/A)), so that the disc arithmetic's
-// enclosure stays close to the true set of values: a rational function's numerator and
-// denominator, bounded apart, would both move with the same part and double its effect. Only a
-// coupling capacitor Cout appears twice, in the load it puts on C3 and in the share of the
-// voltage it passes. What does not vary with the parts (the op-amp's open-loop gain, the
-// cartridge) is worked out once, at construction.
+// The stage is a product of factors: the source's divider, the amplifier and the output network.
+// Each factor is bounded by a disc and their magnitudes are multiplied. Each is written as an
+// expression in which every part appears once (the feedback network through admittances, the
+// finite op-amp as 1/(1/G + 1/A)), so that the disc arithmetic's enclosure stays close to the true
+// set of values: a rational function's numerator and denominator, bounded apart, would both move
+// with the same part and double its effect. Only a coupling capacitor Cout appears twice, in the
+// load it puts on C3 and in the share of the voltage it passes. What does not vary with the parts
+// (the op-amp's open-loop gain, the cartridge) is worked out once, at construction.
 class StageEnclosure {
 public:
     // network: an active stage; its elements' values are those the intervals leave alone.
     StageEnclosure(const BuiltNetwork& network, double hz);
 
-    Disc operator()(const PartIntervals& parts) const;
+    MagnitudeBounds operator()(const PartIntervals& parts) const;
 
 private:
     Disc feedback(const PartIntervals& parts) const;
@@ -50,7 +51,7 @@ private:
     const BuiltNetwork* network_;
     double w_ = 0;                            // rad/µs: µF times Ω is µs
     std::complex<double> openLoopInverse_;    // 1/A(jω), 0 for an ideal op-amp
-    std::complex<double> drive_{1};           // the cartridge's divider: the emf's share at the input
+    double driveMagnitude_ = 1;               // |the cartridge's divider|: the emf's share at the input
     std::complex<double> driveImpedance_{0};  // the cartridge and its load seen from an inverting input
 };
 
