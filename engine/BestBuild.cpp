@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -58,19 +59,54 @@ constexpr std::size_t kLeafChecks = 24;
 
 double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
 
+// The least and the most of a list over any run of it, each looked up at once: a sparse table.
+class RunExtremes {
+public:
+    explicit RunExtremes(const std::vector<double>& values) {
+        least_.push_back(values);
+        most_.push_back(values);
+        for (std::size_t width = 1; 2 * width <= values.size(); width *= 2) {
+            const std::vector<double>& least = least_.back();
+            const std::vector<double>& most = most_.back();
+            std::vector<double> nextLeast(least.size() - width);
+            std::vector<double> nextMost(most.size() - width);
+            for (std::size_t i = 0; i < nextLeast.size(); ++i) {
+                nextLeast[i] = std::min(least[i], least[i + width]);
+                nextMost[i] = std::max(most[i], most[i + width]);
+            }
+            least_.push_back(std::move(nextLeast));
+            most_.push_back(std::move(nextMost));
+        }
+    }
+    // Over first to last, both included.
+    std::pair<double, double> over(std::size_t first, std::size_t last) const {
+        const std::size_t level = static_cast<std::size_t>(std::bit_width(last - first + 1)) - 1;
+        const std::size_t other = last + 1 - (std::size_t{1} << level);
+        return {std::min(least_[level][first], least_[level][other]), std::max(most_[level][first], most_[level][other])};
+    }
+
+private:
+    std::vector<std::vector<double>> least_;  // least_[k][i]: the least of the 2^k values from i on
+    std::vector<std::vector<double>> most_;
+};
+
+// The low-pass's time constant C3·(R3 ∥ RL) for a load of RL Ω, R3·C3 for none (0).
+double LowPassTimeConstant(double r3, double c3, double load) { return load > 0 ? c3 * (r3 * load / (r3 + load)) : r3 * c3; }
+
 // The values one element may take, ascending, with the standard parts each is made of.
 struct Candidates {
     ElementKind element = ElementKind::C1;
     std::vector<double> values;
     std::vector<std::array<double, 2>> parts;  // the second 0 for a single part; empty for a low-pass
-    // R3 and C3 chosen as one where the response has them only as their product (no load after
-    // C3): every pair of single parts, ordered by the time constant R3·C3 that values then holds.
-    // A run of such candidates is a run of time constants, which a box of R3's and C3's own runs is
-    // not: their product would spread over the whole box, and the valley of good builds along it
-    // would have to be cut out of the box piece by piece.
+    // R3 and C3 chosen as one where the response's shape has them only as one time constant (no
+    // Cout after C3): every pair of single parts, ordered by the time constant C3·(R3 ∥ RL), R3·C3
+    // without RL, that values then holds. A run of such candidates is a run of time constants, which
+    // a box of R3's and C3's own runs is not: the time constant would spread over the whole box, and
+    // the valley of good builds along it would have to be cut out of the box piece by piece.
     bool lowPass = false;
     std::vector<double> r3;
     std::vector<double> c3;
+    std::optional<RunExtremes> r3Extremes;  // with RL, whose share of the level R3 sets
 };
 
 // How wide split() takes a run of several candidates of one value to be: the least width there is.
@@ -158,7 +194,10 @@ public:
     Search(const BuiltNetwork& network, std::vector<Candidates> candidates, int count, std::optional<double> gain,
            const std::vector<std::size_t>& errorTurns, const std::atomic<bool>& cancel)
         : network_(network), candidates_(std::move(candidates)), count_(static_cast<std::size_t>(count)), gain_(gain),
-          cancel_(cancel), recorded_(network, ChosenElements(candidates_)) {
+          cancel_(cancel), recorded_(ShapeNetwork(network, candidates_), ChosenElements(candidates_)) {
+        for (const Candidates& c : candidates_) {
+            if (c.lowPass && c.r3Extremes) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), network.value(ElementKind::RL)};
+        }
         const PartValues<double> designed = DesignedValues(network);
         for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
         base_.loadCapacitancePf = Lanes(designed.loadCapacitancePf);
@@ -202,6 +241,15 @@ public:
             gainLow_ = std::pow(10.0, (*gain_ - kBestBuildGainWindowDb - kRoundingMarginDb) / 10);
             gainHigh_ = std::pow(10.0, (*gain_ + kBestBuildGainWindowDb + kRoundingMarginDb) / 10);
         }
+    }
+
+    // The network whose rational function the coefficients' bounds are taken from: without RL where R3
+    // and C3 are one time constant, whose shape then has R3·C3 and C3·(R3 ∥ RL) alike.
+    static BuiltNetwork ShapeNetwork(BuiltNetwork network, const std::vector<Candidates>& candidates) {
+        for (const Candidates& c : candidates) {
+            if (c.lowPass) network.remove(ElementKind::RL);
+        }
+        return network;
     }
 
     // A build known before the search: it gives the bound something to beat from the start.
@@ -348,7 +396,7 @@ private:
         thread_local std::vector<Lanes> workspace;
         const BasicRatio<Lanes> h = recorded_.Evaluate(lanes, workspace);
         for (std::size_t j = 0; j < n; ++j) {
-            result[j] = boundOfLanes(h, 2 * j, enough);
+            result[j] = boundOfLanes(h, 2 * j, levelShare(boxes[j]), enough);
             if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enough));
         }
         return result;
@@ -362,7 +410,7 @@ private:
     }
 
     // From the coefficients at a box's two corners, on two lanes.
-    double boundOfLanes(const BasicRatio<Lanes>& h, std::size_t lane, double enough) const {
+    double boundOfLanes(const BasicRatio<Lanes>& h, std::size_t lane, Span share, double enough) const {
         std::array<std::array<double, kPolynomialCoefficients>, 4> c{};  // num lo, num hi, den lo, den hi
         for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
             for (std::size_t p = 0; p < 2; ++p) {
@@ -381,7 +429,7 @@ private:
             const Span den = MagnitudeSquaredSpan(c[2], c[3], h.den.bound, f.w2);
             return Span{num.lo / den.hi, num.hi / den.lo};
         };
-        return boundOfSpans(power(reference_), [&](std::size_t i) { return power(frequencies_[i].f); }, enough);
+        return boundOfSpans(power(reference_), share, [&](std::size_t i) { return power(frequencies_[i].f); }, enough);
     }
 
     PartIntervals intervalsOf(const Box& box) const {
@@ -406,7 +454,7 @@ private:
     // The same from the discs that hold the response of every build in the box.
     double boundOfEnclosures(const Box& box, double enough) const {
         const PartIntervals parts = intervalsOf(box);
-        return boundOfSpans(PowerSpan(*referenceEnclosure_, parts), [&](std::size_t i) { return PowerSpan(enclosures_[i], parts); }, enough);
+        return boundOfSpans(PowerSpan(*referenceEnclosure_, parts), levelShare(box), [&](std::size_t i) { return PowerSpan(enclosures_[i], parts); }, enough);
     }
 
     // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
@@ -415,7 +463,7 @@ private:
     bool outOnGrid(const Box& point, double enough) const {
         if (gridEnclosures_.empty()) return false;
         const PartIntervals parts = intervalsOf(point);
-        const std::optional<Span> reference = referenceOf(PowerSpan(*referenceEnclosure_, parts));
+        const std::optional<Span> reference = referenceOf(PowerSpan(*referenceEnclosure_, parts), levelShare(point));
         if (!reference) return true;
         const double enoughRatio = std::pow(10.0, enough / 10);
         thread_local std::vector<std::uint16_t> order;
@@ -433,13 +481,25 @@ private:
         return false;
     }
 
+    // The span of the power's share RL/(R3 + RL) squared over the box where R3 and C3 are one time
+    // constant with a load: what the bounds of the shape leave out of the level.
+    Span levelShare(const Box& box) const {
+        if (!lowPass_) return {1, 1};
+        const auto [d, load] = *lowPass_;
+        const auto [least, most] = candidates_[d].r3Extremes->over(box.lo[d], box.hi[d]);
+        const double high = load / (load + least);
+        const double low = load / (load + most);
+        return {low * low, high * high};
+    }
+
     // The span of |H(1 kHz)|² over the target there that the errors are normalised by; empty where
     // the gain rule leaves out every build: a build outside the gain window counts for nothing, so
     // only the levels at 1 kHz within it matter.
-    std::optional<Span> referenceOf(Span at1k) const {
+    // share: the span of the power's share that a load takes of the level, which at1k leaves out.
+    std::optional<Span> referenceOf(Span at1k, Span share) const {
         if (gain_) {
-            if (!(at1k.hi >= gainLow_ && at1k.lo <= gainHigh_)) return std::nullopt;
-            at1k = {std::max(at1k.lo, gainLow_), std::min(at1k.hi, gainHigh_)};
+            if (!(at1k.hi * share.hi >= gainLow_ && at1k.lo * share.lo <= gainHigh_)) return std::nullopt;
+            at1k = {std::max(at1k.lo, gainLow_ / share.hi), std::min(at1k.hi, gainHigh_ / share.lo)};
         }
         return Span{at1k.lo * referenceTargetInverse_, at1k.hi * referenceTargetInverse_};
     }
@@ -455,8 +515,8 @@ private:
     // From the span of |H|² at 1 kHz and a function giving it at each bound frequency, looked at in
     // turn; stops once the bound passes `enough`: the box is then out whatever the other frequencies say.
     template <typename PowerAt>
-    double boundOfSpans(Span at1k, const PowerAt& powerAt, double enough) const {
-        const std::optional<Span> reference = referenceOf(at1k);
+    double boundOfSpans(Span at1k, Span share, const PowerAt& powerAt, double enough) const {
+        const std::optional<Span> reference = referenceOf(at1k, share);
         if (!reference) return std::numeric_limits<double>::infinity();
         // Worked in power ratios, one logarithm at the end.
         const double enoughRatio = std::pow(10.0, enough / 10);
@@ -538,7 +598,8 @@ private:
     double referenceTargetInverse_ = 0;
     // An active stage's response over a box, at 1 kHz and at each bound frequency.
     PartIntervals designedIntervals_;
-    std::optional<std::array<std::size_t, 4>> mirror_;  // the dimensions of R1, C1, R2, C2 where mirror images arise
+    std::optional<std::array<std::size_t, 4>> mirror_;
+    std::optional<std::pair<std::size_t, double>> lowPass_;  // R3 and C3's dimension and RL, where that sets a share  // the dimensions of R1, C1, R2, C2 where mirror images arise
     std::optional<StageEnclosure> referenceEnclosure_;
     std::vector<StageEnclosure> enclosures_;
     std::vector<std::pair<BoundFrequency, StageEnclosure>> gridEnclosures_;  // at every point of the accuracy grid
@@ -566,24 +627,26 @@ void CheckRequest(const BestBuildRequest& r) {
 }
 
 Candidates SingleParts(ElementKind element, const std::vector<double>& series) {
-    Candidates c{element, series, {}, false, {}, {}};
+    Candidates c{element, series, {}, false, {}, {}, {}};
     for (const double v : series) c.parts.push_back({v, 0});
     return c;
 }
 
-// Every R3 with every C3, by their product; of equal products the smaller R3 first.
-Candidates LowPassParts(const std::vector<double>& resistors, const std::vector<double>& capacitors) {
-    std::vector<std::array<double, 3>> all;  // R3·C3, R3, C3
+// Every R3 with every C3, by their time constant with a load of RL Ω (0: none); of equal ones the
+// smaller R3 first.
+Candidates LowPassParts(const std::vector<double>& resistors, const std::vector<double>& capacitors, double load) {
+    std::vector<std::array<double, 3>> all;  // the time constant, R3, C3
     for (const double r : resistors) {
-        for (const double c : capacitors) all.push_back({r * c, r, c});
+        for (const double c : capacitors) all.push_back({LowPassTimeConstant(r, c, load), r, c});
     }
     std::sort(all.begin(), all.end());
-    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}};
+    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}, {}};
     for (const auto& [tau, r, c] : all) {
         candidates.values.push_back(tau);
         candidates.r3.push_back(r);
         candidates.c3.push_back(c);
     }
+    if (load > 0) candidates.r3Extremes.emplace(candidates.r3);
     return candidates;
 }
 
@@ -605,7 +668,7 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
     }
     // Stable: of equal sums the first kept is a single part, else the one with the larger first part.
     std::stable_sort(sums.begin(), sums.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    Candidates c{element, {}, {}, false, {}, {}};
+    Candidates c{element, {}, {}, false, {}, {}, {}};
     for (const auto& [sum, parts] : sums) {
         if (!c.values.empty() && c.values.back() == sum) continue;
         // Sums closer than the spacing are one value to a designer: the first stands for them all.
@@ -623,7 +686,7 @@ std::vector<Pick> Neighbours(const std::vector<Candidates>& candidates, const Bu
     std::vector<Pick> picks{Pick{}};
     for (std::size_t d = 0; d < candidates.size(); ++d) {
         const std::vector<double>& values = candidates[d].values;
-        const double designed = candidates[d].lowPass ? network.value(ElementKind::R3) * network.value(ElementKind::C3)
+        const double designed = candidates[d].lowPass ? LowPassTimeConstant(network.value(ElementKind::R3), network.value(ElementKind::C3), network.value(ElementKind::RL))
                                                       : network.value(candidates[d].element);
         const auto above = std::lower_bound(values.begin(), values.end(), designed);
         const std::uint32_t high = static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(above - values.begin(), static_cast<std::ptrdiff_t>(values.size()) - 1));
@@ -689,10 +752,10 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
     const std::vector<ElementKind> elements = BestBuildElements(network);
     std::vector<Candidates> singles;
     for (std::size_t d = 0; d < elements.size(); ++d) {
-        // R3 and C3 as one where the response has them only as their product; a load after C3
-        // makes R3 count on its own, and then each is searched as itself.
-        if (!network.has(ElementKind::RL) && !network.has(ElementKind::Cout) && elements[d] == ElementKind::R3 && d + 1 < elements.size() && elements[d + 1] == ElementKind::C3) {
-            singles.push_back(LowPassParts(resistors, capacitors));
+        // R3 and C3 as one where the response's shape has them only as one time constant; Cout
+        // after C3 makes R3 count on its own, and then each is searched as itself.
+        if (!network.has(ElementKind::Cout) && elements[d] == ElementKind::R3 && d + 1 < elements.size() && elements[d + 1] == ElementKind::C3) {
+            singles.push_back(LowPassParts(resistors, capacitors, network.value(ElementKind::RL)));
             ++d;
             continue;
         }

@@ -70,20 +70,17 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
 Disc StageEnclosure::output(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
-    // 1 + R3·(jωC3 + Y): with the time constant known, 1 + jωτ + R3·Y, each part once. Without a
-    // load (Y of 0, nothing coupled after) the product and the coupling's factor of 1 are left out.
+    // 1/(1 + R3·(jωC3 + Y)) = RL/(R3 + RL) · 1/(1 + jωτ) for a load RL, which the time constant
+    // gives without the share.
+    if (parts.lowPassUs) return Inverse(Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high));
     const Disc r3 = Resistance(parts[R3]);
-    const auto lowPass = [&](const Disc& load) {
-        if (parts.lowPassUs) return Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high) + r3 * load;
-        return std::complex<double>(1) + r3 * (CapacitorAdmittance(parts[C3], w) + load);
-    };
+    const Disc c3 = CapacitorAdmittance(parts[C3], w);
     if (network_->has(Cout)) {
         const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], w));
-        return Inverse(lowPass(through)) * (Resistance(parts[RL]) * through);
+        return Inverse(std::complex<double>(1) + r3 * (c3 + through)) * (Resistance(parts[RL]) * through);
     }
-    if (network_->has(RL)) return Inverse(lowPass(Conductance(parts[RL])));
-    if (parts.lowPassUs) return Inverse(Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high));
-    return Inverse(std::complex<double>(1) + r3 * CapacitorAdmittance(parts[C3], w));
+    if (network_->has(RL)) return Inverse(std::complex<double>(1) + r3 * (c3 + Conductance(parts[RL])));
+    return Inverse(std::complex<double>(1) + r3 * c3);
 }
 
 MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {

@@ -18,8 +18,10 @@ struct PartInterval {
 // Indexed by ElementKind; an element not in circuit is [0, 0].
 struct PartIntervals {
     std::array<PartInterval, kPartCount> parts{};
-    // Where set, R3·C3 in µs: the low-pass's time constant, known more narrowly than the product of
-    // R3's and C3's intervals (a run of builds ordered by it); C3's interval is then not looked at.
+    // Where set (never with Cout), the low-pass's time constant C3·(R3 ∥ RL) in µs, R3·C3 without
+    // RL: known more narrowly than from R3's and C3's intervals (a run of builds ordered by it). The
+    // bounds are then of the response's shape without the share RL/(R3 + RL) of its level that a
+    // load takes, which the shape normalised at 1 kHz does not see; C3's interval is not looked at.
     std::optional<PartInterval> lowPassUs;
 
     PartInterval& operator[](ElementKind e) { return parts[Index(e)]; }
