@@ -518,9 +518,17 @@ private:
     double boundOfSpans(Span at1k, Span share, const PowerAt& powerAt, double enough) const {
         const std::optional<Span> reference = referenceOf(at1k, share);
         if (!reference) return std::numeric_limits<double>::infinity();
-        // Worked in power ratios, one logarithm at the end.
+        // Worked in power ratios, one logarithm at the end. A build's level over the target at each
+        // frequency, L(f), lies within [lowest(f), highest(f)], and its error is L(f)/N for its own
+        // level N at 1 kHz: an error within R at every frequency needs an N within R of every L(f)
+        // and within the reference, so R is at least each frequency's least ratio away from the
+        // reference and at least √(max lowest / min highest), whatever N is. The second is what a
+        // box whose levels tilt across the band is proved out by while its level at 1 kHz is still
+        // wide: the normalisation is one for all frequencies of a build.
         const double enoughRatio = std::pow(10.0, enough / 10);
         double bound = 1;
+        double lowest = 0;
+        double highest = std::numeric_limits<double>::infinity();
         // The frequency that proved the last box out is tried first: neighbouring boxes most often
         // fail at the same end of the band.
         thread_local std::size_t proving = 0;
@@ -528,9 +536,16 @@ private:
         const std::size_t first = proving < n ? proving : 0;
         for (std::size_t k = 0; k < n; ++k) {
             const std::size_t i = k == 0 ? first : (k - 1 < first ? k - 1 : k);
-            const double least = LeastRatio(powerAt(i), frequencies_[i].targetInverse, *reference);
+            const Span p = powerAt(i);
+            const double least = LeastRatio(p, frequencies_[i].targetInverse, *reference);
             // NaN (a 0/0 of a bound too wide to say anything) leaves the bound as it is.
             bound = least > bound ? least : bound;
+            const double low = p.lo * frequencies_[i].targetInverse;
+            const double high = p.hi * frequencies_[i].targetInverse;
+            lowest = low > lowest ? low : lowest;
+            highest = high < highest ? high : highest;
+            const double tilt = std::sqrt(lowest / highest);
+            bound = tilt > bound ? tilt : bound;
             if (bound > enoughRatio) {
                 proving = i;
                 break;
