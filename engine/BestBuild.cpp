@@ -7,6 +7,7 @@
 #include <limits>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "engine/ActiveStage.h"
@@ -97,15 +98,16 @@ double LowPassTimeConstant(double r3, double c3, double load) { return load > 0 
 struct Candidates {
     ElementKind element = ElementKind::C1;
     std::vector<double> values;
-    std::vector<std::array<double, 2>> parts;  // the second 0 for a single part; empty for a low-pass
+    std::vector<std::array<double, 2>> parts;  // the second 0 for a single part; R3's for a low-pass
     // R3 and C3 chosen as one where the response's shape has them only as one time constant (no
-    // Cout after C3): every pair of single parts, ordered by the time constant C3·(R3 ∥ RL), R3·C3
+    // Cout after C3): every R3 with every C3, ordered by the time constant C3·(R3 ∥ RL), R3·C3
     // without RL, that values then holds. A run of such candidates is a run of time constants, which
     // a box of R3's and C3's own runs is not: the time constant would spread over the whole box, and
     // the valley of good builds along it would have to be cut out of the box piece by piece.
     bool lowPass = false;
     std::vector<double> r3;
     std::vector<double> c3;
+    std::vector<std::array<double, 2>> c3Parts;
     std::optional<RunExtremes> r3Extremes;  // with RL, whose share of the level R3 sets
 };
 
@@ -566,18 +568,19 @@ private:
         BuiltNetwork net = network_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
+            const auto add = [&](ElementKind e, double value, const std::array<double, 2>& parts) {
+                net.set(e, value);
+                BestBuildPart part{e, value, {parts[0]}};
+                if (parts[1] > 0) part.parts.push_back(parts[1]);
+                build.parts.push_back(std::move(part));
+            };
+            const std::size_t i = index[d];
             if (c.lowPass) {
-                for (const auto& [e, v] : {std::pair{ElementKind::R3, c.r3[index[d]]}, std::pair{ElementKind::C3, c.c3[index[d]]}}) {
-                    net.set(e, v);
-                    build.parts.push_back({e, v, {v}});
-                }
-                continue;
+                add(ElementKind::R3, c.r3[i], c.parts[i]);
+                add(ElementKind::C3, c.c3[i], c.c3Parts[i]);
+            } else {
+                add(c.element, c.values[i], c.parts[i]);
             }
-            const std::array<double, 2>& parts = c.parts[index[d]];
-            net.set(c.element, c.values[index[d]]);
-            BestBuildPart part{c.element, c.values[index[d]], {parts[0]}};
-            if (parts[1] > 0) part.parts.push_back(parts[1]);
-            build.parts.push_back(std::move(part));
         }
         if (mirror_ && IsMirroredFormA(net)) return;
         try {
@@ -642,24 +645,26 @@ void CheckRequest(const BestBuildRequest& r) {
 }
 
 Candidates SingleParts(ElementKind element, const std::vector<double>& series) {
-    Candidates c{element, series, {}, false, {}, {}, {}};
+    Candidates c{element, series, {}, false, {}, {}, {}, {}};
     for (const double v : series) c.parts.push_back({v, 0});
     return c;
 }
 
-// Every R3 with every C3, by their time constant with a load of RL Ω (0: none); of equal ones the
-// smaller R3 first.
-Candidates LowPassParts(const std::vector<double>& resistors, const std::vector<double>& capacitors, double load) {
-    std::vector<std::array<double, 3>> all;  // the time constant, R3, C3
-    for (const double r : resistors) {
-        for (const double c : capacitors) all.push_back({LowPassTimeConstant(r, c, load), r, c});
+// Every candidate R3 with every candidate C3, by their time constant with a load of RL Ω (0:
+// none); of equal ones the smaller R3 first.
+Candidates LowPassParts(const Candidates& resistors, const Candidates& capacitors, double load) {
+    std::vector<std::tuple<double, std::size_t, std::size_t>> all;  // the time constant, R3's and C3's index
+    for (std::size_t r = 0; r < resistors.values.size(); ++r) {
+        for (std::size_t c = 0; c < capacitors.values.size(); ++c) all.emplace_back(LowPassTimeConstant(resistors.values[r], capacitors.values[c], load), r, c);
     }
     std::sort(all.begin(), all.end());
-    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}, {}};
+    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}, {}, {}};
     for (const auto& [tau, r, c] : all) {
         candidates.values.push_back(tau);
-        candidates.r3.push_back(r);
-        candidates.c3.push_back(c);
+        candidates.parts.push_back(resistors.parts[r]);
+        candidates.r3.push_back(resistors.values[r]);
+        candidates.c3.push_back(capacitors.values[c]);
+        candidates.c3Parts.push_back(capacitors.parts[c]);
     }
     if (load > 0) candidates.r3Extremes.emplace(candidates.r3);
     return candidates;
@@ -683,7 +688,7 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
     }
     // Stable: of equal sums the first kept is a single part, else the one with the larger first part.
     std::stable_sort(sums.begin(), sums.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    Candidates c{element, {}, {}, false, {}, {}, {}};
+    Candidates c{element, {}, {}, false, {}, {}, {}, {}};
     for (const auto& [sum, parts] : sums) {
         if (!c.values.empty() && c.values.back() == sum) continue;
         // Sums closer than the spacing are one value to a designer: the first stands for them all.
@@ -718,6 +723,19 @@ std::vector<Pick> Neighbours(const std::vector<Candidates>& candidates, const Bu
     return picks;
 }
 
+// The candidates with R3 and C3 as one where the response's shape has them only as one time
+// constant; Cout after C3 makes R3 count on its own, and then each is searched as itself.
+std::vector<Candidates> WithLowPass(std::vector<Candidates> perElement, const BuiltNetwork& network) {
+    if (network.has(ElementKind::Cout)) return perElement;
+    for (std::size_t d = 0; d + 1 < perElement.size(); ++d) {
+        if (perElement[d].element == ElementKind::R3 && perElement[d + 1].element == ElementKind::C3) {
+            perElement[d] = LowPassParts(perElement[d], perElement[d + 1], network.value(ElementKind::RL));
+            perElement.erase(perElement.begin() + static_cast<std::ptrdiff_t>(d) + 1);
+        }
+    }
+    return perElement;
+}
+
 // The candidate nearest to x on a log scale.
 std::uint32_t Nearest(const std::vector<double>& values, double x) {
     const auto above = std::lower_bound(values.begin(), values.end(), x);
@@ -725,6 +743,32 @@ std::uint32_t Nearest(const std::vector<double>& values, double x) {
     if (i == values.size()) return static_cast<std::uint32_t>(i - 1);
     if (i > 0 && x * x < values[i] * values[i - 1]) --i;
     return static_cast<std::uint32_t>(i);
+}
+
+// The build of the candidates nearest to a build's values, each on a log scale; a low-pass's R3
+// and C3 by the product of their ratios.
+Pick NearestPick(const std::vector<Candidates>& candidates, const BestBuild& build) {
+    Pick index{};
+    std::size_t k = 0;  // build.parts run in the candidates' order, a low-pass's R3 and C3 both
+    for (std::size_t d = 0; d < candidates.size(); ++d) {
+        const Candidates& c = candidates[d];
+        if (!c.lowPass) {
+            index[d] = Nearest(c.values, build.parts[k++].value);
+            continue;
+        }
+        const double r3 = build.parts[k++].value;
+        const double c3 = build.parts[k++].value;
+        const auto apart = [](double a, double b) { return a > b ? a / b : b / a; };
+        double closest = std::numeric_limits<double>::infinity();
+        for (std::size_t i = 0; i < c.values.size(); ++i) {
+            const double distance = apart(c.r3[i], r3) * apart(c.c3[i], c3);
+            if (distance < closest) {
+                closest = distance;
+                index[d] = static_cast<std::uint32_t>(i);
+            }
+        }
+    }
+    return index;
 }
 
 std::optional<std::vector<Found>> RunSearch(Search& search, const std::vector<Pick>& seeds, std::size_t workItems, unsigned threads,
@@ -765,17 +809,9 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
     const auto seriesOf = [&](ElementKind e) -> const std::vector<double>& { return IsCapacitor(e) ? capacitors : resistors; };
 
     const std::vector<ElementKind> elements = BestBuildElements(network);
-    std::vector<Candidates> singles;
-    for (std::size_t d = 0; d < elements.size(); ++d) {
-        // R3 and C3 as one where the response's shape has them only as one time constant; Cout
-        // after C3 makes R3 count on its own, and then each is searched as itself.
-        if (!network.has(ElementKind::Cout) && elements[d] == ElementKind::R3 && d + 1 < elements.size() && elements[d + 1] == ElementKind::C3) {
-            singles.push_back(LowPassParts(resistors, capacitors, network.value(ElementKind::RL)));
-            ++d;
-            continue;
-        }
-        singles.push_back(SingleParts(elements[d], seriesOf(elements[d])));
-    }
+    std::vector<Candidates> perElement;
+    for (const ElementKind e : elements) perElement.push_back(SingleParts(e, seriesOf(e)));
+    const std::vector<Candidates> singles = WithLowPass(std::move(perElement), network);
     const unsigned threads = ThreadsToUse(request.threads);
     const std::vector<std::size_t> errorTurns = ErrorTurns(designed.errorCurve);
     Search single(network, singles, request.count, gain, errorTurns, cancel);
@@ -783,21 +819,19 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
     if (!found) return std::nullopt;
 
     if (request.pairs && !found->empty()) {
-        // Each element on its own now, R3 and C3 too: the pair space is narrow about the best build.
-        std::vector<Candidates> pairs;
+        // Each element's pairs about its value in the best build: the pair space is narrow.
+        std::vector<Candidates> pairsPerElement;
         const BestBuild& best = found->front().build;
         for (std::size_t d = 0; d < elements.size(); ++d) {
             const std::vector<double>& series = seriesOf(elements[d]);
             const auto at = std::lower_bound(series.begin(), series.end(), best.parts[d].value);
-            pairs.push_back(PairParts(elements[d], series, static_cast<std::size_t>(at - series.begin())));
+            pairsPerElement.push_back(PairParts(elements[d], series, static_cast<std::size_t>(at - series.begin())));
         }
-        // Every single-part build found lies in the pair space: the pair search starts from them.
+        const std::vector<Candidates> pairs = WithLowPass(std::move(pairsPerElement), network);
+        // The single-part builds found lie in the pair space, the best one at least: the pair
+        // search starts from them, or from the builds nearest to them.
         std::vector<Pick> seeds;
-        for (const Found& f : *found) {
-            Pick index{};
-            for (std::size_t d = 0; d < elements.size(); ++d) index[d] = Nearest(pairs[d].values, f.build.parts[d].value);
-            seeds.push_back(index);
-        }
+        for (const Found& f : *found) seeds.push_back(NearestPick(pairs, f.build));
         Search paired(network, pairs, request.count, gain, errorTurns, cancel);
         found = RunSearch(paired, seeds, kPairWorkItems, threads, cancel, progress);
         if (!found) return std::nullopt;

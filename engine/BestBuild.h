@@ -28,8 +28,10 @@ struct BestBuildRequest {
 inline constexpr double kBestBuildGainWindowDb = 0.5;
 // A pair's sum lies within this many series steps of the element's value in the best single-part build.
 inline constexpr int kBestBuildPairSteps = 1;
-// Of two sums of a pair closer than this, relative to the smaller, the pair space holds the smaller.
-inline constexpr double kBestBuildPairSpacing = 0.001;
+// Of two sums of a pair closer than this, relative to the smaller, the pair space holds the smaller:
+// half a percent, finer than the 1 % parts pairs are most often made of, and coarse enough for the
+// pair search to take seconds rather than minutes.
+inline constexpr double kBestBuildPairSpacing = 0.005;
 // A pair's smaller part is at least this fraction of its larger one.
 inline constexpr double kBestBuildPairSmallestShare = 0.01;
 
