@@ -55,8 +55,6 @@ constexpr double kNarrowBox = 64;
 constexpr std::size_t kSingleWorkItems = 1024;
 constexpr std::size_t kPairWorkItems = 64;
 constexpr int kLargestCount = 1000;
-// A build the bound kept is looked at on up to this many points of the accuracy grid before its full evaluation.
-constexpr std::size_t kLeafChecks = 24;
 
 double Decibels(double powerRatio) { return 10 * std::log10(powerRatio); }
 
@@ -460,8 +458,8 @@ private:
     }
 
     // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
-    // full evaluation, which costs as much as a few hundred points, and most often out at one of the
-    // few points that put the builds before it out. Those are tried first, up to kLeafChecks of them.
+    // full evaluation, which costs several times as much as the whole grid's discs, and most often
+    // out at one of the few points that put the builds before it out. Those are tried first.
     bool outOnGrid(const Box& point, double enough) const {
         if (gridEnclosures_.empty()) return false;
         const PartIntervals parts = intervalsOf(point);
@@ -473,7 +471,7 @@ private:
             order.resize(gridEnclosures_.size());
             for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint16_t>(i);
         }
-        for (std::size_t k = 0; k < std::min(kLeafChecks, order.size()); ++k) {
+        for (std::size_t k = 0; k < order.size(); ++k) {
             const BoundFrequency& f = gridEnclosures_[order[k]].first;
             if (LeastRatio(PowerSpan(gridEnclosures_[order[k]].second, parts), f.targetInverse, *reference) > enoughRatio) {
                 std::rotate(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(k), order.begin() + static_cast<std::ptrdiff_t>(k) + 1);
