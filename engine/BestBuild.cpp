@@ -196,6 +196,8 @@ public:
         : network_(network), candidates_(std::move(candidates)), count_(static_cast<std::size_t>(count)), gain_(gain),
           cancel_(cancel), recorded_(ShapeNetwork(network, candidates_), ChosenElements(candidates_)) {
         for (const Candidates& c : candidates_) {
+            std::vector<double>& inverses = inverses_.emplace_back();
+            for (const double v : c.values) inverses.push_back(1 / v);
             if (c.lowPass && c.r3Extremes) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), network.value(ElementKind::RL)};
         }
         const PartValues<double> designed = DesignedValues(network);
@@ -353,7 +355,7 @@ private:
         }
         if (bound > threshold() || allMirrored(box)) return;
         if (isPoint(box)) {
-            if (!outOnGrid(box, threshold() + kRoundingMarginDb)) evaluate(box.lo);
+            if (!outOnGrid(box, std::pow(10.0, (threshold() + kRoundingMarginDb) / 10))) evaluate(box.lo);
             return;
         }
         const std::vector<Box> parts = split(box);
@@ -371,10 +373,11 @@ private:
     std::array<double, kBoxesAtOnce> bounds(const Box* boxes, std::size_t n) const {
         std::array<double, kBoxesAtOnce> result{};
         const double enough = threshold() + kRoundingMarginDb;
+        const double enoughRatio = std::pow(10.0, enough / 10);  // the same as a power ratio
         // The corners bound a wide box best, the discs a narrow one: once every box is narrow the
         // discs alone; before, the discs where the corners leave a box in.
         if (referenceEnclosure_ && std::all_of(boxes, boxes + n, [&](const Box& box) { return narrow(box); })) {
-            for (std::size_t j = 0; j < n; ++j) result[j] = boundOfEnclosures(boxes[j], enough);
+            for (std::size_t j = 0; j < n; ++j) result[j] = boundOfEnclosures(boxes[j], enoughRatio);
             return result;
         }
         PartValues<Lanes> lanes = base_;
@@ -396,8 +399,8 @@ private:
         thread_local std::vector<Lanes> workspace;
         const BasicRatio<Lanes> h = recorded_.Evaluate(lanes, workspace);
         for (std::size_t j = 0; j < n; ++j) {
-            result[j] = boundOfLanes(h, 2 * j, levelShare(boxes[j]), enough);
-            if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enough));
+            result[j] = boundOfLanes(h, 2 * j, levelShare(boxes[j]), enoughRatio);
+            if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enoughRatio));
         }
         return result;
     }
@@ -410,7 +413,7 @@ private:
     }
 
     // From the coefficients at a box's two corners, on two lanes.
-    double boundOfLanes(const BasicRatio<Lanes>& h, std::size_t lane, Span share, double enough) const {
+    double boundOfLanes(const BasicRatio<Lanes>& h, std::size_t lane, Span share, double enoughRatio) const {
         std::array<std::array<double, kPolynomialCoefficients>, 4> c{};  // num lo, num hi, den lo, den hi
         for (std::size_t k = 0; k < kPolynomialCoefficients; ++k) {
             for (std::size_t p = 0; p < 2; ++p) {
@@ -429,14 +432,15 @@ private:
             const Span den = MagnitudeSquaredSpan(c[2], c[3], h.den.bound, f.w2);
             return Span{num.lo / den.hi, num.hi / den.lo};
         };
-        return boundOfSpans(power(reference_), share, [&](std::size_t i) { return power(frequencies_[i].f); }, enough);
+        return boundOfSpans(power(reference_), share, [&](std::size_t i) { return power(frequencies_[i].f); }, enoughRatio);
     }
 
     PartIntervals intervalsOf(const Box& box) const {
         PartIntervals parts = designedIntervals_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
-            const PartInterval run{c.values[box.lo[d]], c.values[box.hi[d]]};
+            const std::vector<double>& inverses = inverses_[d];
+            const PartInterval run{c.values[box.lo[d]], c.values[box.hi[d]], inverses[box.lo[d]], inverses[box.hi[d]]};
             if (!c.lowPass) {
                 parts[c.element] = run;
                 continue;
@@ -452,20 +456,19 @@ private:
     }
 
     // The same from the discs that hold the response of every build in the box.
-    double boundOfEnclosures(const Box& box, double enough) const {
+    double boundOfEnclosures(const Box& box, double enoughRatio) const {
         const PartIntervals parts = intervalsOf(box);
-        return boundOfSpans(PowerSpan(*referenceEnclosure_, parts), levelShare(box), [&](std::size_t i) { return PowerSpan(enclosures_[i], parts); }, enough);
+        return boundOfSpans(PowerSpan(*referenceEnclosure_, parts), levelShare(box), [&](std::size_t i) { return PowerSpan(enclosures_[i], parts); }, enoughRatio);
     }
 
     // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
     // full evaluation, which costs several times as much as the whole grid's discs, and most often
     // out at one of the few points that put the builds before it out. Those are tried first.
-    bool outOnGrid(const Box& point, double enough) const {
+    bool outOnGrid(const Box& point, double enoughRatio) const {
         if (gridEnclosures_.empty()) return false;
         const PartIntervals parts = intervalsOf(point);
         const std::optional<Span> reference = referenceOf(PowerSpan(*referenceEnclosure_, parts), levelShare(point));
         if (!reference) return true;
-        const double enoughRatio = std::pow(10.0, enough / 10);
         thread_local std::vector<std::uint16_t> order;
         if (order.size() != gridEnclosures_.size()) {
             order.resize(gridEnclosures_.size());
@@ -513,9 +516,10 @@ private:
     }
 
     // From the span of |H|² at 1 kHz and a function giving it at each bound frequency, looked at in
-    // turn; stops once the bound passes `enough`: the box is then out whatever the other frequencies say.
+    // turn; stops once the bound passes enoughRatio (a power ratio): the box is then out whatever the
+    // other frequencies say.
     template <typename PowerAt>
-    double boundOfSpans(Span at1k, Span share, const PowerAt& powerAt, double enough) const {
+    double boundOfSpans(Span at1k, Span share, const PowerAt& powerAt, double enoughRatio) const {
         const std::optional<Span> reference = referenceOf(at1k, share);
         if (!reference) return std::numeric_limits<double>::infinity();
         // Worked in power ratios, one logarithm at the end. A build's level over the target at each
@@ -525,7 +529,6 @@ private:
         // reference and at least √(max lowest / min highest), whatever N is. The second is what a
         // box whose levels tilt across the band is proved out by while its level at 1 kHz is still
         // wide: the normalisation is one for all frequencies of a build.
-        const double enoughRatio = std::pow(10.0, enough / 10);
         double bound = 1;
         double lowest = 0;
         double highest = std::numeric_limits<double>::infinity();
@@ -604,6 +607,7 @@ private:
 
     const BuiltNetwork& network_;
     std::vector<Candidates> candidates_;
+    std::vector<std::vector<double>> inverses_;  // 1/value of each candidate
     std::size_t count_;
     std::optional<double> gain_;
     const std::atomic<bool>& cancel_;

@@ -11,21 +11,24 @@ namespace riaa {
 
 namespace {
 
+// The reciprocals are the intervals' own: a product stands in for each division.
 Disc Resistance(const PartInterval& r) { return Rectangle(r.low, r.high, 0, 0); }
-Disc Conductance(const PartInterval& r) { return Rectangle(1 / r.high, 1 / r.low, 0, 0); }
+Disc Conductance(const PartInterval& r) { return Rectangle(r.highInverse, r.lowInverse, 0, 0); }
 Disc CapacitorAdmittance(const PartInterval& c, double w) { return Rectangle(0, 0, w * c.low, w * c.high); }
 
 // R beside C, as an admittance 1/R + jωC; a C of 0 leaves R alone.
 Disc ParallelAdmittance(const PartInterval& r, const PartInterval& c, double w) {
-    return Rectangle(1 / r.high, 1 / r.low, w * c.low, w * c.high);
+    return Rectangle(r.highInverse, r.lowInverse, w * c.low, w * c.high);
 }
 
-// R in series with C, as an impedance R − j/(ωC).
-Disc SeriesImpedance(const PartInterval& r, const PartInterval& c, double w) {
-    return Rectangle(r.low, r.high, -1 / (w * c.low), -1 / (w * c.high));
+// R in series with C, as an impedance R − j/(ωC), given 1/ω.
+Disc SeriesImpedance(const PartInterval& r, const PartInterval& c, double wInverse) {
+    return Rectangle(r.low, r.high, -c.lowInverse * wInverse, -c.highInverse * wInverse);
 }
 
-Disc CapacitorImpedance(const PartInterval& c, double w) { return Rectangle(0, 0, -1 / (w * c.low), -1 / (w * c.high)); }
+Disc CapacitorImpedance(const PartInterval& c, double wInverse) {
+    return Rectangle(0, 0, -c.lowInverse * wInverse, -c.highInverse * wInverse);
+}
 
 }  // namespace
 
@@ -36,7 +39,7 @@ PartIntervals DesignedIntervals(const BuiltNetwork& network) {
 }
 
 StageEnclosure::StageEnclosure(const BuiltNetwork& network, double hz)
-    : network_(&network), w_(2 * std::numbers::pi * hz * 1e-6) {
+    : network_(&network), w_(2 * std::numbers::pi * hz * 1e-6), wInverse_(1 / w_) {
     if (!network.opAmp.ideal) {
         const double a = OpenLoopGain(network.opAmp);
         openLoopInverse_ = std::complex<double>(1, w_ * OpenLoopPoleUs(network.opAmp, a)) / a;
@@ -57,11 +60,11 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
         case NetworkForm::A: return Inverse(ParallelAdmittance(parts[R1], parts[C1], w)) + Inverse(y2);
         case NetworkForm::B:
             return Inverse(Conductance(parts[R1]) +
-                           Inverse(CapacitorImpedance(parts[C1], w) + Inverse(y2)));
+                           Inverse(CapacitorImpedance(parts[C1], wInverse_) + Inverse(y2)));
         case NetworkForm::C:
             return Inverse(CapacitorAdmittance(parts[C1], w) +
                            Inverse(Resistance(parts[R1]) + Inverse(y2)));
-        case NetworkForm::D: return Inverse(y2 + Inverse(SeriesImpedance(parts[R1], parts[C1], w)));
+        case NetworkForm::D: return Inverse(y2 + Inverse(SeriesImpedance(parts[R1], parts[C1], wInverse_)));
     }
     return {0, 0};
 }
@@ -76,7 +79,7 @@ Disc StageEnclosure::output(const PartIntervals& parts) const {
     const Disc r3 = Resistance(parts[R3]);
     const Disc c3 = CapacitorAdmittance(parts[C3], w);
     if (network_->has(Cout)) {
-        const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], w));
+        const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], wInverse_));
         return Inverse(std::complex<double>(1) + r3 * (c3 + through)) * (Resistance(parts[RL]) * through);
     }
     if (network_->has(RL)) return Inverse(std::complex<double>(1) + r3 * (c3 + Conductance(parts[RL])));
@@ -90,13 +93,13 @@ MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {
     Disc stage;
     if (network_->kind == DesignKind::Inverting) {
         const PartInterval& rin = parts[Rin];
-        const Disc zin = driveImpedance_ + (c0 ? SeriesImpedance(rin, parts[C0], w_) : Resistance(rin));
+        const Disc zin = driveImpedance_ + (c0 ? SeriesImpedance(rin, parts[C0], wInverse_) : Resistance(rin));
         // Zf/Zin, and with a finite gain 1/(Q(1 + 1/A) + 1/A) for Q = Zin/Zf: Zf and Zin once each.
         const Disc q = zin * Inverse(zf);
         stage = Inverse(openLoopInverse_ + (std::complex<double>(1) + openLoopInverse_) * q);
     } else {
         const PartInterval& r0 = parts[R0];
-        const Disc z0 = c0 ? SeriesImpedance(r0, parts[C0], w_) : Resistance(r0);
+        const Disc z0 = c0 ? SeriesImpedance(r0, parts[C0], wInverse_) : Resistance(r0);
         const Disc gain = std::complex<double>(1) + zf * Inverse(z0);
         stage = network_->opAmp.ideal ? gain : Inverse(Inverse(gain) + Point(openLoopInverse_));
     }

@@ -14,6 +14,14 @@ namespace riaa {
 struct PartInterval {
     double low = 0;
     double high = 0;
+    // 1/low and 1/high, which the bounds divide by: given where many bounds use them.
+    double lowInverse = 0;
+    double highInverse = 0;
+
+    PartInterval() = default;
+    PartInterval(double low, double high) : PartInterval(low, high, 1 / low, 1 / high) {}
+    PartInterval(double low, double high, double lowInverse, double highInverse)
+        : low(low), high(high), lowInverse(lowInverse), highInverse(highInverse) {}
 };
 // Indexed by ElementKind; an element not in circuit is [0, 0].
 struct PartIntervals {
@@ -52,6 +60,7 @@ private:
 
     const BuiltNetwork* network_;
     double w_ = 0;                            // rad/µs: µF times Ω is µs
+    double wInverse_ = 0;
     std::complex<double> openLoopInverse_;    // 1/A(jω), 0 for an ideal op-amp
     double driveMagnitude_ = 1;               // |the cartridge's divider|: the emf's share at the input
     std::complex<double> driveImpedance_{0};  // the cartridge and its load seen from an inverting input
