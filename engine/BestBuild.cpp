@@ -529,9 +529,13 @@ private:
         // reference and at least √(max lowest / min highest), whatever N is. The second is what a
         // box whose levels tilt across the band is proved out by while its level at 1 kHz is still
         // wide: the normalisation is one for all frequencies of a build.
-        double bound = 1;
+        double above = 0;  // the most of lowest(f) over the reference's highest
+        double below = std::numeric_limits<double>::infinity();  // the least of highest(f) over its lowest
         double lowest = 0;
         double highest = std::numeric_limits<double>::infinity();
+        const double overReferenceHigh = 1 / reference->hi;
+        const double overReferenceLow = 1 / reference->lo;
+        const double enoughSquared = enoughRatio * enoughRatio;
         // The frequency that proved the last box out is tried first: neighbouring boxes most often
         // fail at the same end of the band.
         thread_local std::size_t proving = 0;
@@ -540,21 +544,20 @@ private:
         for (std::size_t k = 0; k < n; ++k) {
             const std::size_t i = k == 0 ? first : (k - 1 < first ? k - 1 : k);
             const Span p = powerAt(i);
-            const double least = LeastRatio(p, frequencies_[i].targetInverse, *reference);
-            // NaN (a 0/0 of a bound too wide to say anything) leaves the bound as it is.
-            bound = least > bound ? least : bound;
             const double low = p.lo * frequencies_[i].targetInverse;
             const double high = p.hi * frequencies_[i].targetInverse;
+            // NaN (a 0/0 of a bound too wide to say anything) leaves each as it is.
+            above = low * overReferenceHigh > above ? low * overReferenceHigh : above;
+            below = high * overReferenceLow < below ? high * overReferenceLow : below;
             lowest = low > lowest ? low : lowest;
             highest = high < highest ? high : highest;
-            const double tilt = std::sqrt(lowest / highest);
-            bound = tilt > bound ? tilt : bound;
-            if (bound > enoughRatio) {
+            if (above > enoughRatio || below * enoughRatio < 1 || lowest > enoughSquared * highest) {
                 proving = i;
                 break;
             }
         }
-        return Decibels(bound) - kRoundingMarginDb;
+        const double tilt = std::sqrt(lowest / highest);
+        return Decibels(std::max({1.0, above, 1 / below, tilt})) - kRoundingMarginDb;
     }
 
     // Every build of the box is a mirror image: R1·C1 below R2·C2 throughout.
