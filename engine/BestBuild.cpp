@@ -385,14 +385,14 @@ private:
             const Box& box = boxes[j < n ? j : 0];
             for (std::size_t d = 0; d < candidates_.size(); ++d) {
                 const Candidates& c = candidates_[d];
-                const auto put = [&](ElementKind e, PartInterval run) {
+                const auto put = [&](ElementKind e, double low, double high) {
                     Lanes& lane = lanes.values[riaa::Index(e)];
-                    lane.v[2 * j] = run.low;
-                    lane.v[2 * j + 1] = run.high;
+                    lane.v[2 * j] = low;
+                    lane.v[2 * j + 1] = high;
                 };
-                put(c.element, {c.values[box.lo[d]], c.values[box.hi[d]]});
-                // The coefficients see R3·C3 alone: R3 as the product and C3 as 1 give them exactly.
-                if (c.lowPass) put(ElementKind::C3, {1, 1});
+                put(c.element, c.values[box.lo[d]], c.values[box.hi[d]]);
+                // The shape's coefficients see the time constant alone: R3 as it and C3 as 1 give them exactly.
+                if (c.lowPass) put(ElementKind::C3, 1, 1);
             }
         }
         // The rational function replayed from its recording, as the tolerance runs take it.
