@@ -676,8 +676,9 @@ Candidates LowPassParts(const Candidates& resistors, const Candidates& capacitor
 }
 
 // One part or two of the series whose sum lies within kBestBuildPairSteps steps of the series'
-// value at `at`; of equal sums the one with the larger first part.
-Candidates PairParts(ElementKind element, const std::vector<double>& series, std::size_t at) {
+// value at `at`; of equal sums the one with the larger first part, of sums closer than `spacing`
+// the first.
+Candidates PairParts(ElementKind element, const std::vector<double>& series, std::size_t at, double spacing) {
     const std::size_t steps = kBestBuildPairSteps;
     const double low = series[at >= steps ? at - steps : 0];
     const double high = series[std::min(at + steps, series.size() - 1)];
@@ -698,7 +699,7 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
         if (!c.values.empty() && c.values.back() == sum) continue;
         // Sums closer than the spacing are one value to a designer: the first stands for them all.
         // A single part always stays, so that every single-part build is in the pair space.
-        if (parts[1] > 0 && !c.values.empty() && sum < c.values.back() * (1 + kBestBuildPairSpacing)) continue;
+        if (parts[1] > 0 && !c.values.empty() && sum < c.values.back() * (1 + spacing)) continue;
         c.values.push_back(sum);
         c.parts.push_back(parts);
     }
@@ -830,7 +831,8 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
         for (std::size_t d = 0; d < elements.size(); ++d) {
             const std::vector<double>& series = seriesOf(elements[d]);
             const auto at = std::lower_bound(series.begin(), series.end(), best.parts[d].value);
-            pairsPerElement.push_back(PairParts(elements[d], series, static_cast<std::size_t>(at - series.begin())));
+            const double spacing = network.kind == DesignKind::Passive ? kBestBuildPairSpacing : kBestBuildStagePairSpacing;
+            pairsPerElement.push_back(PairParts(elements[d], series, static_cast<std::size_t>(at - series.begin()), spacing));
         }
         const std::vector<Candidates> pairs = WithLowPass(std::move(pairsPerElement), network);
         // The single-part builds found lie in the pair space, the best one at least: the pair
