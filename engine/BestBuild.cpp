@@ -99,14 +99,21 @@ struct Candidates {
     std::vector<std::array<double, 2>> parts;  // the second 0 for a single part; R3's for a low-pass
     // R3 and C3 chosen as one where the response's shape has them only as one time constant (no
     // Cout after C3): every R3 with every C3, ordered by the time constant C3·(R3 ∥ RL), R3·C3
-    // without RL, that values then holds. A run of such candidates is a run of time constants, which
-    // a box of R3's and C3's own runs is not: the time constant would spread over the whole box, and
-    // the valley of good builds along it would have to be cut out of the box piece by piece.
+    // without RL. A run of such candidates is a run of time constants, which a box of R3's and C3's
+    // own runs is not: the time constant would spread over the whole box, and the valley of good
+    // builds along it would have to be cut out of the box piece by piece. A candidate is then every
+    // pair of one time constant (a decade more of R3 and less of C3 gives the same, but for the
+    // last bit): values holds the least and highs the most of each, members where its pairs start
+    // in r3, c3 and the parts.
     bool lowPass = false;
+    std::vector<double> highs;
+    std::vector<std::uint32_t> members;  // one more than values: the end of the last
     std::vector<double> r3;
     std::vector<double> c3;
     std::vector<std::array<double, 2>> c3Parts;
-    std::optional<RunExtremes> r3Extremes;  // with RL, whose share of the level R3 sets
+    std::optional<RunExtremes> r3Extremes;  // with RL, whose share of the level R3 sets; of every pair
+
+    double high(std::size_t i) const { return lowPass ? highs[i] : values[i]; }
 };
 
 // How wide split() takes a run of several candidates of one value to be: the least width there is.
@@ -310,7 +317,7 @@ private:
         std::array<double, kCutElements> ratio{};
         ratio.fill(1);
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
-            double r = candidates_[d].values[box.hi[d]] / candidates_[d].values[box.lo[d]];
+            double r = candidates_[d].high(box.hi[d]) / candidates_[d].values[box.lo[d]];
             // A run of equal values (R3 and C3 of one time constant) is still to be cut, after the rest.
             if (box.hi[d] > box.lo[d] && !(r > 1)) r = kTiedRun;
             std::size_t e = d;
@@ -390,7 +397,7 @@ private:
                     lane.v[2 * j] = low;
                     lane.v[2 * j + 1] = high;
                 };
-                put(c.element, c.values[box.lo[d]], c.values[box.hi[d]]);
+                put(c.element, c.values[box.lo[d]], c.high(box.hi[d]));
                 // The shape's coefficients see the time constant alone: R3 as it and C3 as 1 give them exactly.
                 if (c.lowPass) put(ElementKind::C3, 1, 1);
             }
@@ -408,7 +415,7 @@ private:
     // Whether the box's runs together span less than kNarrowBox: the product of their ratios.
     bool narrow(const Box& box) const {
         double span = 1;
-        for (std::size_t d = 0; d < candidates_.size(); ++d) span *= candidates_[d].values[box.hi[d]] / candidates_[d].values[box.lo[d]];
+        for (std::size_t d = 0; d < candidates_.size(); ++d) span *= candidates_[d].high(box.hi[d]) / candidates_[d].values[box.lo[d]];
         return span < kNarrowBox;
     }
 
@@ -440,7 +447,7 @@ private:
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
             const std::vector<double>& inverses = inverses_[d];
-            const PartInterval run{c.values[box.lo[d]], c.values[box.hi[d]], inverses[box.lo[d]], inverses[box.hi[d]]};
+            const PartInterval run{c.values[box.lo[d]], c.high(box.hi[d]), inverses[box.lo[d]], 1 / c.high(box.hi[d])};
             if (!c.lowPass) {
                 parts[c.element] = run;
                 continue;
@@ -489,7 +496,8 @@ private:
     Span levelShare(const Box& box) const {
         if (!lowPass_) return {1, 1};
         const auto [d, load] = *lowPass_;
-        const auto [least, most] = candidates_[d].r3Extremes->over(box.lo[d], box.hi[d]);
+        const Candidates& c = candidates_[d];
+        const auto [least, most] = c.r3Extremes->over(c.members[box.lo[d]], c.members[box.hi[d] + 1] - 1);
         const double high = load / (load + least);
         const double low = load / (load + most);
         return {low * low, high * high};
@@ -567,7 +575,23 @@ private:
         return at(0, box.hi) * at(1, box.hi) < at(2, box.lo) * at(3, box.lo);
     }
 
-    void evaluate(const Pick& index) {
+    // Every build of a point of the search: each pair of its time constant where R3 and C3 are one.
+    void evaluate(const Pick& point) {
+        for (std::size_t d = 0; d < candidates_.size(); ++d) {
+            const Candidates& c = candidates_[d];
+            if (!c.lowPass) continue;
+            for (std::uint32_t pair = c.members[point[d]]; pair < c.members[point[d] + 1]; ++pair) {
+                Pick build = point;
+                build[d] = pair;
+                evaluateBuild(build);
+            }
+            return;
+        }
+        evaluateBuild(point);
+    }
+
+    // index: a candidate of each element, of a low-pass a pair.
+    void evaluateBuild(const Pick& index) {
         BestBuild build;
         BuiltNetwork net = network_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
@@ -650,10 +674,13 @@ void CheckRequest(const BestBuildRequest& r) {
 }
 
 Candidates SingleParts(ElementKind element, const std::vector<double>& series) {
-    Candidates c{element, series, {}, false, {}, {}, {}, {}};
+    Candidates c{element, series, {}, false, {}, {}, {}, {}, {}, {}};
     for (const double v : series) c.parts.push_back({v, 0});
     return c;
 }
+
+// Time constants closer than this, relative to the least, are one candidate.
+constexpr double kOneTimeConstant = 1e-9;
 
 // Every candidate R3 with every candidate C3, by their time constant with a load of RL Ω (0:
 // none); of equal ones the smaller R3 first.
@@ -663,14 +690,20 @@ Candidates LowPassParts(const Candidates& resistors, const Candidates& capacitor
         for (std::size_t c = 0; c < capacitors.values.size(); ++c) all.emplace_back(LowPassTimeConstant(resistors.values[r], capacitors.values[c], load), r, c);
     }
     std::sort(all.begin(), all.end());
-    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}, {}, {}};
+    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}, {}, {}, {}, {}};
     for (const auto& [tau, r, c] : all) {
-        candidates.values.push_back(tau);
+        if (candidates.values.empty() || tau > candidates.values.back() * (1 + kOneTimeConstant)) {
+            candidates.values.push_back(tau);
+            candidates.highs.push_back(tau);
+            candidates.members.push_back(static_cast<std::uint32_t>(candidates.r3.size()));
+        }
+        candidates.highs.back() = tau;
         candidates.parts.push_back(resistors.parts[r]);
         candidates.r3.push_back(resistors.values[r]);
         candidates.c3.push_back(capacitors.values[c]);
         candidates.c3Parts.push_back(capacitors.parts[c]);
     }
+    candidates.members.push_back(static_cast<std::uint32_t>(candidates.r3.size()));
     if (load > 0) candidates.r3Extremes.emplace(candidates.r3);
     return candidates;
 }
@@ -694,7 +727,7 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
     }
     // Stable: of equal sums the first kept is a single part, else the one with the larger first part.
     std::stable_sort(sums.begin(), sums.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    Candidates c{element, {}, {}, false, {}, {}, {}, {}};
+    Candidates c{element, {}, {}, false, {}, {}, {}, {}, {}, {}};
     for (const auto& [sum, parts] : sums) {
         if (!c.values.empty() && c.values.back() == sum) continue;
         // Sums closer than the spacing are one value to a designer: the first stands for them all.
@@ -767,10 +800,12 @@ Pick NearestPick(const std::vector<Candidates>& candidates, const BestBuild& bui
         const auto apart = [](double a, double b) { return a > b ? a / b : b / a; };
         double closest = std::numeric_limits<double>::infinity();
         for (std::size_t i = 0; i < c.values.size(); ++i) {
-            const double distance = apart(c.r3[i], r3) * apart(c.c3[i], c3);
-            if (distance < closest) {
-                closest = distance;
-                index[d] = static_cast<std::uint32_t>(i);
+            for (std::uint32_t pair = c.members[i]; pair < c.members[i + 1]; ++pair) {
+                const double distance = apart(c.r3[pair], r3) * apart(c.c3[pair], c3);
+                if (distance < closest) {
+                    closest = distance;
+                    index[d] = static_cast<std::uint32_t>(i);
+                }
             }
         }
     }
