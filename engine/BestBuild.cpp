@@ -317,9 +317,11 @@ private:
         std::array<double, kCutElements> ratio{};
         ratio.fill(1);
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
+            // A single candidate is not cut, though it may span a little (R3 and C3 of one time
+            // constant); a run of equal values is still to be cut, after the rest.
+            if (box.hi[d] == box.lo[d]) continue;
             double r = candidates_[d].high(box.hi[d]) / candidates_[d].values[box.lo[d]];
-            // A run of equal values (R3 and C3 of one time constant) is still to be cut, after the rest.
-            if (box.hi[d] > box.lo[d] && !(r > 1)) r = kTiedRun;
+            if (!(r > 1)) r = kTiedRun;
             std::size_t e = d;
             for (std::size_t k = 0; k < kCutElements; ++k) {
                 if (r > ratio[k]) {

@@ -167,6 +167,20 @@ TEST(BestBuild, ReportsWhatItsPartsGive) {
     }
 }
 
+// R3 and C3 of one time constant (10 Ω with 10 nF, 100 Ω with 1 nF) are one candidate of the
+// search, whose time constants differ in the last bit: a search over a decade of capacitors ends,
+// and lists what each pair gives.
+TEST(BestBuild, SearchesPairsOfOneTimeConstant) {
+    const BuiltNetwork stage = DesignActiveStage({.c0 = 100, .opAmp = kRealOpAmp});
+    const BestBuildRequest request{.capacitorSeries = SeriesKind::E6, .resistorSeries = SeriesKind::E12,
+                                   .capacitorRange = {1e-3, 10e-3}};
+    const std::vector<BestBuild> builds = Found(stage, request);
+    ASSERT_EQ(builds.size(), 10u);
+    for (const BestBuild& build : builds) {
+        EXPECT_EQ(build.largestErrorDb, EvaluateAccuracy(WithBuild(stage, build)).largestErrorDb);
+    }
+}
+
 TEST(BestBuild, PairsAreNeverWorseThanSingleParts) {
     for (const ReducedSpace& space : ReducedSpaces()) {
         SCOPED_TRACE(space.name);
