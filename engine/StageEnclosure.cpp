@@ -70,20 +70,40 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
 }
 
 // After the op-amp: R3 into C3 and the load, the load RL or Cout into RL; R3 of 0 passes all.
-Disc StageEnclosure::output(const PartIntervals& parts) const {
+// Without Cout, |1/(1 + R3/RL + jωR3·C3)| falls as R3 and C3 rise, so the ends of their intervals
+// give its least and its most exactly; with the time constant given, C3·(R3 ∥ RL), it is
+// RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. Cout makes it a disc's.
+MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
-    // 1/(1 + R3·(jωC3 + Y)) = RL/(R3 + RL) · 1/(1 + jωτ) for a load RL, which the time constant
-    // gives without the share.
-    if (parts.lowPassUs) return Inverse(Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high));
-    const Disc r3 = Resistance(parts[R3]);
-    const Disc c3 = CapacitorAdmittance(parts[C3], w);
     if (network_->has(Cout)) {
+        const Disc r3 = Resistance(parts[R3]);
         const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], wInverse_));
-        return Inverse(std::complex<double>(1) + r3 * (c3 + through)) * (Resistance(parts[RL]) * through);
+        return MagnitudesOf(Inverse(std::complex<double>(1) + r3 * (CapacitorAdmittance(parts[C3], w) + through)) *
+                            (Resistance(parts[RL]) * through));
     }
-    if (network_->has(RL)) return Inverse(std::complex<double>(1) + r3 * (c3 + Conductance(parts[RL])));
-    return Inverse(std::complex<double>(1) + r3 * c3);
+    double levelLow = 1;  // 1 + R3/RL
+    double levelHigh = 1;
+    double tauLow = 0;
+    double tauHigh = 0;
+    if (parts.lowPassUs) {
+        tauLow = parts.lowPassUs->low;
+        tauHigh = parts.lowPassUs->high;
+    } else {
+        const PartInterval& r3 = parts[R3];
+        tauLow = r3.low * parts[C3].low;
+        tauHigh = r3.high * parts[C3].high;
+        if (network_->has(RL)) {
+            levelLow = 1 + r3.low * parts[RL].highInverse;
+            levelHigh = 1 + r3.high * parts[RL].lowInverse;
+        }
+    }
+    // Each end within a few roundings, taken up outward.
+    constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
+    constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
+    const double most = 1 / std::sqrt(levelLow * levelLow + (w * tauLow) * (w * tauLow));
+    const double least = 1 / std::sqrt(levelHigh * levelHigh + (w * tauHigh) * (w * tauHigh));
+    return {least * kIn, most * kOut};
 }
 
 MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {
@@ -106,7 +126,7 @@ MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {
     // |H| = |drive|·|stage|·|output|: the factors' magnitudes multiply, which bounds |H| more
     // closely than a disc of their product would. The products' roundings are taken up outward.
     const MagnitudeBounds s = MagnitudesOf(stage);
-    const MagnitudeBounds o = MagnitudesOf(output(parts));
+    const MagnitudeBounds o = output(parts);
     constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
     constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
     return {s.least * o.least * driveMagnitude_ * kIn, s.most * o.most * driveMagnitude_ * kOut};

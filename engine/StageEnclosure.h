@@ -56,7 +56,7 @@ public:
 
 private:
     Disc feedback(const PartIntervals& parts) const;
-    Disc output(const PartIntervals& parts) const;
+    MagnitudeBounds output(const PartIntervals& parts) const;
 
     const BuiltNetwork* network_;
     double w_ = 0;                            // rad/µs: µF times Ω is µs
