@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <numbers>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -320,7 +321,7 @@ private:
             // A single candidate is not cut, though it may span a little (R3 and C3 of one time
             // constant); a run of equal values is still to be cut, after the rest.
             if (box.hi[d] == box.lo[d]) continue;
-            double r = candidates_[d].high(box.hi[d]) / candidates_[d].values[box.lo[d]];
+            double r = spanOf(box, d);
             if (!(r > 1)) r = kTiedRun;
             std::size_t e = d;
             for (std::size_t k = 0; k < kCutElements; ++k) {
@@ -417,8 +418,21 @@ private:
     // Whether the box's runs together span less than kNarrowBox: the product of their ratios.
     bool narrow(const Box& box) const {
         double span = 1;
-        for (std::size_t d = 0; d < candidates_.size(); ++d) span *= candidates_[d].high(box.hi[d]) / candidates_[d].values[box.lo[d]];
+        for (std::size_t d = 0; d < candidates_.size(); ++d) span *= spanOf(box, d);
         return span < kNarrowBox;
+    }
+
+    // How far a box's run of one element spreads the response: the ratio of its ends, which is
+    // about the spread in |H| a resistor or capacitor of the network gives; for the low-pass's
+    // time constant the spread it gives |H| at the band's top, as its pole lies mostly far above
+    // the band, where a wide run of time constants changes next to nothing.
+    double spanOf(const Box& box, std::size_t d) const {
+        const Candidates& c = candidates_[d];
+        const double low = c.values[box.lo[d]];
+        const double high = c.high(box.hi[d]);
+        if (!c.lowPass) return high / low;
+        constexpr double w = 2 * std::numbers::pi * kErrorBandHighHz * 1e-6;  // rad/µs
+        return std::sqrt((1 + w * high * w * high) / (1 + w * low * w * low));
     }
 
     // From the coefficients at a box's two corners, on two lanes.
