@@ -29,12 +29,12 @@ inline constexpr double kBestBuildGainWindowDb = 0.5;
 // A pair's sum lies within this many series steps of the element's value in the best single-part build.
 inline constexpr int kBestBuildPairSteps = 1;
 // Of two sums of a pair closer than this, relative to the smaller, the pair space holds the smaller:
-// a tenth of a percent for a passive network's four elements, finer than any part's tolerance; half
-// a percent for an active stage's six or seven, still finer than the 1 % parts pairs are most often
-// made of. The space grows as the spacing's inverse to the power of the elements' count: at a tenth
-// of a percent a stage's pairs took minutes.
+// a tenth of a percent for a passive network's four elements, finer than any part's tolerance; a
+// quarter of a percent for an active stage's six or seven, still finer than the 1 % parts pairs are
+// most often made of. The space grows as the spacing's inverse to the power of the elements' count:
+// at a tenth of a percent the pairs of form D with E96 resistors took a minute.
 inline constexpr double kBestBuildPairSpacing = 0.001;
-inline constexpr double kBestBuildStagePairSpacing = 0.005;
+inline constexpr double kBestBuildStagePairSpacing = 0.0025;
 // A pair's smaller part is at least this fraction of its larger one.
 inline constexpr double kBestBuildPairSmallestShare = 0.01;
 
