@@ -462,13 +462,12 @@ private:
         PartIntervals parts = designedIntervals_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
-            const std::vector<double>& inverses = inverses_[d];
-            const PartInterval run{c.values[box.lo[d]], c.high(box.hi[d]), inverses[box.lo[d]], 1 / c.high(box.hi[d])};
-            if (!c.lowPass) {
-                parts[c.element] = run;
+            if (c.lowPass) {
+                parts.lowPassUs = PartInterval{c.values[box.lo[d]], c.high(box.hi[d])};
                 continue;
             }
-            parts.lowPassUs = run;
+            const std::vector<double>& inverses = inverses_[d];
+            parts[c.element] = PartInterval{c.values[box.lo[d]], c.values[box.hi[d]], inverses[box.lo[d]], inverses[box.hi[d]]};
         }
         return parts;
     }
@@ -661,8 +660,8 @@ private:
     double referenceTargetInverse_ = 0;
     // An active stage's response over a box, at 1 kHz and at each bound frequency.
     PartIntervals designedIntervals_;
-    std::optional<std::array<std::size_t, 4>> mirror_;
-    std::optional<std::pair<std::size_t, double>> lowPass_;  // R3 and C3's dimension and RL, where that sets a share  // the dimensions of R1, C1, R2, C2 where mirror images arise
+    std::optional<std::array<std::size_t, 4>> mirror_;  // the dimensions of R1, C1, R2, C2 where mirror images arise
+    std::optional<std::pair<std::size_t, double>> lowPass_;  // R3 and C3's dimension and RL, where that sets a share
     std::optional<StageEnclosure> referenceEnclosure_;
     std::vector<StageEnclosure> enclosures_;
     std::vector<std::pair<BoundFrequency, StageEnclosure>> gridEnclosures_;  // at every point of the accuracy grid
@@ -879,10 +878,10 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
         // Each element's pairs about its value in the best build: the pair space is narrow.
         std::vector<Candidates> pairsPerElement;
         const BestBuild& best = found->front().build;
+        const double spacing = network.kind == DesignKind::Passive ? kBestBuildPairSpacing : kBestBuildStagePairSpacing;
         for (std::size_t d = 0; d < elements.size(); ++d) {
             const std::vector<double>& series = seriesOf(elements[d]);
             const auto at = std::lower_bound(series.begin(), series.end(), best.parts[d].value);
-            const double spacing = network.kind == DesignKind::Passive ? kBestBuildPairSpacing : kBestBuildStagePairSpacing;
             pairsPerElement.push_back(PairParts(elements[d], series, static_cast<std::size_t>(at - series.begin()), spacing));
         }
         const std::vector<Candidates> pairs = WithLowPass(std::move(pairsPerElement), network);

@@ -40,9 +40,10 @@ struct PartIntervals {
 PartIntervals DesignedIntervals(const BuiltNetwork& network);
 
 // The stage is a product of factors: the source's divider, the amplifier and the output network.
-// Each factor is bounded by a disc and their magnitudes are multiplied. Each is written as an
-// expression in which every part appears once (the feedback network through admittances, the
-// finite op-amp as 1/(1/G + 1/A)), so that the disc arithmetic's enclosure stays close to the true
+// Each factor is bounded by a disc (the output's low-pass without Cout exactly, from the ends of its
+// parts) and their magnitudes are multiplied. A disc's factor is written as an expression in which
+// every part appears once (the feedback network through admittances, the finite op-amp as
+// 1/(1/G + 1/A)), so that the disc arithmetic's enclosure stays close to the true
 // set of values: a rational function's numerator and denominator, bounded apart, would both move
 // with the same part and double its effect. Only a coupling capacitor Cout appears twice, in the
 // load it puts on C3 and in the share of the voltage it passes. What does not vary with the parts
