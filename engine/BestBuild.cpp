@@ -98,21 +98,26 @@ struct Candidates {
     ElementKind element = ElementKind::C1;
     std::vector<double> values;
     std::vector<std::array<double, 2>> parts;  // the second 0 for a single part; R3's for a low-pass
-    // R3 and C3 chosen as one where the response's shape has them only as one time constant (no
-    // Cout after C3): every R3 with every C3, ordered by the time constant C3·(R3 ∥ RL), R3·C3
-    // without RL. A run of such candidates is a run of time constants, which a box of R3's and C3's
-    // own runs is not: the time constant would spread over the whole box, and the valley of good
-    // builds along it would have to be cut out of the box piece by piece. A candidate is then every
-    // pair of one time constant (a decade more of R3 and less of C3 gives the same, but for the
-    // last bit): values holds the least and highs the most of each, members where its pairs start
-    // in r3, c3 and the parts.
+    // R3 and C3 chosen as one: every R3 with every C3, ordered by their time constant, C3·(R3 ∥ RL)
+    // with a load RL and R3·C3 without one or behind Cout. A run of such candidates is a run of time
+    // constants, which a box of R3's and C3's own runs is not: the time constant would spread over
+    // the whole box, and the valley of good builds along it would have to be cut out of the box
+    // piece by piece. A candidate is then every pair of one time constant (a decade more of R3 and
+    // less of C3 gives the same, but for the last bit): values holds the least and highs the most of
+    // each, members where its pairs start in r3, c3 and the parts.
     bool lowPass = false;
     std::vector<double> highs;
     std::vector<std::uint32_t> members;  // one more than values: the end of the last
     std::vector<double> r3;
     std::vector<double> c3;
     std::vector<std::array<double, 2>> c3Parts;
-    std::optional<RunExtremes> r3Extremes;  // with RL, whose share of the level R3 sets; of every pair
+    double load = 0;  // RL where the time constant is C3·(R3 ∥ RL), else 0; for r3Run the RL it feeds through Cout
+    // Cout after C3 makes R3 count on its own too, in series with Cout into the load: a run of time
+    // constants is then narrowed by a run of R3's own values, the next candidates (r3Run).
+    bool coupled = false;
+    bool r3Run = false;  // R3's values beside a coupled low-pass: a box holds its pairs with an R3 in this run
+    std::optional<RunExtremes> r3Extremes;  // of every pair, with a load (whose share of the level R3 sets) or Cout
+    std::optional<RunExtremes> c3Extremes;  // of every pair, with Cout
 
     double high(std::size_t i) const { return lowPass ? highs[i] : values[i]; }
 };
@@ -126,6 +131,7 @@ using Pick = std::array<std::uint32_t, kPartCount>;
 std::vector<ElementKind> ChosenElements(const std::vector<Candidates>& candidates) {
     std::vector<ElementKind> elements;
     for (const Candidates& c : candidates) {
+        if (c.r3Run) continue;
         elements.push_back(c.element);
         if (c.lowPass) elements.push_back(ElementKind::C3);
     }
@@ -206,7 +212,7 @@ public:
         for (const Candidates& c : candidates_) {
             std::vector<double>& inverses = inverses_.emplace_back();
             for (const double v : c.values) inverses.push_back(1 / v);
-            if (c.lowPass && c.r3Extremes) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), network.value(ElementKind::RL)};
+            if (c.lowPass && c.load > 0) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), c.load};
         }
         const PartValues<double> designed = DesignedValues(network);
         for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
@@ -254,10 +260,10 @@ public:
     }
 
     // The network whose rational function the coefficients' bounds are taken from: without RL where R3
-    // and C3 are one time constant, whose shape then has R3·C3 and C3·(R3 ∥ RL) alike.
+    // and C3 are one time constant with a load, whose shape then has R3·C3 and C3·(R3 ∥ RL) alike.
     static BuiltNetwork ShapeNetwork(BuiltNetwork network, const std::vector<Candidates>& candidates) {
         for (const Candidates& c : candidates) {
-            if (c.lowPass) network.remove(ElementKind::RL);
+            if (c.lowPass && c.load > 0) network.remove(ElementKind::RL);
         }
         return network;
     }
@@ -363,9 +369,11 @@ private:
             cut_ = true;  // what this box held is unknown now, even should the flag be cleared again
             return;
         }
-        if (bound > threshold() || allMirrored(box)) return;
+        // An infinite bound (a box the gain rule leaves out, or an empty one) holds nothing, even
+        // before count builds are known.
+        if (bound > threshold() || bound == std::numeric_limits<double>::infinity() || allMirrored(box)) return;
         if (isPoint(box)) {
-            if (!outOnGrid(box, std::pow(10.0, (threshold() + kRoundingMarginDb) / 10))) evaluate(box.lo);
+            evaluate(box.lo);
             return;
         }
         const std::vector<Box> parts = split(box);
@@ -391,6 +399,7 @@ private:
             return result;
         }
         PartValues<Lanes> lanes = base_;
+        std::array<bool, kBoxesAtOnce> empty{};
         for (std::size_t j = 0; j < kBoxesAtOnce; ++j) {
             const Box& box = boxes[j < n ? j : 0];
             for (std::size_t d = 0; d < candidates_.size(); ++d) {
@@ -400,6 +409,17 @@ private:
                     lane.v[2 * j] = low;
                     lane.v[2 * j + 1] = high;
                 };
+                if (c.r3Run) continue;
+                if (c.coupled) {
+                    const std::optional<CoupledRuns> runs = coupledOf(box, d);
+                    if (!runs) {
+                        empty[j] = true;
+                        continue;  // the lanes keep the last box's values: positive, and their bound unused
+                    }
+                    put(ElementKind::R3, runs->r3.low, runs->r3.high);
+                    put(ElementKind::C3, runs->c3.low, runs->c3.high);
+                    continue;
+                }
                 put(c.element, c.values[box.lo[d]], c.high(box.hi[d]));
                 // The shape's coefficients see the time constant alone: R3 as it and C3 as 1 give them exactly.
                 if (c.lowPass) put(ElementKind::C3, 1, 1);
@@ -409,6 +429,10 @@ private:
         thread_local std::vector<Lanes> workspace;
         const BasicRatio<Lanes> h = recorded_.Evaluate(lanes, workspace);
         for (std::size_t j = 0; j < n; ++j) {
+            if (empty[j]) {
+                result[j] = std::numeric_limits<double>::infinity();
+                continue;
+            }
             result[j] = boundOfLanes(h, 2 * j, levelShare(boxes[j]), enoughRatio);
             if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enoughRatio));
         }
@@ -430,6 +454,7 @@ private:
         const Candidates& c = candidates_[d];
         const double low = c.values[box.lo[d]];
         const double high = c.high(box.hi[d]);
+        if (c.r3Run) return (c.load + high) / (c.load + low);  // R3 in series with the load
         if (!c.lowPass) return high / low;
         constexpr double w = 2 * std::numbers::pi * kErrorBandHighHz * 1e-6;  // rad/µs
         return std::sqrt((1 + w * high * w * high) / (1 + w * low * w * low));
@@ -458,14 +483,46 @@ private:
         return boundOfSpans(power(reference_), share, [&](std::size_t i) { return power(frequencies_[i].f); }, enoughRatio);
     }
 
-    PartIntervals intervalsOf(const Box& box) const {
+    // R3's and C3's intervals over a box of a coupled low-pass (at d, its R3's own run at d + 1): R3
+    // within its run and the pairs' extremes, C3 within the pairs' extremes and the time constant
+    // over R3. Empty where no pair of the box has an R3 in its run.
+    struct CoupledRuns {
+        PartInterval r3;
+        PartInterval c3;
+    };
+    std::optional<CoupledRuns> coupledOf(const Box& box, std::size_t d) const {
+        const Candidates& c = candidates_[d];
+        const Candidates& r3 = candidates_[d + 1];
+        const std::size_t first = c.members[box.lo[d]];
+        const std::size_t last = c.members[box.hi[d] + 1] - 1;
+        const auto [r3Least, r3Most] = c.r3Extremes->over(first, last);
+        const auto [c3Least, c3Most] = c.c3Extremes->over(first, last);
+        const double r3Low = std::max(r3Least, r3.values[box.lo[d + 1]]);
+        const double r3High = std::min(r3Most, r3.values[box.hi[d + 1]]);
+        if (r3Low > r3High) return std::nullopt;
+        // A pair's time constant is its R3·C3 rounded: C3 is τ/R3 within a few roundings.
+        constexpr double kRounding = 8 * std::numeric_limits<double>::epsilon();
+        const double c3Low = std::max(c3Least, c.values[box.lo[d]] / r3High * (1 - kRounding));
+        const double c3High = std::min(c3Most, c.highs[box.hi[d]] / r3Low * (1 + kRounding));
+        if (c3Low > c3High) return std::nullopt;
+        return CoupledRuns{PartInterval{r3Low, r3High}, PartInterval{c3Low, c3High}};
+    }
+
+    // Empty for an empty box.
+    std::optional<PartIntervals> intervalsOf(const Box& box) const {
         PartIntervals parts = designedIntervals_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
             if (c.lowPass) {
                 parts.lowPassUs = PartInterval{c.values[box.lo[d]], c.high(box.hi[d])};
+                if (c.coupled) {
+                    const std::optional<CoupledRuns> runs = coupledOf(box, d);
+                    if (!runs) return std::nullopt;
+                    parts[ElementKind::R3] = runs->r3;
+                }
                 continue;
             }
+            if (c.r3Run) continue;
             const std::vector<double>& inverses = inverses_[d];
             parts[c.element] = PartInterval{c.values[box.lo[d]], c.values[box.hi[d]], inverses[box.lo[d]], inverses[box.hi[d]]};
         }
@@ -479,17 +536,19 @@ private:
 
     // The same from the discs that hold the response of every build in the box.
     double boundOfEnclosures(const Box& box, double enoughRatio) const {
-        const PartIntervals parts = intervalsOf(box);
-        return boundOfSpans(PowerSpan(*referenceEnclosure_, parts), levelShare(box), [&](std::size_t i) { return PowerSpan(enclosures_[i], parts); }, enoughRatio);
+        const std::optional<PartIntervals> parts = intervalsOf(box);
+        if (!parts) return std::numeric_limits<double>::infinity();
+        return boundOfSpans(PowerSpan(*referenceEnclosure_, *parts), levelShare(box), [&](std::size_t i) { return PowerSpan(enclosures_[i], *parts); }, enoughRatio);
     }
 
     // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
     // full evaluation, which costs several times as much as the whole grid's discs, and most often
     // out at one of the few points that put the builds before it out. Those are tried first.
-    bool outOnGrid(const Box& point, double enoughRatio) const {
+    bool outOnGrid(const Pick& build) const {
         if (gridEnclosures_.empty()) return false;
-        const PartIntervals parts = intervalsOf(point);
-        const std::optional<Span> reference = referenceOf(PowerSpan(*referenceEnclosure_, parts), levelShare(point));
+        const double enoughRatio = std::pow(10.0, (threshold() + kRoundingMarginDb) / 10);
+        const PartIntervals parts = intervalsOfBuild(build);
+        const std::optional<Span> reference = referenceOf(PowerSpan(*referenceEnclosure_, parts), Span{1, 1});
         if (!reference) return true;
         thread_local std::vector<std::uint16_t> order;
         if (order.size() != gridEnclosures_.size()) {
@@ -590,12 +649,32 @@ private:
         return at(0, box.hi) * at(1, box.hi) < at(2, box.lo) * at(3, box.lo);
     }
 
+    // One build's parts, each at its value.
+    PartIntervals intervalsOfBuild(const Pick& build) const {
+        PartIntervals parts = designedIntervals_;
+        const auto at = [&](ElementKind e, double value) { parts[e] = PartInterval{value, value}; };
+        for (std::size_t d = 0; d < candidates_.size(); ++d) {
+            const Candidates& c = candidates_[d];
+            const std::size_t i = build[d];
+            if (c.r3Run) continue;
+            if (c.lowPass) {
+                at(ElementKind::R3, c.r3[i]);
+                at(ElementKind::C3, c.c3[i]);
+            } else {
+                parts[c.element] = PartInterval{c.values[i], c.values[i], inverses_[d][i], inverses_[d][i]};
+            }
+        }
+        return parts;
+    }
+
     // Every build of a point of the search: each pair of its time constant where R3 and C3 are one.
+    // With Cout, only the pair whose R3 is R3's own candidate.
     void evaluate(const Pick& point) {
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
             const Candidates& c = candidates_[d];
             if (!c.lowPass) continue;
             for (std::uint32_t pair = c.members[point[d]]; pair < c.members[point[d] + 1]; ++pair) {
+                if (c.coupled && c.r3[pair] != candidates_[d + 1].values[point[d + 1]]) continue;
                 Pick build = point;
                 build[d] = pair;
                 evaluateBuild(build);
@@ -607,6 +686,7 @@ private:
 
     // index: a candidate of each element, of a low-pass a pair.
     void evaluateBuild(const Pick& index) {
+        if (outOnGrid(index)) return;
         BestBuild build;
         BuiltNetwork net = network_;
         for (std::size_t d = 0; d < candidates_.size(); ++d) {
@@ -618,6 +698,7 @@ private:
                 build.parts.push_back(std::move(part));
             };
             const std::size_t i = index[d];
+            if (c.r3Run) continue;
             if (c.lowPass) {
                 add(ElementKind::R3, c.r3[i], c.parts[i]);
                 add(ElementKind::C3, c.c3[i], c.c3Parts[i]);
@@ -689,7 +770,9 @@ void CheckRequest(const BestBuildRequest& r) {
 }
 
 Candidates SingleParts(ElementKind element, const std::vector<double>& series) {
-    Candidates c{element, series, {}, false, {}, {}, {}, {}, {}, {}};
+    Candidates c;
+    c.element = element;
+    c.values = series;
     for (const double v : series) c.parts.push_back({v, 0});
     return c;
 }
@@ -698,14 +781,18 @@ Candidates SingleParts(ElementKind element, const std::vector<double>& series) {
 constexpr double kOneTimeConstant = 1e-9;
 
 // Every candidate R3 with every candidate C3, by their time constant with a load of RL Ω (0:
-// none); of equal ones the smaller R3 first.
-Candidates LowPassParts(const Candidates& resistors, const Candidates& capacitors, double load) {
+// none); of equal ones the smaller R3 first. coupled: Cout follows C3 (the load then 0).
+Candidates LowPassParts(const Candidates& resistors, const Candidates& capacitors, double load, bool coupled) {
     std::vector<std::tuple<double, std::size_t, std::size_t>> all;  // the time constant, R3's and C3's index
     for (std::size_t r = 0; r < resistors.values.size(); ++r) {
         for (std::size_t c = 0; c < capacitors.values.size(); ++c) all.emplace_back(LowPassTimeConstant(resistors.values[r], capacitors.values[c], load), r, c);
     }
     std::sort(all.begin(), all.end());
-    Candidates candidates{ElementKind::R3, {}, {}, true, {}, {}, {}, {}, {}, {}};
+    Candidates candidates;
+    candidates.element = ElementKind::R3;
+    candidates.lowPass = true;
+    candidates.load = load;
+    candidates.coupled = coupled;
     for (const auto& [tau, r, c] : all) {
         if (candidates.values.empty() || tau > candidates.values.back() * (1 + kOneTimeConstant)) {
             candidates.values.push_back(tau);
@@ -719,7 +806,8 @@ Candidates LowPassParts(const Candidates& resistors, const Candidates& capacitor
         candidates.c3Parts.push_back(capacitors.parts[c]);
     }
     candidates.members.push_back(static_cast<std::uint32_t>(candidates.r3.size()));
-    if (load > 0) candidates.r3Extremes.emplace(candidates.r3);
+    if (load > 0 || coupled) candidates.r3Extremes.emplace(candidates.r3);
+    if (coupled) candidates.c3Extremes.emplace(candidates.c3);
     return candidates;
 }
 
@@ -742,7 +830,8 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
     }
     // Stable: of equal sums the first kept is a single part, else the one with the larger first part.
     std::stable_sort(sums.begin(), sums.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    Candidates c{element, {}, {}, false, {}, {}, {}, {}, {}, {}};
+    Candidates c;
+    c.element = element;
     for (const auto& [sum, parts] : sums) {
         if (!c.values.empty() && c.values.back() == sum) continue;
         // Sums closer than the spacing are one value to a designer: the first stands for them all.
@@ -754,37 +843,71 @@ Candidates PairParts(ElementKind element, const std::vector<double>& series, std
     return c;
 }
 
+// The candidates just below and just above x; the first alone where none lies below it.
+std::vector<std::uint32_t> Around(const std::vector<double>& values, double x) {
+    const auto above = std::lower_bound(values.begin(), values.end(), x);
+    const std::uint32_t high = static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(above - values.begin(), static_cast<std::ptrdiff_t>(values.size()) - 1));
+    if (high == 0) return {high};
+    return {high - 1, high};
+}
+
 // Every build of the candidates just below and just above each element's value: near the design,
-// so that the count-th best is low from the start and the bound prunes from the first box on.
+// so that the count-th best is low from the start and the bound prunes from the first box on. A
+// low-pass by its time constant; with Cout by the pairs of R3 and C3 just below and above theirs.
 std::vector<Pick> Neighbours(const std::vector<Candidates>& candidates, const BuiltNetwork& network) {
+    using Choice = std::vector<std::pair<std::size_t, std::uint32_t>>;  // the candidates one choice sets
     std::vector<Pick> picks{Pick{}};
     for (std::size_t d = 0; d < candidates.size(); ++d) {
-        const std::vector<double>& values = candidates[d].values;
-        const double designed = candidates[d].lowPass ? LowPassTimeConstant(network.value(ElementKind::R3), network.value(ElementKind::C3), network.value(ElementKind::RL))
-                                                      : network.value(candidates[d].element);
-        const auto above = std::lower_bound(values.begin(), values.end(), designed);
-        const std::uint32_t high = static_cast<std::uint32_t>(std::min<std::ptrdiff_t>(above - values.begin(), static_cast<std::ptrdiff_t>(values.size()) - 1));
-        const std::uint32_t low = high > 0 ? high - 1 : 0;
-        const std::size_t n = picks.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            picks[i][d] = low;
-            if (high != low) {
-                picks.push_back(picks[i]);
-                picks.back()[d] = high;
+        const Candidates& c = candidates[d];
+        std::vector<Choice> choices;
+        if (c.r3Run) continue;  // set with its low-pass
+        if (c.coupled) {
+            const std::vector<double>& r3Values = candidates[d + 1].values;
+            std::vector<double> c3Values = c.c3;
+            std::sort(c3Values.begin(), c3Values.end());
+            c3Values.erase(std::unique(c3Values.begin(), c3Values.end()), c3Values.end());
+            for (const std::uint32_t r : Around(r3Values, network.value(ElementKind::R3))) {
+                for (const std::uint32_t k : Around(c3Values, network.value(ElementKind::C3))) {
+                    for (std::uint32_t pair = 0; pair < c.r3.size(); ++pair) {
+                        if (c.r3[pair] != r3Values[r] || c.c3[pair] != c3Values[k]) continue;
+                        const auto member = std::upper_bound(c.members.begin(), c.members.end(), pair) - c.members.begin() - 1;
+                        choices.push_back({{d, static_cast<std::uint32_t>(member)}, {d + 1, r}});
+                    }
+                }
+            }
+        } else {
+            const double designed = c.lowPass ? LowPassTimeConstant(network.value(ElementKind::R3), network.value(ElementKind::C3), c.load)
+                                              : network.value(c.element);
+            for (const std::uint32_t i : Around(c.values, designed)) choices.push_back({{d, i}});
+        }
+        std::vector<Pick> next;
+        for (const Pick& pick : picks) {
+            if (choices.empty()) choices.push_back({{d, 0}});
+            for (const Choice& choice : choices) {
+                next.push_back(pick);
+                for (const auto& [dimension, index] : choice) next.back()[dimension] = index;
             }
         }
+        picks = std::move(next);
     }
     return picks;
 }
 
-// The candidates with R3 and C3 as one where the response's shape has them only as one time
-// constant; Cout after C3 makes R3 count on its own, and then each is searched as itself.
+// The candidates with R3 and C3 as one time constant.
 std::vector<Candidates> WithLowPass(std::vector<Candidates> perElement, const BuiltNetwork& network) {
-    if (network.has(ElementKind::Cout)) return perElement;
+    const bool coupled = network.has(ElementKind::Cout);
+    const double load = coupled || !network.has(ElementKind::RL) ? 0 : network.value(ElementKind::RL);
     for (std::size_t d = 0; d + 1 < perElement.size(); ++d) {
         if (perElement[d].element == ElementKind::R3 && perElement[d + 1].element == ElementKind::C3) {
-            perElement[d] = LowPassParts(perElement[d], perElement[d + 1], network.value(ElementKind::RL));
-            perElement.erase(perElement.begin() + static_cast<std::ptrdiff_t>(d) + 1);
+            Candidates r3 = std::move(perElement[d]);
+            perElement[d] = LowPassParts(r3, perElement[d + 1], load, coupled);
+            if (coupled) {
+                r3.r3Run = true;
+                r3.load = network.value(ElementKind::RL);
+                perElement[d + 1] = std::move(r3);
+            } else {
+                perElement.erase(perElement.begin() + static_cast<std::ptrdiff_t>(d) + 1);
+            }
         }
     }
     return perElement;
@@ -804,8 +927,13 @@ std::uint32_t Nearest(const std::vector<double>& values, double x) {
 Pick NearestPick(const std::vector<Candidates>& candidates, const BestBuild& build) {
     Pick index{};
     std::size_t k = 0;  // build.parts run in the candidates' order, a low-pass's R3 and C3 both
+    double lowPassR3 = 0;  // the R3 of the low-pass's pair chosen
     for (std::size_t d = 0; d < candidates.size(); ++d) {
         const Candidates& c = candidates[d];
+        if (c.r3Run) {
+            index[d] = Nearest(c.values, lowPassR3);
+            continue;
+        }
         if (!c.lowPass) {
             index[d] = Nearest(c.values, build.parts[k++].value);
             continue;
@@ -820,6 +948,7 @@ Pick NearestPick(const std::vector<Candidates>& candidates, const BestBuild& bui
                 if (distance < closest) {
                     closest = distance;
                     index[d] = static_cast<std::uint32_t>(i);
+                    lowPassR3 = c.r3[pair];
                 }
             }
         }

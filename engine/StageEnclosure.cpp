@@ -72,15 +72,24 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
 // After the op-amp: R3 into C3 and the load, the load RL or Cout into RL; R3 of 0 passes all.
 // Without Cout, |1/(1 + R3/RL + jωR3·C3)| falls as R3 and C3 rise, so the ends of their intervals
 // give its least and its most exactly; with the time constant given, C3·(R3 ∥ RL), it is
-// RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. Cout makes it a disc's.
+// RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. Cout makes the low-pass a disc's, and
+// the time constant given is then R3·C3, beside R3's own interval.
 MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
     if (network_->has(Cout)) {
+        // |1/(1 + jωR3·C3 + R3·Ythrough)| · |RL·Ythrough|; the second is ωT/√(1 + ω²T²) for T =
+        // RL·Cout, which rises with T: the ends give it exactly.
         const Disc r3 = Resistance(parts[R3]);
         const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], wInverse_));
-        return MagnitudesOf(Inverse(std::complex<double>(1) + r3 * (CapacitorAdmittance(parts[C3], w) + through)) *
-                            (Resistance(parts[RL]) * through));
+        const Disc divider = parts.lowPassUs ? Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high) + r3 * through
+                                             : std::complex<double>(1) + r3 * (CapacitorAdmittance(parts[C3], w) + through);
+        const MagnitudeBounds lowPass = MagnitudesOf(Inverse(divider));
+        const double tLow = w * parts[RL].low * parts[Cout].low;
+        const double tHigh = w * parts[RL].high * parts[Cout].high;
+        constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
+        constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
+        return {lowPass.least * (tLow / std::sqrt(1 + tLow * tLow)) * kIn, lowPass.most * (tHigh / std::sqrt(1 + tHigh * tHigh)) * kOut};
     }
     double levelLow = 1;  // 1 + R3/RL
     double levelHigh = 1;

@@ -26,10 +26,11 @@ struct PartInterval {
 // Indexed by ElementKind; an element not in circuit is [0, 0].
 struct PartIntervals {
     std::array<PartInterval, kPartCount> parts{};
-    // Where set (never with Cout), the low-pass's time constant C3·(R3 ∥ RL) in µs, R3·C3 without
-    // RL: known more narrowly than from R3's and C3's intervals (a run of builds ordered by it). The
-    // bounds are then of the response's shape without the share RL/(R3 + RL) of its level that a
-    // load takes, which the shape normalised at 1 kHz does not see; C3's interval is not looked at.
+    // Where set, the low-pass's time constant in µs, known more narrowly than from R3's and C3's
+    // intervals (a run of builds ordered by it); C3's interval is not looked at. Without Cout it is
+    // C3·(R3 ∥ RL), R3·C3 without RL, and the bounds are of the response's shape without the share
+    // RL/(R3 + RL) of its level that a load takes, which the shape normalised at 1 kHz does not
+    // see. With Cout it is R3·C3, and R3's interval holds every R3 of the run.
     std::optional<PartInterval> lowPassUs;
 
     PartInterval& operator[](ElementKind e) { return parts[Index(e)]; }
@@ -46,7 +47,8 @@ PartIntervals DesignedIntervals(const BuiltNetwork& network);
 // 1/(1/G + 1/A)), so that the disc arithmetic's enclosure stays close to the true
 // set of values: a rational function's numerator and denominator, bounded apart, would both move
 // with the same part and double its effect. Only a coupling capacitor Cout appears twice, in the
-// load it puts on C3 and in the share of the voltage it passes. What does not vary with the parts
+// load it puts on C3 and in the share of the voltage it passes, whose magnitude is bounded apart,
+// exactly. What does not vary with the parts
 // (the op-amp's open-loop gain, the cartridge) is worked out once, at construction.
 class StageEnclosure {
 public:

@@ -51,6 +51,14 @@ std::vector<ReducedSpace> ReducedSpaces() {
     twoStage.r3 = 3300;
     ActiveStageRequest loaded = twoStage;
     loaded.rl = 10e3;
+    // Cout after the low-pass, where R3 counts apart from its time constant in the bass; each load
+    // such that Cout is among the capacitors.
+    ActiveStageRequest coupled = twoStage;
+    coupled.rl = 170e3;
+    coupled.curve.iecAmendment = true;
+    ActiveStageRequest coupledSingle = plain;
+    coupledSingle.rl = 1.7e6;
+    coupledSingle.curve.iecAmendment = true;
     // The cartridge's drive in every bound, and its resonance's peak among the bound's frequencies.
     BuiltNetwork sourced = DesignActiveStage(plain);
     sourced.source = Cartridge{};
@@ -63,6 +71,8 @@ std::vector<ReducedSpace> ReducedSpaces() {
         // R3 and C3 chosen as one, with and without a load that makes R3 count apart from R3·C3.
         {"two stages", DesignActiveStage(twoStage), request({0.033, 0.05}, {1e3, 10e3})},
         {"two stages into a load", DesignActiveStage(loaded), request({0.033, 0.05}, {1e3, 10e3})},
+        {"two stages with the IEC coupling", DesignActiveStage(coupled), request({0.033, 0.05}, {1e3, 10e3})},
+        {"non-inverting with the IEC coupling", DesignActiveStage(coupledSingle), request({3.3e-3, 4.7e-3}, {1e3, 4.7e3})},
     };
 }
 
