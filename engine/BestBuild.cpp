@@ -411,13 +411,15 @@ private:
                 };
                 if (c.r3Run) continue;
                 if (c.coupled) {
-                    const std::optional<CoupledRuns> runs = coupledOf(box, d);
-                    if (!runs) {
+                    const std::optional<PartInterval> r3 = coupledR3(box, d);
+                    if (!r3) {
                         empty[j] = true;
                         continue;  // the lanes keep the last box's values: positive, and their bound unused
                     }
-                    put(ElementKind::R3, runs->r3.low, runs->r3.high);
-                    put(ElementKind::C3, runs->c3.low, runs->c3.high);
+                    // C3 is in every term of a coefficient only within R3·C3, the time constant, times
+                    // R3 or not: R3 and R3·C3 at their ends bound each term, and so the coefficient.
+                    put(ElementKind::R3, r3->low, r3->high);
+                    put(ElementKind::C3, c.values[box.lo[d]] / r3->low, c.highs[box.hi[d]] / r3->high);
                     continue;
                 }
                 put(c.element, c.values[box.lo[d]], c.high(box.hi[d]));
@@ -483,14 +485,10 @@ private:
         return boundOfSpans(power(reference_), share, [&](std::size_t i) { return power(frequencies_[i].f); }, enoughRatio);
     }
 
-    // R3's and C3's intervals over a box of a coupled low-pass (at d, its R3's own run at d + 1): R3
-    // within its run and the pairs' extremes, C3 within the pairs' extremes and the time constant
-    // over R3. Empty where no pair of the box has an R3 in its run.
-    struct CoupledRuns {
-        PartInterval r3;
-        PartInterval c3;
-    };
-    std::optional<CoupledRuns> coupledOf(const Box& box, std::size_t d) const {
+    // R3's interval over a box of a coupled low-pass (at d, its R3's own run at d + 1): within its run
+    // and the pairs' extremes. Empty where no pair of the box has an R3 in its run, nor a C3 of the
+    // pairs' within the time constant over R3.
+    std::optional<PartInterval> coupledR3(const Box& box, std::size_t d) const {
         const Candidates& c = candidates_[d];
         const Candidates& r3 = candidates_[d + 1];
         const std::size_t first = c.members[box.lo[d]];
@@ -505,7 +503,7 @@ private:
         const double c3Low = std::max(c3Least, c.values[box.lo[d]] / r3High * (1 - kRounding));
         const double c3High = std::min(c3Most, c.highs[box.hi[d]] / r3Low * (1 + kRounding));
         if (c3Low > c3High) return std::nullopt;
-        return CoupledRuns{PartInterval{r3Low, r3High}, PartInterval{c3Low, c3High}};
+        return PartInterval{r3Low, r3High};
     }
 
     // Empty for an empty box.
@@ -516,9 +514,9 @@ private:
             if (c.lowPass) {
                 parts.lowPassUs = PartInterval{c.values[box.lo[d]], c.high(box.hi[d])};
                 if (c.coupled) {
-                    const std::optional<CoupledRuns> runs = coupledOf(box, d);
-                    if (!runs) return std::nullopt;
-                    parts[ElementKind::R3] = runs->r3;
+                    const std::optional<PartInterval> r3 = coupledR3(box, d);
+                    if (!r3) return std::nullopt;
+                    parts[ElementKind::R3] = *r3;
                 }
                 continue;
             }

@@ -72,24 +72,29 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
 // After the op-amp: R3 into C3 and the load, the load RL or Cout into RL; R3 of 0 passes all.
 // Without Cout, |1/(1 + R3/RL + jωR3·C3)| falls as R3 and C3 rise, so the ends of their intervals
 // give its least and its most exactly; with the time constant given, C3·(R3 ∥ RL), it is
-// RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. Cout makes the low-pass a disc's, and
-// the time constant given is then R3·C3, beside R3's own interval.
+// RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. With Cout it is exact from the ends
+// too, and the time constant given is then R3·C3, beside R3's own interval.
 MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
+    constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
+    constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
     if (network_->has(Cout)) {
-        // |1/(1 + jωR3·C3 + R3·Ythrough)| · |RL·Ythrough|; the second is ωT/√(1 + ω²T²) for T =
-        // RL·Cout, which rises with T: the ends give it exactly.
-        const Disc r3 = Resistance(parts[R3]);
-        const Disc through = Inverse(SeriesImpedance(parts[RL], parts[Cout], wInverse_));
-        const Disc divider = parts.lowPassUs ? Rectangle(1, 1, w * parts.lowPassUs->low, w * parts.lowPassUs->high) + r3 * through
-                                             : std::complex<double>(1) + r3 * (CapacitorAdmittance(parts[C3], w) + through);
-        const MagnitudeBounds lowPass = MagnitudesOf(Inverse(divider));
-        const double tLow = w * parts[RL].low * parts[Cout].low;
-        const double tHigh = w * parts[RL].high * parts[Cout].high;
-        constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
-        constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
-        return {lowPass.least * (tLow / std::sqrt(1 + tLow * tLow)) * kIn, lowPass.most * (tHigh / std::sqrt(1 + tHigh * tHigh)) * kOut};
+        // RL/|(1 + jωτ)(RL + z/j) + R3| for τ = R3·C3 and z = 1/(ωCout): the denominator squared,
+        // (RL + R3 + ωτz)² + (ωτRL − z)², rises with R3, with τ (its slope 2ω(R3·z + ωτz² + ωτRL²))
+        // and with z (its slope 2(ωτR3 + ω²τ²z + z)), so the ends give it exactly. RL is never
+        // searched: a point.
+        const double rl = parts[RL].low;
+        const PartInterval& r3 = parts[R3];
+        const double tauLow = parts.lowPassUs ? parts.lowPassUs->low : r3.low * parts[C3].low;
+        const double tauHigh = parts.lowPassUs ? parts.lowPassUs->high : r3.high * parts[C3].high;
+        const auto magnitude = [&](double r, double tau, double coutInverse) {
+            const double z = coutInverse * wInverse_;
+            const double re = rl + r + w * tau * z;
+            const double im = w * tau * rl - z;
+            return rl / std::sqrt(re * re + im * im);
+        };
+        return {magnitude(r3.high, tauHigh, parts[Cout].lowInverse) * kIn, magnitude(r3.low, tauLow, parts[Cout].highInverse) * kOut};
     }
     double levelLow = 1;  // 1 + R3/RL
     double levelHigh = 1;
@@ -108,8 +113,6 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
         }
     }
     // Each end within a few roundings, taken up outward.
-    constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
-    constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
     const double most = 1 / std::sqrt(levelLow * levelLow + (w * tauLow) * (w * tauLow));
     const double least = 1 / std::sqrt(levelHigh * levelHigh + (w * tauHigh) * (w * tauHigh));
     return {least * kIn, most * kOut};
