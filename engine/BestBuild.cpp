@@ -213,6 +213,7 @@ public:
             std::vector<double>& inverses = inverses_.emplace_back();
             for (const double v : c.values) inverses.push_back(1 / v);
             if (c.lowPass && c.load > 0) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), c.load};
+            coupled_ = coupled_ || c.coupled;
         }
         const PartValues<double> designed = DesignedValues(network);
         for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
@@ -457,6 +458,14 @@ private:
         const double low = c.values[box.lo[d]];
         const double high = c.high(box.hi[d]);
         if (c.r3Run) return (c.load + high) / (c.load + low);  // R3 in series with the load
+        // With Cout the element that sets the gain, R0 or Rin, is cut first: its ratio to the fourth
+        // power, so that the gain rule prunes early. Measured: a stage and two stages with the IEC
+        // coupling took 2.6 and 1.5 times as long without it; two stages into a load without Cout
+        // ten times as long with it, which is why only with Cout.
+        if (coupled_ && (c.element == ElementKind::R0 || c.element == ElementKind::Rin)) {
+            const double ratio = high / low;
+            return (ratio * ratio) * (ratio * ratio);
+        }
         if (!c.lowPass) return high / low;
         constexpr double w = 2 * std::numbers::pi * kErrorBandHighHz * 1e-6;  // rad/µs
         return std::sqrt((1 + w * high * w * high) / (1 + w * low * w * low));
@@ -741,6 +750,7 @@ private:
     PartIntervals designedIntervals_;
     std::optional<std::array<std::size_t, 4>> mirror_;  // the dimensions of R1, C1, R2, C2 where mirror images arise
     std::optional<std::pair<std::size_t, double>> lowPass_;  // R3 and C3's dimension and RL, where that sets a share
+    bool coupled_ = false;  // R3 and C3 are followed by Cout
     std::optional<StageEnclosure> referenceEnclosure_;
     std::vector<StageEnclosure> enclosures_;
     std::vector<std::pair<BoundFrequency, StageEnclosure>> gridEnclosures_;  // at every point of the accuracy grid
