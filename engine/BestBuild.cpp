@@ -867,8 +867,8 @@ std::vector<Pick> Neighbours(const std::vector<Candidates>& candidates, const Bu
     std::vector<Pick> picks{Pick{}};
     for (std::size_t d = 0; d < candidates.size(); ++d) {
         const Candidates& c = candidates[d];
-        std::vector<Choice> choices;
         if (c.r3Run) continue;  // set with its low-pass
+        std::vector<Choice> choices;
         if (c.coupled) {
             const std::vector<double>& r3Values = candidates[d + 1].values;
             std::vector<double> c3Values = c.c3;
@@ -888,9 +888,9 @@ std::vector<Pick> Neighbours(const std::vector<Candidates>& candidates, const Bu
                                               : network.value(c.element);
             for (const std::uint32_t i : Around(c.values, designed)) choices.push_back({{d, i}});
         }
+        if (choices.empty()) choices.push_back({{d, 0}});
         std::vector<Pick> next;
         for (const Pick& pick : picks) {
-            if (choices.empty()) choices.push_back({{d, 0}});
             for (const Choice& choice : choices) {
                 next.push_back(pick);
                 for (const auto& [dimension, index] : choice) next.back()[dimension] = index;
