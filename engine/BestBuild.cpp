@@ -202,6 +202,15 @@ std::vector<std::size_t> ErrorTurns(const std::vector<ErrorPoint>& curve) {
     return turns;
 }
 
+// The amplifier's bounds at each frequency of the bound and at 1 kHz (the last), worked out when first
+// asked for: boxes bounded together that differ in the output's parts alone share them.
+constexpr std::size_t kMostBoundFrequencies = 2 + static_cast<std::size_t>(kErrorCurvePoints) / kBoundStride + kErrorTurns + 1;
+struct AmplifierBounds {
+    std::array<MagnitudeBounds, kMostBoundFrequencies> at;
+    std::uint32_t known = 0;  // a bit for each of at
+};
+static_assert(kMostBoundFrequencies <= 32, "a bit each");
+
 class Search {
 public:
     // errorTurns: ErrorTurns of the design's own error curve, points the bound looks at beside its grid.
@@ -214,6 +223,7 @@ public:
             for (const double v : c.values) inverses.push_back(1 / v);
             if (c.lowPass && c.load > 0) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), c.load};
             coupled_ = coupled_ || c.coupled;
+            if (!c.lowPass && !c.r3Run && c.element != ElementKind::Cout) amplifierDimensions_.push_back(static_cast<std::size_t>(&c - candidates_.data()));
         }
         const PartValues<double> designed = DesignedValues(network);
         for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
@@ -393,10 +403,21 @@ private:
         std::array<double, kBoxesAtOnce> result{};
         const double enough = threshold() + kRoundingMarginDb;
         const double enoughRatio = std::pow(10.0, enough / 10);  // the same as a power ratio
+        std::array<AmplifierBounds, kBoxesAtOnce> amplifiers;
+        std::array<std::size_t, kBoxesAtOnce> amplifier{};  // which of amplifiers each box takes
+        for (std::size_t j = 0; j < n; ++j) {
+            amplifier[j] = j;
+            for (std::size_t k = 0; k < j; ++k) {
+                if (std::all_of(amplifierDimensions_.begin(), amplifierDimensions_.end(), [&](std::size_t d) { return boxes[j].lo[d] == boxes[k].lo[d] && boxes[j].hi[d] == boxes[k].hi[d]; })) {
+                    amplifier[j] = amplifier[k];
+                    break;
+                }
+            }
+        }
         // The corners bound a wide box best, the discs a narrow one: once every box is narrow the
         // discs alone; before, the discs where the corners leave a box in.
         if (referenceEnclosure_ && std::all_of(boxes, boxes + n, [&](const Box& box) { return narrow(box); })) {
-            for (std::size_t j = 0; j < n; ++j) result[j] = boundOfEnclosures(boxes[j], enoughRatio);
+            for (std::size_t j = 0; j < n; ++j) result[j] = boundOfEnclosures(boxes[j], enoughRatio, amplifiers[amplifier[j]]);
             return result;
         }
         PartValues<Lanes> lanes = base_;
@@ -437,7 +458,7 @@ private:
                 continue;
             }
             result[j] = boundOfLanes(h, 2 * j, levelShare(boxes[j]), enoughRatio);
-            if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enoughRatio));
+            if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enoughRatio, amplifiers[amplifier[j]]));
         }
         return result;
     }
@@ -542,10 +563,19 @@ private:
     }
 
     // The same from the discs that hold the response of every build in the box.
-    double boundOfEnclosures(const Box& box, double enoughRatio) const {
+    // amplifier: the amplifier's bounds this box shares with others.
+    double boundOfEnclosures(const Box& box, double enoughRatio, AmplifierBounds& amplifier) const {
         const std::optional<PartIntervals> parts = intervalsOf(box);
         if (!parts) return std::numeric_limits<double>::infinity();
-        return boundOfSpans(PowerSpan(*referenceEnclosure_, *parts), levelShare(box), [&](std::size_t i) { return PowerSpan(enclosures_[i], *parts); }, enoughRatio);
+        const auto power = [&](std::size_t i, const StageEnclosure& enclosure) {
+            if (!(amplifier.known >> i & 1)) {
+                amplifier.at[i] = enclosure.amplifier(*parts);
+                amplifier.known |= std::uint32_t{1} << i;
+            }
+            const MagnitudeBounds h = StageEnclosure::Product(amplifier.at[i], enclosure.output(*parts));
+            return Span{h.least * h.least, h.most * h.most};
+        };
+        return boundOfSpans(power(frequencies_.size(), *referenceEnclosure_), levelShare(box), [&](std::size_t i) { return power(i, enclosures_[i]); }, enoughRatio);
     }
 
     // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
@@ -751,6 +781,7 @@ private:
     std::optional<std::array<std::size_t, 4>> mirror_;  // the dimensions of R1, C1, R2, C2 where mirror images arise
     std::optional<std::pair<std::size_t, double>> lowPass_;  // R3 and C3's dimension and RL, where that sets a share
     bool coupled_ = false;  // R3 and C3 are followed by Cout
+    std::vector<std::size_t> amplifierDimensions_;  // the dimensions of the parts before the output network
     std::optional<StageEnclosure> referenceEnclosure_;
     std::vector<StageEnclosure> enclosures_;
     std::vector<std::pair<BoundFrequency, StageEnclosure>> gridEnclosures_;  // at every point of the accuracy grid

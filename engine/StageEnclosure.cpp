@@ -118,7 +118,7 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     return {least * kIn, most * kOut};
 }
 
-MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {
+MagnitudeBounds StageEnclosure::amplifier(const PartIntervals& parts) const {
     using enum ElementKind;
     const Disc zf = feedback(parts);
     const bool c0 = network_->has(C0);
@@ -138,10 +138,17 @@ MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {
     // |H| = |drive|·|stage|·|output|: the factors' magnitudes multiply, which bounds |H| more
     // closely than a disc of their product would. The products' roundings are taken up outward.
     const MagnitudeBounds s = MagnitudesOf(stage);
-    const MagnitudeBounds o = output(parts);
     constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
     constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
-    return {s.least * o.least * driveMagnitude_ * kIn, s.most * o.most * driveMagnitude_ * kOut};
+    return {s.least * driveMagnitude_ * kIn, s.most * driveMagnitude_ * kOut};
 }
+
+MagnitudeBounds StageEnclosure::Product(MagnitudeBounds amplifier, MagnitudeBounds output) {
+    constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
+    constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
+    return {amplifier.least * output.least * kIn, amplifier.most * output.most * kOut};
+}
+
+MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const { return Product(amplifier(parts), output(parts)); }
 
 }  // namespace riaa

@@ -56,10 +56,14 @@ public:
     StageEnclosure(const BuiltNetwork& network, double hz);
 
     MagnitudeBounds operator()(const PartIntervals& parts) const;
+    // The two factors apart, the source's divider with the amplifier: their product is operator()'s.
+    // Boxes that differ in the output's parts alone share the first.
+    MagnitudeBounds amplifier(const PartIntervals& parts) const;
+    MagnitudeBounds output(const PartIntervals& parts) const;
+    static MagnitudeBounds Product(MagnitudeBounds amplifier, MagnitudeBounds output);
 
 private:
     Disc feedback(const PartIntervals& parts) const;
-    MagnitudeBounds output(const PartIntervals& parts) const;
 
     const BuiltNetwork* network_;
     double w_ = 0;                            // rad/µs: µF times Ω is µs
