@@ -405,7 +405,8 @@ private:
         const double enoughRatio = std::pow(10.0, enough / 10);  // the same as a power ratio
         std::array<AmplifierBounds, kBoxesAtOnce> amplifiers;
         std::array<std::size_t, kBoxesAtOnce> amplifier{};  // which of amplifiers each box takes
-        for (std::size_t j = 0; j < n; ++j) {
+        // Only a stage's discs look at them: a passive network's boxes take the corners alone.
+        for (std::size_t j = 0; j < (referenceEnclosure_ ? n : 0); ++j) {
             amplifier[j] = j;
             for (std::size_t k = 0; k < j; ++k) {
                 if (std::all_of(amplifierDimensions_.begin(), amplifierDimensions_.end(), [&](std::size_t d) { return boxes[j].lo[d] == boxes[k].lo[d] && boxes[j].hi[d] == boxes[k].hi[d]; })) {
