@@ -11,6 +11,10 @@ namespace riaa {
 
 namespace {
 
+// A product of two magnitudes within a few roundings of each, taken up outward.
+constexpr double kProductOut = 1 + 4 * std::numeric_limits<double>::epsilon();
+constexpr double kProductIn = 1 - 4 * std::numeric_limits<double>::epsilon();
+
 // The reciprocals are the intervals' own: a product stands in for each division.
 Disc Resistance(const PartInterval& r) { return Rectangle(r.low, r.high, 0, 0); }
 Disc Conductance(const PartInterval& r) { return Rectangle(r.highInverse, r.lowInverse, 0, 0); }
@@ -138,15 +142,11 @@ MagnitudeBounds StageEnclosure::amplifier(const PartIntervals& parts) const {
     // |H| = |drive|·|stage|·|output|: the factors' magnitudes multiply, which bounds |H| more
     // closely than a disc of their product would. The products' roundings are taken up outward.
     const MagnitudeBounds s = MagnitudesOf(stage);
-    constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
-    constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
-    return {s.least * driveMagnitude_ * kIn, s.most * driveMagnitude_ * kOut};
+    return {s.least * driveMagnitude_ * kProductIn, s.most * driveMagnitude_ * kProductOut};
 }
 
 MagnitudeBounds StageEnclosure::Product(MagnitudeBounds amplifier, MagnitudeBounds output) {
-    constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
-    constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
-    return {amplifier.least * output.least * kIn, amplifier.most * output.most * kOut};
+    return {amplifier.least * output.least * kProductIn, amplifier.most * output.most * kProductOut};
 }
 
 MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const { return Product(amplifier(parts), output(parts)); }

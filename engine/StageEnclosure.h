@@ -41,15 +41,14 @@ struct PartIntervals {
 PartIntervals DesignedIntervals(const BuiltNetwork& network);
 
 // The stage is a product of factors: the source's divider, the amplifier and the output network.
-// Each factor is bounded by a disc (the output's low-pass without Cout exactly, from the ends of its
-// parts) and their magnitudes are multiplied. A disc's factor is written as an expression in which
-// every part appears once (the feedback network through admittances, the finite op-amp as
-// 1/(1/G + 1/A)), so that the disc arithmetic's enclosure stays close to the true
-// set of values: a rational function's numerator and denominator, bounded apart, would both move
-// with the same part and double its effect. Only a coupling capacitor Cout appears twice, in the
-// load it puts on C3 and in the share of the voltage it passes, whose magnitude is bounded apart,
-// exactly. What does not vary with the parts
-// (the op-amp's open-loop gain, the cartridge) is worked out once, at construction.
+// The divider and the amplifier are bounded by a disc, the output network exactly, from the ends
+// of its parts' intervals, with Cout or without, and their magnitudes are multiplied. A disc's
+// factor is written as an expression in which every part appears once (the feedback network
+// through admittances, the finite op-amp as 1/(1/G + 1/A)), so that the disc arithmetic's
+// enclosure stays close to the true set of values: a rational function's numerator and
+// denominator, bounded apart, would both move with the same part and double its effect. What does
+// not vary with the parts (the op-amp's open-loop gain, the cartridge) is worked out once, at
+// construction.
 class StageEnclosure {
 public:
     // network: an active stage; its elements' values are those the intervals leave alone.
