@@ -118,6 +118,7 @@ struct Candidates {
     bool r3Run = false;  // R3's values beside a coupled low-pass: a box holds its pairs with an R3 in this run
     std::optional<RunExtremes> r3Extremes;  // of every pair, with a load (whose share of the level R3 sets) or Cout
     std::optional<RunExtremes> c3Extremes;  // of every pair, with Cout
+    std::vector<double> c3Values;  // every C3 of the pairs, ascending, with Cout
 
     double high(std::size_t i) const { return lowPass ? highs[i] : values[i]; }
 };
@@ -210,6 +211,38 @@ struct AmplifierBounds {
     std::uint32_t known = 0;  // a bit for each of at
 };
 static_assert(kMostBoundFrequencies <= 32, "a bit each");
+
+// The ends at which a coupled low-pass's output is least and most over a box: every pair whose R3
+// lies within r3 and whose time constant within tau. A C3 gives such pairs only between τlow/R3high
+// and τhigh/R3low, and then on a segment from R3 = max(R3low, τlow/C3) to min(R3high, τhigh/C3),
+// along which R3 and R3·C3 rise together. The segments' high ends have R3 high and a time constant
+// rising with C3 up to C3 = τhigh/R3high, and beyond it τhigh and an R3 falling with C3: the output,
+// which falls with both, is least at the C3 just below that turn or just above it. Their low ends
+// turn likewise at τlow/R3low, where the output is most. Empty where no C3 gives pairs.
+std::optional<LowPassEnds> EndsOfLowPass(const Candidates& c, const PartInterval& r3, const PartInterval& tau) {
+    // A pair's time constant is its R3·C3 rounded: the ends are taken out by a few roundings.
+    constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
+    constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
+    const std::vector<double>& c3 = c.c3Values;
+    const double lowest = tau.low / r3.high * kIn;
+    const double highest = tau.high / r3.low * kOut;
+    const auto around = [&](double turn, const auto& add) {
+        const auto above = std::lower_bound(c3.begin(), c3.end(), turn);
+        if (above != c3.begin() && *(above - 1) >= lowest) add(*(above - 1));
+        if (above != c3.end() && *above <= highest) add(*above);
+    };
+    LowPassEnds ends;
+    around(tau.high / r3.high, [&](double capacitor) {
+        const double high = std::min(r3.high, tau.high / capacitor * kOut);
+        ends.least[ends.leastCount++] = {high, high * capacitor * kOut};
+    });
+    around(tau.low / r3.low, [&](double capacitor) {
+        const double low = std::max(r3.low, tau.low / capacitor * kIn);
+        ends.most[ends.mostCount++] = {low, low * capacitor * kIn};
+    });
+    if (ends.leastCount == 0 || ends.mostCount == 0) return std::nullopt;
+    return ends;
+}
 
 class Search {
 public:
@@ -548,6 +581,8 @@ private:
                     const std::optional<PartInterval> r3 = coupledR3(box, d);
                     if (!r3) return std::nullopt;
                     parts[ElementKind::R3] = *r3;
+                    parts.lowPassEnds = EndsOfLowPass(c, *r3, *parts.lowPassUs);
+                    if (!parts.lowPassEnds) return std::nullopt;
                 }
                 continue;
             }
@@ -847,7 +882,10 @@ Candidates LowPassParts(const Candidates& resistors, const Candidates& capacitor
     }
     candidates.members.push_back(static_cast<std::uint32_t>(candidates.r3.size()));
     if (load > 0 || coupled) candidates.r3Extremes.emplace(candidates.r3);
-    if (coupled) candidates.c3Extremes.emplace(candidates.c3);
+    if (coupled) {
+        candidates.c3Extremes.emplace(candidates.c3);
+        candidates.c3Values = capacitors.values;
+    }
     return candidates;
 }
 

@@ -98,6 +98,14 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
             const double im = w * tau * rl - z;
             return rl / std::sqrt(re * re + im * im);
         };
+        if (parts.lowPassEnds) {
+            const LowPassEnds& ends = *parts.lowPassEnds;
+            double least = std::numeric_limits<double>::infinity();
+            double most = 0;
+            for (std::size_t k = 0; k < ends.leastCount; ++k) least = std::fmin(least, magnitude(ends.least[k].r3, ends.least[k].tauUs, parts[Cout].lowInverse));
+            for (std::size_t k = 0; k < ends.mostCount; ++k) most = std::fmax(most, magnitude(ends.most[k].r3, ends.most[k].tauUs, parts[Cout].highInverse));
+            return {least * kIn, most * kOut};
+        }
         return {magnitude(r3.high, tauHigh, parts[Cout].lowInverse) * kIn, magnitude(r3.low, tauLow, parts[Cout].highInverse) * kOut};
     }
     double levelLow = 1;  // 1 + R3/RL

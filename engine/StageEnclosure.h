@@ -23,6 +23,20 @@ struct PartInterval {
     PartInterval(double low, double high, double lowInverse, double highInverse)
         : low(low), high(high), lowInverse(lowInverse), highInverse(highInverse) {}
 };
+// One end of a run of builds of the low-pass before Cout: R3 and its time constant R3·C3 in µs.
+struct LowPassEnd {
+    double r3 = 0;
+    double tauUs = 0;
+};
+// The ends of the runs of builds at which the output with Cout, which falls as R3 and R3·C3 rise,
+// is least and at which it is most over a box's builds: two at most of each.
+struct LowPassEnds {
+    std::array<LowPassEnd, 2> least{};
+    std::array<LowPassEnd, 2> most{};
+    std::size_t leastCount = 0;
+    std::size_t mostCount = 0;
+};
+
 // Indexed by ElementKind; an element not in circuit is [0, 0].
 struct PartIntervals {
     std::array<PartInterval, kPartCount> parts{};
@@ -32,6 +46,9 @@ struct PartIntervals {
     // RL/(R3 + RL) of its level that a load takes, which the shape normalised at 1 kHz does not
     // see. With Cout it is R3·C3, and R3's interval holds every R3 of the run.
     std::optional<PartInterval> lowPassUs;
+    // Where set, with Cout: the output is bounded at these ends, not at the corners of R3's and the
+    // time constant's intervals, which hold many pairs no build has.
+    std::optional<LowPassEnds> lowPassEnds;
 
     PartInterval& operator[](ElementKind e) { return parts[Index(e)]; }
     const PartInterval& operator[](ElementKind e) const { return parts[Index(e)]; }
