@@ -212,6 +212,11 @@ struct AmplifierBounds {
 };
 static_assert(kMostBoundFrequencies <= 32, "a bit each");
 
+// A pair's time constant is its R3·C3 rounded: what is worked out from it (C3 as τ/R3, R3 as τ/C3,
+// τ as R3·C3 again) is taken out by a few roundings.
+constexpr double kPairRoundingOut = 1 + 8 * std::numeric_limits<double>::epsilon();
+constexpr double kPairRoundingIn = 1 - 8 * std::numeric_limits<double>::epsilon();
+
 // The ends at which a coupled low-pass's output is least and most over a box: every pair whose R3
 // lies within r3 and whose time constant within tau. A C3 gives such pairs only between τlow/R3high
 // and τhigh/R3low, and then on a segment from R3 = max(R3low, τlow/C3) to min(R3high, τhigh/C3),
@@ -220,12 +225,9 @@ static_assert(kMostBoundFrequencies <= 32, "a bit each");
 // which falls with both, is least at the C3 just below that turn or just above it. Their low ends
 // turn likewise at τlow/R3low, where the output is most. Empty where no C3 gives pairs.
 std::optional<LowPassEnds> EndsOfLowPass(const Candidates& c, const PartInterval& r3, const PartInterval& tau) {
-    // A pair's time constant is its R3·C3 rounded: the ends are taken out by a few roundings.
-    constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
-    constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
     const std::vector<double>& c3 = c.c3Values;
-    const double lowest = tau.low / r3.high * kIn;
-    const double highest = tau.high / r3.low * kOut;
+    const double lowest = tau.low / r3.high * kPairRoundingIn;
+    const double highest = tau.high / r3.low * kPairRoundingOut;
     const auto around = [&](double turn, const auto& add) {
         const auto above = std::lower_bound(c3.begin(), c3.end(), turn);
         if (above != c3.begin() && *(above - 1) >= lowest) add(*(above - 1));
@@ -233,12 +235,12 @@ std::optional<LowPassEnds> EndsOfLowPass(const Candidates& c, const PartInterval
     };
     LowPassEnds ends;
     around(tau.high / r3.high, [&](double capacitor) {
-        const double high = std::min(r3.high, tau.high / capacitor * kOut);
-        ends.least[ends.leastCount++] = {high, high * capacitor * kOut};
+        const double high = std::min(r3.high, tau.high / capacitor * kPairRoundingOut);
+        ends.least[ends.leastCount++] = {high, high * capacitor * kPairRoundingOut};
     });
     around(tau.low / r3.low, [&](double capacitor) {
-        const double low = std::max(r3.low, tau.low / capacitor * kIn);
-        ends.most[ends.mostCount++] = {low, low * capacitor * kIn};
+        const double low = std::max(r3.low, tau.low / capacitor * kPairRoundingIn);
+        ends.most[ends.mostCount++] = {low, low * capacitor * kPairRoundingIn};
     });
     if (ends.leastCount == 0 || ends.mostCount == 0) return std::nullopt;
     return ends;
@@ -562,10 +564,8 @@ private:
         const double r3Low = std::max(r3Least, r3.values[box.lo[d + 1]]);
         const double r3High = std::min(r3Most, r3.values[box.hi[d + 1]]);
         if (r3Low > r3High) return std::nullopt;
-        // A pair's time constant is its R3·C3 rounded: C3 is τ/R3 within a few roundings.
-        constexpr double kRounding = 8 * std::numeric_limits<double>::epsilon();
-        const double c3Low = std::max(c3Least, c.values[box.lo[d]] / r3High * (1 - kRounding));
-        const double c3High = std::min(c3Most, c.highs[box.hi[d]] / r3Low * (1 + kRounding));
+        const double c3Low = std::max(c3Least, c.values[box.lo[d]] / r3High * kPairRoundingIn);
+        const double c3High = std::min(c3Most, c.highs[box.hi[d]] / r3Low * kPairRoundingOut);
         if (c3Low > c3High) return std::nullopt;
         return PartInterval{r3Low, r3High};
     }
