@@ -89,9 +89,6 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
         // and with z (its slope 2(ωτR3 + ω²τ²z + z)), so the ends give it exactly. RL is never
         // searched: a point.
         const double rl = parts[RL].low;
-        const PartInterval& r3 = parts[R3];
-        const double tauLow = parts.lowPassUs ? parts.lowPassUs->low : r3.low * parts[C3].low;
-        const double tauHigh = parts.lowPassUs ? parts.lowPassUs->high : r3.high * parts[C3].high;
         const auto magnitude = [&](double r, double tau, double coutInverse) {
             const double z = coutInverse * wInverse_;
             const double re = rl + r + w * tau * z;
@@ -106,6 +103,9 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
             for (std::size_t k = 0; k < ends.mostCount; ++k) most = std::fmax(most, magnitude(ends.most[k].r3, ends.most[k].tauUs, parts[Cout].highInverse));
             return {least * kIn, most * kOut};
         }
+        const PartInterval& r3 = parts[R3];
+        const double tauLow = parts.lowPassUs ? parts.lowPassUs->low : r3.low * parts[C3].low;
+        const double tauHigh = parts.lowPassUs ? parts.lowPassUs->high : r3.high * parts[C3].high;
         return {magnitude(r3.high, tauHigh, parts[Cout].lowInverse) * kIn, magnitude(r3.low, tauLow, parts[Cout].highInverse) * kOut};
     }
     double levelLow = 1;  // 1 + R3/RL
