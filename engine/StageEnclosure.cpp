@@ -130,22 +130,26 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     return {least * kIn, most * kOut};
 }
 
-MagnitudeBounds StageEnclosure::amplifier(const PartIntervals& parts) const {
+ElementKind StageEnclosure::gainResistor() const {
+    return network_->kind == DesignKind::Inverting ? ElementKind::Rin : ElementKind::R0;
+}
+
+MagnitudeBounds StageEnclosure::scaledAmplifier(const PartIntervals& parts) const {
     using enum ElementKind;
     const Disc zf = feedback(parts);
-    const bool c0 = network_->has(C0);
+    const Disc conductance = Conductance(parts[gainResistor()]);
+    // C0 in series with the gain resistor, over which the resistor's conductance then counts.
+    const std::complex<double> c0 = network_->has(C0) ? std::complex<double>(0, -wInverse_ * parts[C0].lowInverse) : 0;
     Disc stage;
     if (network_->kind == DesignKind::Inverting) {
-        const PartInterval& rin = parts[Rin];
-        const Disc zin = driveImpedance_ + (c0 ? SeriesImpedance(rin, parts[C0], wInverse_) : Resistance(rin));
-        // Zf/Zin, and with a finite gain 1/(Q(1 + 1/A) + 1/A) for Q = Zin/Zf: Zf and Zin once each.
-        const Disc q = zin * Inverse(zf);
-        stage = Inverse(openLoopInverse_ + (std::complex<double>(1) + openLoopInverse_) * q);
+        // Rin·Zf/Zin = Zf/(Zin/Rin) with Zin/Rin = 1 + (drive + 1/(jωC0))/Rin; with a finite gain
+        // 1/(Q(1 + 1/A) + 1/(A·Rin)) for Q = (Zin/Rin)/Zf: Zf and Rin once each but for 1/A's share.
+        const Disc q = (std::complex<double>(1) + (driveImpedance_ + c0) * conductance) * Inverse(zf);
+        stage = Inverse(openLoopInverse_ * conductance + (std::complex<double>(1) + openLoopInverse_) * q);
     } else {
-        const PartInterval& r0 = parts[R0];
-        const Disc z0 = c0 ? SeriesImpedance(r0, parts[C0], wInverse_) : Resistance(r0);
-        const Disc gain = std::complex<double>(1) + zf * Inverse(z0);
-        stage = network_->opAmp.ideal ? gain : Inverse(Inverse(gain) + Point(openLoopInverse_));
+        // R0·(1 + Zf/Z0) = R0 + Zf/(1 + 1/(jωC0·R0)), and with a finite gain 1/(1/(R0·G) + 1/(A·R0)).
+        const Disc gain = Resistance(parts[R0]) + zf * Inverse(std::complex<double>(1) + c0 * conductance);
+        stage = network_->opAmp.ideal ? gain : Inverse(Inverse(gain) + openLoopInverse_ * conductance);
     }
     // |H| = |drive|·|stage|·|output|: the factors' magnitudes multiply, which bounds |H| more
     // closely than a disc of their product would. The products' roundings are taken up outward.
@@ -157,6 +161,10 @@ MagnitudeBounds StageEnclosure::Product(MagnitudeBounds amplifier, MagnitudeBoun
     return {amplifier.least * output.least * kProductIn, amplifier.most * output.most * kProductOut};
 }
 
-MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const { return Product(amplifier(parts), output(parts)); }
+MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {
+    const MagnitudeBounds scaled = scaledAmplifier(parts);
+    const PartInterval& resistor = parts[gainResistor()];
+    return Product({scaled.least * resistor.highInverse * kProductIn, scaled.most * resistor.lowInverse * kProductOut}, output(parts));
+}
 
 }  // namespace riaa

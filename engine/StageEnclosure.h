@@ -72,9 +72,14 @@ public:
     StageEnclosure(const BuiltNetwork& network, double hz);
 
     MagnitudeBounds operator()(const PartIntervals& parts) const;
-    // The two factors apart, the source's divider with the amplifier: their product is operator()'s.
-    // Boxes that differ in the output's parts alone share the first.
-    MagnitudeBounds amplifier(const PartIntervals& parts) const;
+    // The factors apart. The source's divider with the amplifier comes times the resistor that sets
+    // the gain (gainResistor: R0, or Rin for an inverting stage): the gain falls as that resistor's
+    // inverse, so the product hardly spreads with it, and a box wide in it is bounded about as
+    // closely as a narrow one, at every frequency. The resistor's 1/R is left a factor of the level
+    // alone, the same at every frequency, which the response's shape normalised at 1 kHz does not
+    // see. Boxes that differ in the output's parts alone share the first factor.
+    MagnitudeBounds scaledAmplifier(const PartIntervals& parts) const;
+    ElementKind gainResistor() const;
     MagnitudeBounds output(const PartIntervals& parts) const;
     static MagnitudeBounds Product(MagnitudeBounds amplifier, MagnitudeBounds output);
 

@@ -73,7 +73,10 @@ TEST(StageEnclosure, HoldsEveryBuildOfTheBox) {
             if (lowPass) parts.lowPassUs = PartInterval{timeConstant(parts[ElementKind::R3].low, parts[ElementKind::C3].low),
                                                         timeConstant(parts[ElementKind::R3].high, parts[ElementKind::C3].high)};
             const double hz = 20 * std::pow(1000.0, unit(random));
-            const MagnitudeBounds bounds = StageEnclosure(network, hz)(parts);
+            const StageEnclosure enclosure(network, hz);
+            const MagnitudeBounds bounds = enclosure(parts);
+            // Times the gain resistor, whose spread then leaves the bounds.
+            const MagnitudeBounds scaled = StageEnclosure::Product(enclosure.scaledAmplifier(parts), enclosure.output(parts));
             for (int draw = 0; draw < 10; ++draw) {
                 BuiltNetwork build = network;
                 for (const ElementKind e : chosen) build.set(e, parts[e].low * std::pow(width, unit(random)));
@@ -87,6 +90,9 @@ TEST(StageEnclosure, HoldsEveryBuildOfTheBox) {
                 const std::complex<double> h = Evaluate(TransferFunction(build), hz) / share;
                 ASSERT_LE(bounds.least, std::abs(h)) << "box " << box << " at " << hz << " Hz";
                 ASSERT_GE(bounds.most, std::abs(h)) << "box " << box << " at " << hz << " Hz";
+                const double timesResistor = std::abs(h) * build.value(enclosure.gainResistor());
+                ASSERT_LE(scaled.least, timesResistor) << "box " << box << " at " << hz << " Hz";
+                ASSERT_GE(scaled.most, timesResistor) << "box " << box << " at " << hz << " Hz";
             }
         }
     }
