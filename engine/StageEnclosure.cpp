@@ -78,35 +78,61 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
 // give its least and its most exactly; with the time constant given, C3·(R3 ∥ RL), it is
 // RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. With Cout it is exact from the ends
 // too, and the time constant given is then R3·C3, beside R3's own interval.
+namespace {
+
+constexpr double kOutputOut = 1 + 8 * std::numeric_limits<double>::epsilon();
+constexpr double kOutputIn = 1 - 8 * std::numeric_limits<double>::epsilon();
+
+}  // namespace
+
+// RL/|(1 + jωτ)(RL + z/j) + R3| for τ = R3·C3 and z = 1/(ωCout): the denominator squared,
+// (RL + R3 + ωτz)² + (ωτRL − z)², rises with R3, with τ (its slope 2ω(R3·z + ωτz² + ωτRL²)) and
+// with z (its slope 2(ωτR3 + ω²τ²z + z)). RL is never searched: a point.
+double StageEnclosure::coupledOutput(double rl, double r3, double tauUs, double coutInverse) const {
+    const double z = coutInverse * wInverse_;
+    const double re = rl + r3 + w_ * tauUs * z;
+    const double im = w_ * tauUs * rl - z;
+    return rl / std::sqrt(re * re + im * im);
+}
+
+MagnitudeBounds StageEnclosure::outputOverShare(const PartIntervals& parts) const {
+    using enum ElementKind;
+    const PartInterval& r3 = parts[R3];
+    const double rl = parts[RL].low;
+    const double tauLow = parts.lowPassUs ? parts.lowPassUs->low : r3.low * parts[C3].low;
+    const double tauHigh = parts.lowPassUs ? parts.lowPassUs->high : r3.high * parts[C3].high;
+    // (RL + R3)/|(1 + jωτ)(RL + z/j) + R3| falls as τ and z rise (the slopes above) and rises with
+    // R3: the denominator squared outgrows (RL + R3)(RL + R3 + ωτz) by (RL + R3 + ωτz)·ωτz +
+    // (ωτRL − z)² ≥ 0. So the corners of R3's and τ's intervals bound it; and so does the output at
+    // the ends of the builds' runs times (RL + R3)/RL at its most or least. The closer of each.
+    double least = coupledOutput(rl, r3.low, tauHigh, parts[Cout].lowInverse) * (rl + r3.low) / rl;
+    double most = coupledOutput(rl, r3.high, tauLow, parts[Cout].highInverse) * (rl + r3.high) / rl;
+    if (parts.lowPassEnds) {
+        const MagnitudeBounds ends = output(parts);
+        least = std::fmax(least, ends.least * (rl + r3.low) / rl);
+        most = std::fmin(most, ends.most * (rl + r3.high) / rl);
+    }
+    return {least * kOutputIn * kOutputIn, most * kOutputOut * kOutputOut};
+}
+
 MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
-    constexpr double kOut = 1 + 8 * std::numeric_limits<double>::epsilon();
-    constexpr double kIn = 1 - 8 * std::numeric_limits<double>::epsilon();
     if (network_->has(Cout)) {
-        // RL/|(1 + jωτ)(RL + z/j) + R3| for τ = R3·C3 and z = 1/(ωCout): the denominator squared,
-        // (RL + R3 + ωτz)² + (ωτRL − z)², rises with R3, with τ (its slope 2ω(R3·z + ωτz² + ωτRL²))
-        // and with z (its slope 2(ωτR3 + ω²τ²z + z)), so the ends give it exactly. RL is never
-        // searched: a point.
+        // Falling with R3, τ and z (coupledOutput), it is least and most at the ends.
         const double rl = parts[RL].low;
-        const auto magnitude = [&](double r, double tau, double coutInverse) {
-            const double z = coutInverse * wInverse_;
-            const double re = rl + r + w * tau * z;
-            const double im = w * tau * rl - z;
-            return rl / std::sqrt(re * re + im * im);
-        };
         if (parts.lowPassEnds) {
             const LowPassEnds& ends = *parts.lowPassEnds;
             double least = std::numeric_limits<double>::infinity();
             double most = 0;
-            for (std::size_t k = 0; k < ends.leastCount; ++k) least = std::fmin(least, magnitude(ends.least[k].r3, ends.least[k].tauUs, parts[Cout].lowInverse));
-            for (std::size_t k = 0; k < ends.mostCount; ++k) most = std::fmax(most, magnitude(ends.most[k].r3, ends.most[k].tauUs, parts[Cout].highInverse));
-            return {least * kIn, most * kOut};
+            for (std::size_t k = 0; k < ends.leastCount; ++k) least = std::fmin(least, coupledOutput(rl, ends.least[k].r3, ends.least[k].tauUs, parts[Cout].lowInverse));
+            for (std::size_t k = 0; k < ends.mostCount; ++k) most = std::fmax(most, coupledOutput(rl, ends.most[k].r3, ends.most[k].tauUs, parts[Cout].highInverse));
+            return {least * kOutputIn, most * kOutputOut};
         }
         const PartInterval& r3 = parts[R3];
         const double tauLow = parts.lowPassUs ? parts.lowPassUs->low : r3.low * parts[C3].low;
         const double tauHigh = parts.lowPassUs ? parts.lowPassUs->high : r3.high * parts[C3].high;
-        return {magnitude(r3.high, tauHigh, parts[Cout].lowInverse) * kIn, magnitude(r3.low, tauLow, parts[Cout].highInverse) * kOut};
+        return {coupledOutput(rl, r3.high, tauHigh, parts[Cout].lowInverse) * kOutputIn, coupledOutput(rl, r3.low, tauLow, parts[Cout].highInverse) * kOutputOut};
     }
     double levelLow = 1;  // 1 + R3/RL
     double levelHigh = 1;
@@ -127,7 +153,7 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     // Each end within a few roundings, taken up outward.
     const double most = 1 / std::sqrt(levelLow * levelLow + (w * tauLow) * (w * tauLow));
     const double least = 1 / std::sqrt(levelHigh * levelHigh + (w * tauHigh) * (w * tauHigh));
-    return {least * kIn, most * kOut};
+    return {least * kOutputIn, most * kOutputOut};
 }
 
 ElementKind StageEnclosure::gainResistor() const {

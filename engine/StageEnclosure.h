@@ -81,10 +81,16 @@ public:
     MagnitudeBounds scaledAmplifier(const PartIntervals& parts) const;
     ElementKind gainResistor() const;
     MagnitudeBounds output(const PartIntervals& parts) const;
+    // With Cout: the output over its share of the level, RL/(RL + R3), which is the same at every
+    // frequency. Over a box wide in R3 the share spreads the output alike at each frequency, which
+    // bounds taken frequency by frequency cannot see; without it they bound the shape closely.
+    MagnitudeBounds outputOverShare(const PartIntervals& parts) const;
     static MagnitudeBounds Product(MagnitudeBounds amplifier, MagnitudeBounds output);
 
 private:
     Disc feedback(const PartIntervals& parts) const;
+    // |the output with Cout| of one R3, R3·C3 in µs and 1/Cout, into RL.
+    double coupledOutput(double rl, double r3, double tauUs, double coutInverse) const;
 
     const BuiltNetwork* network_;
     double w_ = 0;                            // rad/µs: µF times Ω is µs

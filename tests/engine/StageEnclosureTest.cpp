@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -77,6 +78,9 @@ TEST(StageEnclosure, HoldsEveryBuildOfTheBox) {
             const MagnitudeBounds bounds = enclosure(parts);
             // Times the gain resistor, whose spread then leaves the bounds.
             const MagnitudeBounds scaled = StageEnclosure::Product(enclosure.scaledAmplifier(parts), enclosure.output(parts));
+            // With Cout, the output alone over its share of the level, RL/(RL + R3).
+            const bool coupled = network.has(ElementKind::Cout);
+            const MagnitudeBounds overShare = coupled ? enclosure.outputOverShare(parts) : MagnitudeBounds{};
             for (int draw = 0; draw < 10; ++draw) {
                 BuiltNetwork build = network;
                 for (const ElementKind e : chosen) build.set(e, parts[e].low * std::pow(width, unit(random)));
@@ -93,6 +97,15 @@ TEST(StageEnclosure, HoldsEveryBuildOfTheBox) {
                 const double timesResistor = std::abs(h) * build.value(enclosure.gainResistor());
                 ASSERT_LE(scaled.least, timesResistor) << "box " << box << " at " << hz << " Hz";
                 ASSERT_GE(scaled.most, timesResistor) << "box " << box << " at " << hz << " Hz";
+                if (!coupled) continue;
+                // R3 into C3 and Cout into RL: RL/((1 + jωR3·C3)(RL + 1/(jωCout)) + R3), ω in rad/µs.
+                const double w = 2 * std::numbers::pi * hz * 1e-6;
+                const double r3 = build.value(ElementKind::R3);
+                const std::complex<double> coupling = load + 1.0 / std::complex<double>(0, w * build.value(ElementKind::Cout));
+                const double output = load / std::abs(std::complex<double>(1, w * r3 * build.value(ElementKind::C3)) * coupling + r3);
+                const double overLoadShare = output * (load + r3) / load;
+                ASSERT_LE(overShare.least, overLoadShare) << "box " << box << " at " << hz << " Hz";
+                ASSERT_GE(overShare.most, overLoadShare) << "box " << box << " at " << hz << " Hz";
             }
         }
     }
