@@ -15,6 +15,10 @@ namespace {
 constexpr double kProductOut = 1 + 4 * std::numeric_limits<double>::epsilon();
 constexpr double kProductIn = 1 - 4 * std::numeric_limits<double>::epsilon();
 
+// An output network's magnitude within a few roundings, taken up outward.
+constexpr double kOutputOut = 1 + 8 * std::numeric_limits<double>::epsilon();
+constexpr double kOutputIn = 1 - 8 * std::numeric_limits<double>::epsilon();
+
 // The reciprocals are the intervals' own: a product stands in for each division.
 Disc Resistance(const PartInterval& r) { return Rectangle(r.low, r.high, 0, 0); }
 Disc Conductance(const PartInterval& r) { return Rectangle(r.highInverse, r.lowInverse, 0, 0); }
@@ -73,18 +77,6 @@ Disc StageEnclosure::feedback(const PartIntervals& parts) const {
     return {0, 0};
 }
 
-// After the op-amp: R3 into C3 and the load, the load RL or Cout into RL; R3 of 0 passes all.
-// Without Cout, |1/(1 + R3/RL + jωR3·C3)| falls as R3 and C3 rise, so the ends of their intervals
-// give its least and its most exactly; with the time constant given, C3·(R3 ∥ RL), it is
-// RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. With Cout it is exact from the ends
-// too, and the time constant given is then R3·C3, beside R3's own interval.
-namespace {
-
-constexpr double kOutputOut = 1 + 8 * std::numeric_limits<double>::epsilon();
-constexpr double kOutputIn = 1 - 8 * std::numeric_limits<double>::epsilon();
-
-}  // namespace
-
 // RL/|(1 + jωτ)(RL + z/j) + R3| for τ = R3·C3 and z = 1/(ωCout): the denominator squared,
 // (RL + R3 + ωτz)² + (ωτRL − z)², rises with R3, with τ (its slope 2ω(R3·z + ωτz² + ωτRL²)) and
 // with z (its slope 2(ωτR3 + ω²τ²z + z)). RL is never searched: a point.
@@ -115,6 +107,11 @@ MagnitudeBounds StageEnclosure::outputOverShare(const PartIntervals& parts) cons
     return {least * kOutputIn * kOutputIn, most * kOutputOut * kOutputOut};
 }
 
+// After the op-amp: R3 into C3 and the load, the load RL or Cout into RL; R3 of 0 passes all.
+// Without Cout, |1/(1 + R3/RL + jωR3·C3)| falls as R3 and C3 rise, so the ends of their intervals
+// give its least and its most exactly; with the time constant given, C3·(R3 ∥ RL), it is
+// RL/(R3 + RL) · |1/(1 + jωτ)|, and the share is left out. With Cout it is exact from the ends
+// too, and the time constant given is then R3·C3, beside R3's own interval.
 MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
     using enum ElementKind;
     const double w = w_;
@@ -164,7 +161,8 @@ MagnitudeBounds StageEnclosure::scaledAmplifier(const PartIntervals& parts) cons
     using enum ElementKind;
     const Disc zf = feedback(parts);
     const Disc conductance = Conductance(parts[gainResistor()]);
-    // C0 in series with the gain resistor, over which the resistor's conductance then counts.
+    // C0 in series with the gain resistor, over which the resistor's conductance then counts. C0 is
+    // never searched: a point.
     const std::complex<double> c0 = network_->has(C0) ? std::complex<double>(0, -wInverse_ * parts[C0].lowInverse) : 0;
     Disc stage;
     if (network_->kind == DesignKind::Inverting) {
