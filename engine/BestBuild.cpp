@@ -624,10 +624,8 @@ private:
         // only as a share, beside the level. Both bounds hold; the box takes the higher. Measured:
         // either alone took 1.3 to 2.1 times as long as both, with the stages with the IEC coupling.
         if (!parts->lowPassEnds || whole > Decibels(enoughRatio)) return whole;
-        const double rl = (*parts)[ElementKind::RL].low;
-        const double high = rl / (rl + (*parts)[ElementKind::R3].low);
-        const double low = rl / (rl + (*parts)[ElementKind::R3].high);
-        return std::max(whole, bound(true, {load.lo * low * low, load.hi * high * high}));
+        const Span r3Share = LoadShare((*parts)[ElementKind::RL].low, (*parts)[ElementKind::R3].low, (*parts)[ElementKind::R3].high);
+        return std::max(whole, bound(true, {load.lo * r3Share.lo, load.hi * r3Share.hi}));
     }
 
     // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
@@ -661,8 +659,13 @@ private:
         const auto [d, load] = *lowPass_;
         const Candidates& c = candidates_[d];
         const auto [least, most] = c.r3Extremes->over(c.members[box.lo[d]], c.members[box.hi[d] + 1] - 1);
-        const double high = load / (load + least);
-        const double low = load / (load + most);
+        return LoadShare(load, least, most);
+    }
+
+    // (RL/(R3 + RL))² for R3 from r3Least to r3Most: the power's share a load of RL takes behind R3.
+    static Span LoadShare(double load, double r3Least, double r3Most) {
+        const double high = load / (load + r3Least);
+        const double low = load / (load + r3Most);
         return {low * low, high * high};
     }
 
