@@ -268,9 +268,6 @@ public:
             if (c.lowPass && c.load > 0) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), c.load};
             coupled_ = coupled_ || c.coupled;
             if (!c.lowPass && !c.r3Run && c.element != ElementKind::Cout) amplifierDimensions_.push_back(static_cast<std::size_t>(&c - candidates_.data()));
-            if (network.kind != DesignKind::Passive && !c.lowPass && !c.r3Run && c.element == (network.kind == DesignKind::Inverting ? ElementKind::Rin : ElementKind::R0)) {
-                gainDimension_ = static_cast<std::size_t>(&c - candidates_.data());
-            }
         }
         const PartValues<double> designed = DesignedValues(network);
         for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
@@ -316,6 +313,9 @@ public:
         if (network.kind != DesignKind::Passive) {
             designedIntervals_ = DesignedIntervals(network);
             referenceEnclosure_.emplace(network, reference_.hz);
+            for (std::size_t d = 0; d < candidates_.size(); ++d) {
+                if (!candidates_[d].lowPass && candidates_[d].element == referenceEnclosure_->gainResistor()) gainDimension_ = d;
+            }
             for (const BoundFrequency& f : frequencies_) enclosures_.emplace_back(network, f.f.hz);
             for (const double hz : grid) {
                 const Frequency f = MakeFrequency(hz);

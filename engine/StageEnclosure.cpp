@@ -1,6 +1,7 @@
 #include "engine/StageEnclosure.h"
 
 #include <limits>
+#include <utility>
 #include <numbers>
 
 #include "engine/ActiveStage.h"
@@ -23,6 +24,13 @@ constexpr double kOutputIn = 1 - 8 * std::numeric_limits<double>::epsilon();
 Disc Resistance(const PartInterval& r) { return Rectangle(r.low, r.high, 0, 0); }
 Disc Conductance(const PartInterval& r) { return Rectangle(r.highInverse, r.lowInverse, 0, 0); }
 Disc CapacitorAdmittance(const PartInterval& c, double w) { return Rectangle(0, 0, w * c.low, w * c.high); }
+
+// The low-pass's time constant in µs at its least and most: as given, else R3·C3 at the ends.
+std::pair<double, double> TimeConstantOf(const PartIntervals& parts) {
+    using enum ElementKind;
+    if (parts.lowPassUs) return {parts.lowPassUs->low, parts.lowPassUs->high};
+    return {parts[R3].low * parts[C3].low, parts[R3].high * parts[C3].high};
+}
 
 // R beside C, as an admittance 1/R + jωC; a C of 0 leaves R alone.
 Disc ParallelAdmittance(const PartInterval& r, const PartInterval& c, double w) {
@@ -91,8 +99,7 @@ MagnitudeBounds StageEnclosure::outputOverShare(const PartIntervals& parts) cons
     using enum ElementKind;
     const PartInterval& r3 = parts[R3];
     const double rl = parts[RL].low;
-    const double tauLow = parts.lowPassUs ? parts.lowPassUs->low : r3.low * parts[C3].low;
-    const double tauHigh = parts.lowPassUs ? parts.lowPassUs->high : r3.high * parts[C3].high;
+    const auto [tauLow, tauHigh] = TimeConstantOf(parts);
     // (RL + R3)/|(1 + jωτ)(RL + z/j) + R3| falls as τ and z rise (the slopes above) and rises with
     // R3: the denominator squared outgrows (RL + R3)(RL + R3 + ωτz) by (RL + R3 + ωτz)·ωτz +
     // (ωτRL − z)² ≥ 0. So the corners of R3's and τ's intervals bound it; and so does the output at
@@ -127,25 +134,15 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
             return {least * kOutputIn, most * kOutputOut};
         }
         const PartInterval& r3 = parts[R3];
-        const double tauLow = parts.lowPassUs ? parts.lowPassUs->low : r3.low * parts[C3].low;
-        const double tauHigh = parts.lowPassUs ? parts.lowPassUs->high : r3.high * parts[C3].high;
+        const auto [tauLow, tauHigh] = TimeConstantOf(parts);
         return {coupledOutput(rl, r3.high, tauHigh, parts[Cout].lowInverse) * kOutputIn, coupledOutput(rl, r3.low, tauLow, parts[Cout].highInverse) * kOutputOut};
     }
     double levelLow = 1;  // 1 + R3/RL
     double levelHigh = 1;
-    double tauLow = 0;
-    double tauHigh = 0;
-    if (parts.lowPassUs) {
-        tauLow = parts.lowPassUs->low;
-        tauHigh = parts.lowPassUs->high;
-    } else {
-        const PartInterval& r3 = parts[R3];
-        tauLow = r3.low * parts[C3].low;
-        tauHigh = r3.high * parts[C3].high;
-        if (network_->has(RL)) {
-            levelLow = 1 + r3.low * parts[RL].highInverse;
-            levelHigh = 1 + r3.high * parts[RL].lowInverse;
-        }
+    const auto [tauLow, tauHigh] = TimeConstantOf(parts);
+    if (!parts.lowPassUs && network_->has(RL)) {
+        levelLow = 1 + parts[R3].low * parts[RL].highInverse;
+        levelHigh = 1 + parts[R3].high * parts[RL].lowInverse;
     }
     // Each end within a few roundings, taken up outward.
     const double most = 1 / std::sqrt(levelLow * levelLow + (w * tauLow) * (w * tauLow));
