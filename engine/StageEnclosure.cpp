@@ -95,7 +95,7 @@ double StageEnclosure::coupledOutput(double rl, double r3, double tauUs, double 
     return rl / std::sqrt(re * re + im * im);
 }
 
-MagnitudeBounds StageEnclosure::outputOverShare(const PartIntervals& parts) const {
+MagnitudeBounds StageEnclosure::outputOverShare(const PartIntervals& parts, MagnitudeBounds output) const {
     using enum ElementKind;
     const PartInterval& r3 = parts[R3];
     const double rl = parts[RL].low;
@@ -107,9 +107,8 @@ MagnitudeBounds StageEnclosure::outputOverShare(const PartIntervals& parts) cons
     double least = coupledOutput(rl, r3.low, tauHigh, parts[Cout].lowInverse) * (rl + r3.low) / rl;
     double most = coupledOutput(rl, r3.high, tauLow, parts[Cout].highInverse) * (rl + r3.high) / rl;
     if (parts.lowPassEnds) {
-        const MagnitudeBounds ends = output(parts);
-        least = std::fmax(least, ends.least * (rl + r3.low) / rl);
-        most = std::fmin(most, ends.most * (rl + r3.high) / rl);
+        least = std::max(least, output.least * (rl + r3.low) / rl);
+        most = std::min(most, output.most * (rl + r3.high) / rl);
     }
     return {least * kOutputIn * kOutputIn, most * kOutputOut * kOutputOut};
 }
@@ -129,8 +128,8 @@ MagnitudeBounds StageEnclosure::output(const PartIntervals& parts) const {
             const LowPassEnds& ends = *parts.lowPassEnds;
             double least = std::numeric_limits<double>::infinity();
             double most = 0;
-            for (std::size_t k = 0; k < ends.leastCount; ++k) least = std::fmin(least, coupledOutput(rl, ends.least[k].r3, ends.least[k].tauUs, parts[Cout].lowInverse));
-            for (std::size_t k = 0; k < ends.mostCount; ++k) most = std::fmax(most, coupledOutput(rl, ends.most[k].r3, ends.most[k].tauUs, parts[Cout].highInverse));
+            for (std::size_t k = 0; k < ends.leastCount; ++k) least = std::min(least, coupledOutput(rl, ends.least[k].r3, ends.least[k].tauUs, parts[Cout].lowInverse));
+            for (std::size_t k = 0; k < ends.mostCount; ++k) most = std::max(most, coupledOutput(rl, ends.most[k].r3, ends.most[k].tauUs, parts[Cout].highInverse));
             return {least * kOutputIn, most * kOutputOut};
         }
         const PartInterval& r3 = parts[R3];
@@ -176,10 +175,6 @@ MagnitudeBounds StageEnclosure::scaledAmplifier(const PartIntervals& parts) cons
     // closely than a disc of their product would. The products' roundings are taken up outward.
     const MagnitudeBounds s = MagnitudesOf(stage);
     return {s.least * driveMagnitude_ * kProductIn, s.most * driveMagnitude_ * kProductOut};
-}
-
-MagnitudeBounds StageEnclosure::Product(MagnitudeBounds amplifier, MagnitudeBounds output) {
-    return {amplifier.least * output.least * kProductIn, amplifier.most * output.most * kProductOut};
 }
 
 MagnitudeBounds StageEnclosure::operator()(const PartIntervals& parts) const {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <complex>
+#include <limits>
 #include <optional>
 
 #include "engine/BuiltNetwork.h"
@@ -84,8 +85,14 @@ public:
     // With Cout: the output over its share of the level, RL/(RL + R3), which is the same at every
     // frequency. Over a box wide in R3 the share spreads the output alike at each frequency, which
     // bounds taken frequency by frequency cannot see; without it they bound the shape closely.
-    MagnitudeBounds outputOverShare(const PartIntervals& parts) const;
-    static MagnitudeBounds Product(MagnitudeBounds amplifier, MagnitudeBounds output);
+    // output: what output() gives for the same parts.
+    MagnitudeBounds outputOverShare(const PartIntervals& parts, MagnitudeBounds output) const;
+    // Within a few roundings of each product, taken up outward.
+    static MagnitudeBounds Product(MagnitudeBounds amplifier, MagnitudeBounds output) {
+        constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
+        constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
+        return {amplifier.least * output.least * kIn, amplifier.most * output.most * kOut};
+    }
 
 private:
     Disc feedback(const PartIntervals& parts) const;

@@ -80,7 +80,7 @@ TEST(StageEnclosure, HoldsEveryBuildOfTheBox) {
             const MagnitudeBounds scaled = StageEnclosure::Product(enclosure.scaledAmplifier(parts), enclosure.output(parts));
             // With Cout, the output alone over its share of the level, RL/(RL + R3).
             const bool coupled = network.has(ElementKind::Cout);
-            const MagnitudeBounds overShare = coupled ? enclosure.outputOverShare(parts) : MagnitudeBounds{};
+            const MagnitudeBounds overShare = coupled ? enclosure.outputOverShare(parts, enclosure.output(parts)) : MagnitudeBounds{};
             for (int draw = 0; draw < 10; ++draw) {
                 BuiltNetwork build = network;
                 for (const ElementKind e : chosen) build.set(e, parts[e].low * std::pow(width, unit(random)));
