@@ -15,6 +15,7 @@
 #include "engine/ActiveStage.h"
 #include "engine/Formats.h"
 #include "engine/RecordedTransfer.h"
+#include "engine/RunMemo.h"
 #include "engine/Response.h"
 #include "engine/StageEnclosure.h"
 #include "engine/TransferPolynomials.h"
@@ -208,61 +209,50 @@ std::vector<std::size_t> ErrorTurns(const std::vector<ErrorPoint>& curve) {
     return turns;
 }
 
-// The amplifier's bounds at each frequency of the bound and at 1 kHz (the last), worked out when first
-// asked for: boxes that differ in the output's parts alone share them (AmplifierMemo).
+// The amplifier's bounds at each frequency of the bound and at 1 kHz (the last), each worked out
+// when first asked for: boxes that differ in the output's parts alone share them.
 constexpr std::size_t kMostBoundFrequencies = 2 + static_cast<std::size_t>(kErrorCurvePoints) / kBoundStride + kErrorTurns + 1;
+static_assert(kMostBoundFrequencies <= 32, "a bit each");
 struct AmplifierBounds {
     std::array<MagnitudeBounds, kMostBoundFrequencies> at;
     std::uint32_t known = 0;  // a bit for each of at
+
+    void forget() { known = 0; }
 };
-static_assert(kMostBoundFrequencies <= 32, "a bit each");
 
-// The amplifier's bounds of the boxes bounded lately, by the runs of the parts before the output
-// network: boxes that differ in the output's parts alone share them, and so do their children cut
-// alike, which are bounded apart. Measured with two stages with the IEC coupling and E96 resistors:
-// of 14.9 M amplifier bounds worked out without it, 3.7 M were distinct. Each box takes the slot its
-// runs hash to, and the one there before is forgotten. The bounds are worked out from the runs
-// alone, so that one remembered is the one that would be worked out again: the search's results
-// are the same whatever it holds. One thread uses it at a time.
-class AmplifierMemo {
-public:
-    // dimensions: those of the parts before the output network.
-    explicit AmplifierMemo(const std::vector<std::size_t>& dimensions) : dimensions_(dimensions) {}
+// The output network's bounds likewise, with Cout also over its share of the level, and the parts
+// they are worked out from: boxes that differ in the amplifier's parts alone share them.
+struct OutputBounds {
+    bool ready = false;  // parts, empty and load are known
+    bool empty = false;  // no build has the box's runs of the output's parts
+    PartIntervals parts;  // the designed parts, the output's over the box
+    Span load;  // the power's share a load takes of the level, which the shape leaves out
+    std::array<MagnitudeBounds, kMostBoundFrequencies> at;
+    std::array<MagnitudeBounds, kMostBoundFrequencies> overShare;
+    std::uint32_t known = 0;  // a bit for each of at
+    std::uint32_t knownOverShare = 0;
 
-    // The slot of the box's runs, its bounds unknown where it held another's.
-    AmplifierBounds& of(const Box& box) {
-        Key key{};
-        std::uint64_t hash = 0;
-        const std::size_t n = dimensions_.size();
-        for (std::size_t k = 0; k < n; ++k) {
-            key[k] = std::uint64_t{box.lo[dimensions_[k]]} << 32 | box.hi[dimensions_[k]];
-            hash = (hash ^ key[k]) * 0x100000001b3;
-        }
-        if (slots_.empty()) slots_.resize(kSlots);  // not before a stage's first box: a passive network's take none
-        Slot& slot = slots_[(hash ^ hash >> 29) & (kSlots - 1)];
-        bool same = true;
-        for (std::size_t k = 0; k < n; ++k) same = same && slot.key[k] == key[k];
-        if (!same) {
-            slot.key = key;
-            slot.bounds.known = 0;
-        }
-        return slot.bounds;
+    void forget() {
+        ready = false;
+        known = 0;
+        knownOverShare = 0;
     }
-
-private:
-    // 2^14 slots of about 380 bytes, 6 MB. Measured as above: 5.8 M bounds worked out with 2^11
-    // slots, 4.9 M with 2^13, 4.4 M with 2^15 and 4.2 M with 2^17, which was slower; 2^13 to 2^15
-    // took about as long.
-    static constexpr std::size_t kSlots = std::size_t{1} << 14;
-    // Each dimension's first and last candidate. An empty slot knows no bounds, whichever box it matches.
-    using Key = std::array<std::uint64_t, kPartCount>;
-    struct Slot {
-        Key key{};
-        AmplifierBounds bounds;
-    };
-    const std::vector<std::size_t>& dimensions_;
-    std::vector<Slot> slots_;
 };
+
+// A thread's memos of the bounds' two factors, each by the runs of the parts it is worked out from.
+// Measured with two stages with the IEC coupling and E96 resistors: of 6.9 M boxes bounded, 20 k
+// had distinct runs of the output's parts; of the 14.9 M amplifier bounds they took, 3.7 M were
+// distinct. A factor remembered is the one that would be worked out again from the same runs: the
+// search's results are the same whatever the memos hold.
+struct BoundMemos {
+    // 2^14 slots of about 380 bytes: 5.8 M amplifier bounds worked out with 2^11 slots, 4.9 M with
+    // 2^13, 4.4 M with 2^15 and 4.2 M with 2^17, which was slower; 2^13 to 2^15 took about as long.
+    RunMemo<AmplifierBounds, kPartCount> amplifier;
+    RunMemo<OutputBounds, kPartCount> output;
+
+    BoundMemos(std::size_t amplifierParts, std::size_t outputParts) : amplifier(amplifierParts, 14), output(outputParts, 12) {}
+};
+using RunKey = std::array<std::uint64_t, kPartCount>;
 
 // A pair's time constant is its R3·C3 rounded: what is worked out from it (C3 as τ/R3, R3 as τ/C3,
 // τ as R3·C3 again) is taken out by a few roundings.
@@ -319,7 +309,10 @@ public:
             for (const double v : c.values) inverses.push_back(1 / v);
             if (c.lowPass && c.load > 0) lowPass_ = {static_cast<std::size_t>(&c - candidates_.data()), c.load};
             coupled_ = coupled_ || c.coupled;
-            if (!c.lowPass && !c.r3Run && c.element != ElementKind::Cout) amplifierDimensions_.push_back(static_cast<std::size_t>(&c - candidates_.data()));
+            const std::size_t d = static_cast<std::size_t>(&c - candidates_.data());
+            if (!c.lowPass && !c.r3Run && c.element != ElementKind::Cout) amplifierDimensions_.push_back(d);
+            const bool output = c.element == ElementKind::R3 || c.element == ElementKind::C3 || c.element == ElementKind::Cout || c.element == ElementKind::RL;
+            if (c.lowPass || c.r3Run || output) outputDimensions_.push_back(d);
         }
         const PartValues<double> designed = DesignedValues(network);
         for (std::size_t e = 0; e < designed.values.size(); ++e) base_.values[e] = Lanes(designed.values[e]);
@@ -426,11 +419,11 @@ public:
     }
 
     void explore(const Box& box) {
-        std::unique_ptr<AmplifierMemo> memo = takeMemo();
-        const std::array<double, kBoxesAtOnce> b = bounds(&box, 1, false, *memo);
-        explore(box, b[0], *memo);
+        std::unique_ptr<BoundMemos> memos = takeMemos();
+        const std::array<double, kBoxesAtOnce> b = bounds(&box, 1, false, *memos);
+        explore(box, b[0], *memos);
         const std::lock_guard<std::mutex> lock(mutex_);
-        memos_.push_back(std::move(memo));
+        memos_.push_back(std::move(memos));
     }
 
     std::vector<Found> results() const { return found_; }
@@ -449,13 +442,20 @@ private:
 
     double threshold() const { return threshold_.load(std::memory_order_relaxed); }
 
-    // A memo no other thread is using; what it remembers holds for the whole search.
-    std::unique_ptr<AmplifierMemo> takeMemo() {
+    // Memos no other thread is using; what they remember holds for the whole search.
+    std::unique_ptr<BoundMemos> takeMemos() {
         const std::lock_guard<std::mutex> lock(mutex_);
-        if (memos_.empty()) return std::make_unique<AmplifierMemo>(amplifierDimensions_);
-        std::unique_ptr<AmplifierMemo> memo = std::move(memos_.back());
+        if (memos_.empty()) return std::make_unique<BoundMemos>(amplifierDimensions_.size(), outputDimensions_.size());
+        std::unique_ptr<BoundMemos> memos = std::move(memos_.back());
         memos_.pop_back();
-        return memo;
+        return memos;
+    }
+
+    // The box's runs of the parts at dimensions.
+    static RunKey KeyOf(const Box& box, const std::vector<std::size_t>& dimensions) {
+        RunKey key{};
+        for (std::size_t k = 0; k < dimensions.size(); ++k) key[k] = std::uint64_t{box.lo[dimensions[k]]} << 32 | box.hi[dimensions[k]];
+        return key;
     }
 
     bool isPoint(const Box& box) const {
@@ -513,7 +513,7 @@ private:
         return parts;
     }
 
-    void explore(const Box& box, double bound, AmplifierMemo& memo) {
+    void explore(const Box& box, double bound, BoundMemos& memos) {
         if (cancel_.load(std::memory_order_relaxed)) {
             cut_ = true;  // what this box held is unknown now, even should the flag be cleared again
             return;
@@ -526,27 +526,38 @@ private:
             return;
         }
         const std::vector<Box> parts = split(box);
-        const std::array<double, kBoxesAtOnce> b = bounds(parts.data(), parts.size(), referenceEnclosure_ && narrow(box), memo);
+        const std::array<double, kBoxesAtOnce> b = bounds(parts.data(), parts.size(), referenceEnclosure_ && narrow(box), memos);
         // The most promising first, so that good builds come early and tighten the bound for the rest.
         std::array<std::size_t, kBoxesAtOnce> order{};
         for (std::size_t i = 0; i < kBoxesAtOnce; ++i) order[i] = i;
         for (std::size_t i = 1; i < parts.size(); ++i) {
             for (std::size_t k = i; k > 0 && b[order[k]] < b[order[k - 1]]; --k) std::swap(order[k], order[k - 1]);
         }
-        for (std::size_t i = 0; i < parts.size(); ++i) explore(parts[order[i]], b[order[i]], memo);
+        for (std::size_t i = 0; i < parts.size(); ++i) explore(parts[order[i]], b[order[i]], memos);
     }
 
     // Lower bounds of the largest |error| of up to eight boxes; infinite for a box the gain rule excludes.
-    // withinNarrow: the boxes are parts of a narrow box, and so narrow too. memo: the amplifier's
+    // withinNarrow: the boxes are parts of a narrow box, and so narrow too. memos: the factors'
     // bounds, which a stage's discs look at; a passive network's boxes take the corners alone.
-    std::array<double, kBoxesAtOnce> bounds(const Box* boxes, std::size_t n, bool withinNarrow, AmplifierMemo& memo) const {
+    std::array<double, kBoxesAtOnce> bounds(const Box* boxes, std::size_t n, bool withinNarrow, BoundMemos& memos) const {
         std::array<double, kBoxesAtOnce> result{};
         const double enough = threshold() + kRoundingMarginDb;
         const double enoughRatio = std::pow(10.0, enough / 10);  // the same as a power ratio
         // The corners bound a wide box best, the discs a narrow one: once every box is narrow the
         // discs alone; before, the discs where the corners leave a box in.
+        std::array<RunKey, kBoxesAtOnce> amplifierKeys;
+        std::array<RunKey, kBoxesAtOnce> outputKeys;
+        for (std::size_t j = 0; j < (referenceEnclosure_ ? n : 0); ++j) {
+            amplifierKeys[j] = KeyOf(boxes[j], amplifierDimensions_);
+            outputKeys[j] = KeyOf(boxes[j], outputDimensions_);
+            memos.amplifier.prefetch(amplifierKeys[j]);
+            memos.output.prefetch(outputKeys[j]);
+        }
+        const auto enclosed = [&](std::size_t j) {
+            return boundOfEnclosures(boxes[j], enoughRatio, memos.amplifier.of(amplifierKeys[j]), memos.output.of(outputKeys[j]));
+        };
         if (referenceEnclosure_ && (withinNarrow || std::all_of(boxes, boxes + n, [&](const Box& box) { return narrow(box); }))) {
-            for (std::size_t j = 0; j < n; ++j) result[j] = boundOfEnclosures(boxes[j], enoughRatio, memo.of(boxes[j]));
+            for (std::size_t j = 0; j < n; ++j) result[j] = enclosed(j);
             return result;
         }
         PartValues<Lanes> lanes = base_;
@@ -587,7 +598,7 @@ private:
                 continue;
             }
             result[j] = boundOfLanes(h, 2 * j, levelShare(boxes[j]), enoughRatio);
-            if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], boundOfEnclosures(boxes[j], enoughRatio, memo.of(boxes[j])));
+            if (referenceEnclosure_ && result[j] <= enough) result[j] = std::max(result[j], enclosed(j));
         }
         return result;
     }
@@ -687,10 +698,17 @@ private:
         return PartInterval{r3Low, r3High};
     }
 
-    // The box's parts into `parts`, which holds the designed ones; false for an empty box. Filled in
-    // place, as a bound's one copy of some 500 bytes.
-    bool intervalsOf(const Box& box, PartIntervals& parts) const {
-        for (std::size_t d = 0; d < candidates_.size(); ++d) {
+    // The run of the part at d over the box, with its inverses.
+    PartInterval intervalOf(const Box& box, std::size_t d) const {
+        const std::vector<double>& values = candidates_[d].values;
+        const std::vector<double>& inverses = inverses_[d];
+        return PartInterval{values[box.lo[d]], values[box.hi[d]], inverses[box.lo[d]], inverses[box.hi[d]]};
+    }
+
+    // The box's parts at dimensions into `parts`, which holds the designed ones; false where no
+    // build has the box's runs of R3 and C3.
+    bool intervalsOf(const Box& box, const std::vector<std::size_t>& dimensions, PartIntervals& parts) const {
+        for (const std::size_t d : dimensions) {
             const Candidates& c = candidates_[d];
             if (c.lowPass) {
                 parts.lowPassUs = PartInterval{c.values[box.lo[d]], c.high(box.hi[d])};
@@ -703,9 +721,7 @@ private:
                 }
                 continue;
             }
-            if (c.r3Run) continue;
-            const std::vector<double>& inverses = inverses_[d];
-            parts[c.element] = PartInterval{c.values[box.lo[d]], c.values[box.hi[d]], inverses[box.lo[d]], inverses[box.hi[d]]};
+            if (!c.r3Run) parts[c.element] = intervalOf(box, d);
         }
         return true;
     }
@@ -715,39 +731,56 @@ private:
         return Span{h.least * h.least, h.most * h.most};
     }
 
-    // The same from the discs that hold the response of every build in the box.
-    // amplifier: the amplifier's bounds this box shares with others.
-    double boundOfEnclosures(const Box& box, double enoughRatio, AmplifierBounds& amplifier) const {
-        PartIntervals parts = designedIntervals_;
-        if (!intervalsOf(box, parts)) return std::numeric_limits<double>::infinity();
+    // The same from the discs that hold the response of every build in the box: the product of the
+    // amplifier's and the output's, each of which this box shares with others.
+    double boundOfEnclosures(const Box& box, double enoughRatio, AmplifierBounds& amplifier, OutputBounds& output) const {
+        if (!output.ready) {
+            output.parts = designedIntervals_;
+            output.empty = !intervalsOf(box, outputDimensions_, output.parts);
+            output.load = levelShare(box);
+            output.ready = true;
+        }
+        if (output.empty) return std::numeric_limits<double>::infinity();
+        std::optional<PartIntervals> parts;  // the amplifier's, once a bound not known asks for them
+        const auto amplifierParts = [&]() -> const PartIntervals& {
+            if (!parts) {
+                parts = designedIntervals_;
+                intervalsOf(box, amplifierDimensions_, *parts);
+            }
+            return *parts;
+        };
         // The amplifier's bounds leave out 1/R² of the power, R the gain resistor: a share of the level.
-        const PartInterval& resistor = parts[referenceEnclosure_->gainResistor()];
-        const Span load = levelShare(box);
-        // The output at each frequency, from the first bound for the second: that is only worked out
-        // where the first has looked at every frequency.
-        std::array<MagnitudeBounds, kMostBoundFrequencies> outputs;
+        const PartInterval resistor = gainDimension_ < candidates_.size() ? intervalOf(box, gainDimension_) : designedIntervals_[referenceEnclosure_->gainResistor()];
         const auto bound = [&](bool overShare, Span share) {
             const auto power = [&](std::size_t i, const StageEnclosure& enclosure) {
-                if (!(amplifier.known >> i & 1)) {
-                    amplifier.at[i] = enclosure.scaledAmplifier(parts);
-                    amplifier.known |= std::uint32_t{1} << i;
+                const std::uint32_t bit = std::uint32_t{1} << i;
+                if (!(amplifier.known & bit)) {
+                    amplifier.at[i] = enclosure.scaledAmplifier(amplifierParts());
+                    amplifier.known |= bit;
                 }
-                if (!overShare) outputs[i] = enclosure.output(parts);
-                const MagnitudeBounds output = overShare ? enclosure.outputOverShare(parts, outputs[i]) : outputs[i];
-                const MagnitudeBounds h = StageEnclosure::Product(amplifier.at[i], output);
+                if (!(output.known & bit)) {
+                    output.at[i] = enclosure.output(output.parts);
+                    output.known |= bit;
+                }
+                if (overShare && !(output.knownOverShare & bit)) {
+                    output.overShare[i] = enclosure.outputOverShare(output.parts, output.at[i]);
+                    output.knownOverShare |= bit;
+                }
+                const MagnitudeBounds h = StageEnclosure::Product(amplifier.at[i], overShare ? output.overShare[i] : output.at[i]);
                 return Span{h.least * h.least, h.most * h.most};
             };
             share = {share.lo * resistor.highInverse * resistor.highInverse, share.hi * resistor.lowInverse * resistor.lowInverse};
             return boundOfSpans(power(frequencies_.size(), *referenceEnclosure_), share, [&](std::size_t i) { return power(i, enclosures_[i]); }, enoughRatio);
         };
-        const double whole = bound(false, load);
+        const double whole = bound(false, output.load);
         // With Cout, R3's share of the level, RL/(RL + R3), spreads the output alike at every
         // frequency: left out, the shape is bounded more closely, but the gain rule then sees it
         // only as a share, beside the level. Both bounds hold; the box takes the higher. Measured:
         // either alone took 1.3 to 2.1 times as long as both, with the stages with the IEC coupling.
-        if (!parts.lowPassEnds || whole >= kProvedOut) return whole;  // out, or outside the gain window
-        const Span r3Share = LoadShare(parts[ElementKind::RL].low, parts[ElementKind::R3].low, parts[ElementKind::R3].high);
-        return std::max(whole, bound(true, {load.lo * r3Share.lo, load.hi * r3Share.hi}));
+        const PartIntervals& out = output.parts;
+        if (!out.lowPassEnds || whole >= kProvedOut) return whole;  // out, or outside the gain window
+        const Span r3Share = LoadShare(out[ElementKind::RL].low, out[ElementKind::R3].low, out[ElementKind::R3].high);
+        return std::max(whole, bound(true, {output.load.lo * r3Share.lo, output.load.hi * r3Share.hi}));
     }
 
     // Whether a build the bound kept is out at some point of the accuracy grid: looked at before its
@@ -1039,6 +1072,7 @@ private:
     std::optional<std::pair<std::size_t, double>> lowPass_;  // R3 and C3's dimension and RL, where that sets a share
     bool coupled_ = false;  // R3 and C3 are followed by Cout
     std::vector<std::size_t> amplifierDimensions_;  // the dimensions of the parts before the output network
+    std::vector<std::size_t> outputDimensions_;  // those of the parts the output network's bounds look at
     std::size_t gainDimension_ = kPartCount;  // the gain resistor's, R0 or Rin; kPartCount where not searched
     std::optional<StageEnclosure> referenceEnclosure_;
     std::vector<StageEnclosure> enclosures_;
@@ -1049,7 +1083,7 @@ private:
     std::atomic<bool> cut_{false};
     std::mutex mutex_;
     std::vector<Found> found_;
-    std::vector<std::unique_ptr<AmplifierMemo>> memos_;  // those no thread is using
+    std::vector<std::unique_ptr<BoundMemos>> memos_;  // those no thread is using
 };
 
 void CheckRequest(const BestBuildRequest& r) {
