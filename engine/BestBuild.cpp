@@ -245,12 +245,16 @@ struct OutputBounds {
 // distinct. A factor remembered is the one that would be worked out again from the same runs: the
 // search's results are the same whatever the memos hold.
 struct BoundMemos {
+    // The designed parts, the amplifier's written over with each box's where its bounds are not
+    // remembered: its parts are the same each time, the rest stays.
+    PartIntervals amplifierParts;
     // 2^14 slots of about 380 bytes: 5.8 M amplifier bounds worked out with 2^11 slots, 4.9 M with
     // 2^13, 4.4 M with 2^15 and 4.2 M with 2^17, which was slower; 2^13 to 2^15 took about as long.
     RunMemo<AmplifierBounds, kPartCount> amplifier;
     RunMemo<OutputBounds, kPartCount> output;
 
-    BoundMemos(std::size_t amplifierParts, std::size_t outputParts) : amplifier(amplifierParts, 14), output(outputParts, 12) {}
+    BoundMemos(const PartIntervals& designed, std::size_t amplifierDimensions, std::size_t outputDimensions)
+        : amplifierParts(designed), amplifier(amplifierDimensions, 14), output(outputDimensions, 12) {}
 };
 using RunKey = std::array<std::uint64_t, kPartCount>;
 
@@ -445,17 +449,15 @@ private:
     // Memos no other thread is using; what they remember holds for the whole search.
     std::unique_ptr<BoundMemos> takeMemos() {
         const std::lock_guard<std::mutex> lock(mutex_);
-        if (memos_.empty()) return std::make_unique<BoundMemos>(amplifierDimensions_.size(), outputDimensions_.size());
+        if (memos_.empty()) return std::make_unique<BoundMemos>(designedIntervals_, amplifierDimensions_.size(), outputDimensions_.size());
         std::unique_ptr<BoundMemos> memos = std::move(memos_.back());
         memos_.pop_back();
         return memos;
     }
 
-    // The box's runs of the parts at dimensions.
-    static RunKey KeyOf(const Box& box, const std::vector<std::size_t>& dimensions) {
-        RunKey key{};
+    // The box's runs of the parts at dimensions, into key (written in place: it is some 100 bytes).
+    static void KeyOf(const Box& box, const std::vector<std::size_t>& dimensions, RunKey& key) {
         for (std::size_t k = 0; k < dimensions.size(); ++k) key[k] = std::uint64_t{box.lo[dimensions[k]]} << 32 | box.hi[dimensions[k]];
-        return key;
     }
 
     bool isPoint(const Box& box) const {
@@ -545,16 +547,16 @@ private:
         const double enoughRatio = std::pow(10.0, enough / 10);  // the same as a power ratio
         // The corners bound a wide box best, the discs a narrow one: once every box is narrow the
         // discs alone; before, the discs where the corners leave a box in.
-        std::array<RunKey, kBoxesAtOnce> amplifierKeys;
-        std::array<RunKey, kBoxesAtOnce> outputKeys;
+        std::array<RunKey, kBoxesAtOnce> amplifierKeys{};
+        std::array<RunKey, kBoxesAtOnce> outputKeys{};
         for (std::size_t j = 0; j < (referenceEnclosure_ ? n : 0); ++j) {
-            amplifierKeys[j] = KeyOf(boxes[j], amplifierDimensions_);
-            outputKeys[j] = KeyOf(boxes[j], outputDimensions_);
+            KeyOf(boxes[j], amplifierDimensions_, amplifierKeys[j]);
+            KeyOf(boxes[j], outputDimensions_, outputKeys[j]);
             memos.amplifier.prefetch(amplifierKeys[j]);
             memos.output.prefetch(outputKeys[j]);
         }
         const auto enclosed = [&](std::size_t j) {
-            return boundOfEnclosures(boxes[j], enoughRatio, memos.amplifier.of(amplifierKeys[j]), memos.output.of(outputKeys[j]));
+            return boundOfEnclosures(boxes[j], enoughRatio, memos.amplifier.of(amplifierKeys[j]), memos.output.of(outputKeys[j]), memos.amplifierParts);
         };
         if (referenceEnclosure_ && (withinNarrow || std::all_of(boxes, boxes + n, [&](const Box& box) { return narrow(box); }))) {
             for (std::size_t j = 0; j < n; ++j) result[j] = enclosed(j);
@@ -732,8 +734,9 @@ private:
     }
 
     // The same from the discs that hold the response of every build in the box: the product of the
-    // amplifier's and the output's, each of which this box shares with others.
-    double boundOfEnclosures(const Box& box, double enoughRatio, AmplifierBounds& amplifier, OutputBounds& output) const {
+    // amplifier's and the output's, each of which this box shares with others. amplifierParts: as
+    // BoundMemos keeps them.
+    double boundOfEnclosures(const Box& box, double enoughRatio, AmplifierBounds& amplifier, OutputBounds& output, PartIntervals& amplifierParts) const {
         if (!output.ready) {
             output.parts = designedIntervals_;
             output.empty = !intervalsOf(box, outputDimensions_, output.parts);
@@ -741,13 +744,11 @@ private:
             output.ready = true;
         }
         if (output.empty) return std::numeric_limits<double>::infinity();
-        std::optional<PartIntervals> parts;  // the amplifier's, once a bound not known asks for them
-        const auto amplifierParts = [&]() -> const PartIntervals& {
-            if (!parts) {
-                parts = designedIntervals_;
-                intervalsOf(box, amplifierDimensions_, *parts);
-            }
-            return *parts;
+        bool amplifierPartsKnown = false;  // the box's, once a bound not remembered asks for them
+        const auto partsOfAmplifier = [&]() -> const PartIntervals& {
+            if (!amplifierPartsKnown) intervalsOf(box, amplifierDimensions_, amplifierParts);
+            amplifierPartsKnown = true;
+            return amplifierParts;
         };
         // The amplifier's bounds leave out 1/R² of the power, R the gain resistor: a share of the level.
         const PartInterval resistor = gainDimension_ < candidates_.size() ? intervalOf(box, gainDimension_) : designedIntervals_[referenceEnclosure_->gainResistor()];
@@ -755,7 +756,7 @@ private:
             const auto power = [&](std::size_t i, const StageEnclosure& enclosure) {
                 const std::uint32_t bit = std::uint32_t{1} << i;
                 if (!(amplifier.known & bit)) {
-                    amplifier.at[i] = enclosure.scaledAmplifier(amplifierParts());
+                    amplifier.at[i] = enclosure.scaledAmplifier(partsOfAmplifier());
                     amplifier.known |= bit;
                 }
                 if (!(output.known & bit)) {
