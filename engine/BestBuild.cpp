@@ -1328,13 +1328,16 @@ std::optional<std::vector<BestBuild>> FindBestBuilds(const BuiltNetwork& network
     const std::vector<Candidates> singles = WithLowPass(std::move(perElement), network);
     const unsigned threads = ThreadsToUse(request.threads);
     const std::vector<std::size_t> errorTurns = ErrorTurns(designed.errorCurve);
-    Search single(network, singles, request.count, gain, errorTurns, cancel);
     // The builds about the design's own values are good seeds only where those lie within the series.
     const bool designInRange = std::all_of(elements.begin(), elements.end(), [&](ElementKind e) {
         const std::vector<double>& series = seriesOf(e);
         return network.value(e) >= series.front() && network.value(e) <= series.back();
     });
-    std::optional<std::vector<Found>> found = RunSearch(single, Neighbours(singles, network), !designInRange, kSingleWorkItems, threads, cancel, progress);
+    std::optional<std::vector<Found>> found;
+    {
+        Search single(network, singles, request.count, gain, errorTurns, cancel);  // gone, with its memos, before the pairs'
+        found = RunSearch(single, Neighbours(singles, network), !designInRange, kSingleWorkItems, threads, cancel, progress);
+    }
     if (!found) return std::nullopt;
 
     if (request.pairs && !found->empty()) {
