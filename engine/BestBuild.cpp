@@ -248,8 +248,9 @@ struct BoundMemos {
     // The designed parts, the amplifier's written over with each box's where its bounds are not
     // remembered: its parts are the same each time, the rest stays.
     PartIntervals amplifierParts;
-    // 2^14 slots of about 380 bytes: 5.8 M amplifier bounds worked out with 2^11 slots, 4.9 M with
-    // 2^13, 4.4 M with 2^15 and 4.2 M with 2^17, which was slower; 2^13 to 2^15 took about as long.
+    // At most 2^14 slots of about 380 bytes: 5.8 M amplifier bounds worked out with 2^11 slots,
+    // 4.9 M with 2^13, 4.4 M with 2^15 and 4.2 M with 2^17, which was slower; 2^13 to 2^15 took
+    // about as long. The output's, at most 2^12 slots of 1.2 kB: 174 k fills, 309 k with 2^10.
     RunMemo<AmplifierBounds, kPartCount> amplifier;
     RunMemo<OutputBounds, kPartCount> output;
 
