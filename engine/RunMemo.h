@@ -12,9 +12,9 @@ namespace riaa {
 
 // Direct-mapped: each key takes the slot it hashes to, and what the slot held before is forgotten.
 // Value is what is worked out: made by default, or by its forget(), it knows nothing, which is how
-// an empty slot and one taken by another key start. The table starts small, as most searches are, and is
-// made anew twice as large, forgetting all, each time its keys have taken twice as many slots as it
-// has, up to its largest size: a value is the caller's until its next call.
+// an empty slot and one taken by another key start. The table starts small, as most searches are,
+// and is made anew twice as large, forgetting all, each time its keys have taken twice as many
+// slots as it has, up to its largest size: a value is the caller's until its next call.
 template <typename Value, std::size_t kKeyWords>
 class RunMemo {
 public:
@@ -22,7 +22,7 @@ public:
     using Key = std::array<std::uint64_t, kKeyWords>;
 
     // words: how many of a key's words are used; at most 2^mostSlotsLog2 slots.
-    RunMemo(std::size_t words, std::size_t mostSlotsLog2) : words_(words), mostSlots_(std::size_t{1} << mostSlotsLog2) {}
+    RunMemo(std::size_t words, std::size_t mostSlotsLog2) : words_(std::min(words, kKeyWords)), mostSlots_(std::size_t{1} << mostSlotsLog2) {}
 
     // The value of the key's slot: what it knows of the key, or nothing where it held another's.
     Value& of(const Key& key) {
