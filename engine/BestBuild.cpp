@@ -542,8 +542,6 @@ private:
         std::array<double, kBoxesAtOnce> result{};
         const double enough = threshold() + kRoundingMarginDb;
         const double enoughRatio = std::pow(10.0, enough / 10);  // the same as a power ratio
-        // The corners bound a wide box best, the discs a narrow one: once every box is narrow the
-        // discs alone; before, the discs where the corners leave a box in.
         std::array<RunKey, kBoxesAtOnce> amplifierKeys{};
         std::array<RunKey, kBoxesAtOnce> outputKeys{};
         for (std::size_t j = 0; j < (referenceEnclosure_ ? n : 0); ++j) {
@@ -555,6 +553,8 @@ private:
         const auto enclosed = [&](std::size_t j) {
             return boundOfEnclosures(boxes[j], enoughRatio, memos.amplifier.of(amplifierKeys[j]), memos.output.of(outputKeys[j]), memos.amplifierParts);
         };
+        // The corners bound a wide box best, the discs a narrow one: once every box is narrow the
+        // discs alone; before, the discs where the corners leave a box in.
         if (referenceEnclosure_ && (withinNarrow || std::all_of(boxes, boxes + n, [&](const Box& box) { return narrow(box); }))) {
             for (std::size_t j = 0; j < n; ++j) result[j] = enclosed(j);
             return result;

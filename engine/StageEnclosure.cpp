@@ -12,10 +12,6 @@ namespace riaa {
 
 namespace {
 
-// A product of two magnitudes within a few roundings of each, taken up outward.
-constexpr double kProductOut = 1 + 4 * std::numeric_limits<double>::epsilon();
-constexpr double kProductIn = 1 - 4 * std::numeric_limits<double>::epsilon();
-
 // An output network's magnitude within a few roundings, taken up outward.
 constexpr double kOutputOut = 1 + 8 * std::numeric_limits<double>::epsilon();
 constexpr double kOutputIn = 1 - 8 * std::numeric_limits<double>::epsilon();

@@ -87,14 +87,15 @@ public:
     // bounds taken frequency by frequency cannot see; without it they bound the shape closely.
     // output: what output() gives for the same parts.
     MagnitudeBounds outputOverShare(const PartIntervals& parts, MagnitudeBounds output) const;
-    // Within a few roundings of each product, taken up outward.
     static MagnitudeBounds Product(MagnitudeBounds amplifier, MagnitudeBounds output) {
-        constexpr double kIn = 1 - 4 * std::numeric_limits<double>::epsilon();
-        constexpr double kOut = 1 + 4 * std::numeric_limits<double>::epsilon();
-        return {amplifier.least * output.least * kIn, amplifier.most * output.most * kOut};
+        return {amplifier.least * output.least * kProductIn, amplifier.most * output.most * kProductOut};
     }
 
 private:
+    // A product of two magnitudes within a few roundings of each, taken up outward.
+    static constexpr double kProductOut = 1 + 4 * std::numeric_limits<double>::epsilon();
+    static constexpr double kProductIn = 1 - 4 * std::numeric_limits<double>::epsilon();
+
     Disc feedback(const PartIntervals& parts) const;
     // |the output with Cout| of one R3, R3·C3 in µs and 1/Cout, into RL.
     double coupledOutput(double rl, double r3, double tauUs, double coutInverse) const;
